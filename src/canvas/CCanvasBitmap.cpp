@@ -1,0 +1,115 @@
+#include "canvas/CCanvasBitmap.h"
+
+#include <algorithm>
+
+CCanvasBitmap::CCanvasBitmap(int width, int height)
+{
+    Create(width, height);
+}
+
+void CCanvasBitmap::Create(int width, int height)
+{
+    m_nWidth = std::max(width, 0);
+    m_nHeight = std::max(height, 0);
+    m_nRowBytes = RowBytesFor(m_nWidth);
+    m_bits.assign(static_cast<size_t>(m_nRowBytes) * m_nHeight, kPaperByte);
+}
+
+QByteArray CCanvasBitmap::Bits() const
+{
+    return QByteArray(reinterpret_cast<const char*>(m_bits.data()), static_cast<qsizetype>(m_bits.size()));
+}
+
+bool CCanvasBitmap::SetBits(const QByteArray& bits)
+{
+    if (bits.size() != static_cast<qsizetype>(m_bits.size()))
+        return false;
+    std::copy(bits.cbegin(), bits.cend(), reinterpret_cast<char*>(m_bits.data()));
+    return true;
+}
+
+void CCanvasBitmap::Fill(uint8_t value)
+{
+    std::fill(m_bits.begin(), m_bits.end(), value);
+}
+
+bool CCanvasBitmap::IsInk(int x, int y) const
+{
+    if (!IsInside(x, y))
+        return false;
+    return (Row(y)[x >> 3] & (0x80 >> (x & 7))) == 0;
+}
+
+void CCanvasBitmap::SetDot(int x, int y, bool ink)
+{
+    FillSpan(y, x, x, ink);
+}
+
+int CCanvasBitmap::CountInk() const
+{
+    int count = 0;
+    for (int y = 0; y < m_nHeight; ++y)
+        for (int x = 0; x < m_nWidth; ++x)
+            count += IsInk(x, y) ? 1 : 0;
+    return count;
+}
+
+// Bits of byte byteIndex that are real columns (padding bits beyond the width
+// are never touched, so they stay paper).
+uint8_t CCanvasBitmap::ColumnMask(int byteIndex) const
+{
+    const int firstColumn = byteIndex * 8;
+    const int columns = std::clamp(m_nWidth - firstColumn, 0, 8);
+    return static_cast<uint8_t>(0xFF00 >> columns);
+}
+
+void CCanvasBitmap::FillSpan(int y, int x0, int x1, bool ink)
+{
+    if (y < 0 || y >= m_nHeight)
+        return;
+    x0 = std::max(x0, 0);
+    x1 = std::min(x1, m_nWidth - 1);
+    if (x0 > x1)
+        return;
+    uint8_t* row = Row(y);
+    const int b0 = x0 >> 3;
+    const int b1 = x1 >> 3;
+    for (int b = b0; b <= b1; ++b) {
+        uint8_t mask = 0xFF;
+        if (b == b0)
+            mask &= static_cast<uint8_t>(0xFF >> (x0 & 7));
+        if (b == b1)
+            mask &= static_cast<uint8_t>(0xFF << (7 - (x1 & 7)));
+        if (ink)
+            row[b] &= static_cast<uint8_t>(~mask);
+        else
+            row[b] |= mask;
+    }
+}
+
+void CCanvasBitmap::ApplyInkMask(int y, int x0, uint64_t mask, bool erase)
+{
+    if (y < 0 || y >= m_nHeight || mask == 0)
+        return;
+    if (x0 > m_nWidth - 1 || x0 < -63)
+        return;
+    uint8_t* row = Row(y);
+    // floor division: the byte that holds column x0, possibly before column 0
+    const int firstByte = x0 >= 0 ? x0 >> 3 : -((-x0 + 7) >> 3);
+    for (int b = std::max(firstByte, 0); b <= firstByte + 8 && b < m_nRowBytes; ++b) {
+        // s: position in the mask of this byte's leftmost column
+        const int s = b * 8 - x0;
+        uint8_t bits;
+        if (s >= 64)
+            break;
+        if (s >= 0)
+            bits = static_cast<uint8_t>((mask << s) >> 56);
+        else
+            bits = static_cast<uint8_t>((mask >> 56) >> -s);
+        bits &= ColumnMask(b);
+        if (erase)
+            row[b] |= bits;
+        else
+            row[b] &= static_cast<uint8_t>(~bits);
+    }
+}

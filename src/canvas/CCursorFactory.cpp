@@ -1,0 +1,39 @@
+#include "canvas/CCursorFactory.h"
+
+#include "res/CommandIds.h"
+
+#include <QHash>
+#include <QPixmap>
+
+// The images live in the UI library's resources, which a static library must
+// register itself (outside any namespace, as Q_INIT_RESOURCE requires).
+static void EnsureResources()
+{
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(quillery);
+        return true;
+    }();
+    (void)registered;
+}
+
+QPoint CCursorFactory::HotSpot(int cursorId)
+{
+    switch (cursorId) {
+    case cursor::IDC_PEN_USER: return {13, 23};
+    case cursor::IDC_ERASER_USER: return {10, 19};
+    default: return {16, 16};
+    }
+}
+
+QCursor CCursorFactory::Cursor(int cursorId)
+{
+    static QHash<int, QCursor> cache;
+    EnsureResources();
+    auto it = cache.find(cursorId);
+    if (it == cache.end()) {
+        const QPixmap pixmap(QStringLiteral(":/cursors/%1.xpm").arg(cursorId));
+        const QPoint hot = HotSpot(cursorId);
+        it = cache.insert(cursorId, pixmap.isNull() ? QCursor(Qt::CrossCursor) : QCursor(pixmap, hot.x(), hot.y()));
+    }
+    return *it;
+}
