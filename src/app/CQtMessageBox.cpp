@@ -1,0 +1,15 @@
+#include "app/CQtMessageBox.h"
+
+#include <QMessageBox>
+
+void CQtMessageBox::ShowMessage(const QString& text)
+{
+    QMessageBox box(QMessageBox::Warning, Caption(), text, QMessageBox::Ok, m_pParent);
+    box.exec();
+}
+
+bool CQtMessageBox::AskYesNo(const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, Caption(), text, QMessageBox::Yes | QMessageBox::No, m_pParent);
+    return box.exec() == QMessageBox::Yes;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "app/IMessageBox.h"
+
+#include <QPointer>
+#include <QWidget>
+
+// IMessageBox on Qt's QMessageBox, owned by the window the boxes belong to.
+class CQtMessageBox : public IMessageBox
+{
+public:
+    explicit CQtMessageBox(QWidget* parent = nullptr) : m_pParent(parent) {}
+
+    void SetParent(QWidget* parent) { m_pParent = parent; }
+
+    void ShowMessage(const QString& text) override;
+    bool AskYesNo(const QString& text) override;
+
+    static QString Caption() { return QStringLiteral("Quillery"); }
+
+private:
+    QPointer<QWidget> m_pParent;
+};

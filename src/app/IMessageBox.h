@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+// Messages and Yes/No questions, shown modally in front of the program's
+// window with the caption "Quillery". Implemented with Qt's message box in the
+// UI library and by test doubles.
+class IMessageBox
+{
+public:
+    virtual ~IMessageBox() = default;
+
+    // OK only, exclamation icon.
+    virtual void ShowMessage(const QString& text) = 0;
+    // Yes and No, question icon; true for Yes.
+    virtual bool AskYesNo(const QString& text) = 0;
+};

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "app/IMessageBox.h"
+
+#include <QStringList>
+#include <deque>
+
+// Records every message and question; questions take their answers from a
+// queue, and answer No when it is empty.
+class FakeMessageBox : public IMessageBox
+{
+public:
+    void ShowMessage(const QString& text) override { messages << text; }
+    bool AskYesNo(const QString& text) override
+    {
+        questions << text;
+        if (answers.empty())
+            return false;
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+
+    QStringList messages;
+    QStringList questions;
+    std::deque<bool> answers;
+};
