@@ -1,6 +1,7 @@
 #include "canvas/CCanvasBitmap.h"
 
 #include <algorithm>
+#include <cstring>
 
 CCanvasBitmap::CCanvasBitmap(int width, int height)
 {
@@ -93,23 +94,35 @@ void CCanvasBitmap::ApplyInkMask(int y, int x0, uint64_t mask, bool erase)
         return;
     if (x0 > m_nWidth - 1 || x0 < -63)
         return;
+    // The 64 dots span up to nine bytes: eight whole ones from the byte that
+    // holds column x0 (floor division), and the low bits spilled into a ninth.
+    const int firstByte = x0 >> 3;
+    const int shift = x0 & 7;
+    const uint64_t head = mask >> shift;
+    const auto tail = static_cast<uint8_t>(shift ? mask << (8 - shift) : 0);
     uint8_t* row = Row(y);
-    // floor division: the byte that holds column x0, possibly before column 0
-    const int firstByte = x0 >= 0 ? x0 >> 3 : -((-x0 + 7) >> 3);
-    for (int b = std::max(firstByte, 0); b <= firstByte + 8 && b < m_nRowBytes; ++b) {
-        // s: position in the mask of this byte's leftmost column
-        const int s = b * 8 - x0;
-        uint8_t bits;
-        if (s >= 64)
-            break;
-        if (s >= 0)
-            bits = static_cast<uint8_t>((mask << s) >> 56);
-        else
-            bits = static_cast<uint8_t>((mask >> 56) >> -s);
-        bits &= ColumnMask(b);
-        if (erase)
-            row[b] |= bits;
-        else
-            row[b] &= static_cast<uint8_t>(~bits);
+    const bool wholeBytesInside = firstByte >= 0 && (firstByte + 8) * 8 <= m_nWidth;
+    if (wholeBytesInside) {
+        uint64_t word;
+        std::memcpy(&word, row + firstByte, sizeof word);
+        word = __builtin_bswap64(word);
+        word = erase ? word | head : word & ~head;
+        word = __builtin_bswap64(word);
+        std::memcpy(row + firstByte, &word, sizeof word);
+    } else {
+        for (int k = 0; k < 8; ++k)
+            ApplyByte(firstByte + k, static_cast<uint8_t>(head >> (56 - 8 * k)), row, erase);
     }
+    ApplyByte(firstByte + 8, tail, row, erase);
+}
+
+void CCanvasBitmap::ApplyByte(int byteIndex, uint8_t bits, uint8_t* row, bool erase) const
+{
+    if (bits == 0 || byteIndex < 0 || byteIndex >= m_nRowBytes)
+        return;
+    bits &= ColumnMask(byteIndex);
+    if (erase)
+        row[byteIndex] |= bits;
+    else
+        row[byteIndex] &= static_cast<uint8_t>(~bits);
 }

@@ -51,6 +51,7 @@ public:
 
 private:
     uint8_t ColumnMask(int byteIndex) const;
+    void ApplyByte(int byteIndex, uint8_t bits, uint8_t* row, bool erase) const;
 
     int m_nWidth = 0;
     int m_nHeight = 0;
