@@ -6,33 +6,41 @@
 
 namespace {
 
+CStringTable::CommandText Text(const char* menu, const char* prompt, const char* toolTip)
+{
+    return {QString::fromUtf8(menu), QString::fromUtf8(prompt), QString::fromUtf8(toolTip)};
+}
+
 const QHash<int, CStringTable::CommandText>& Table()
 {
     using namespace cmd;
     static const QHash<int, CStringTable::CommandText> table = {
-        {ID_TOOL_PEN, {QStringLiteral("ペン"), QStringLiteral("ペンで文字を描く"), QStringLiteral("ペン")}},
-        {ID_TOOL_ERASER,
-         {QStringLiteral("消しゴム"), QStringLiteral("消しゴムにより文字を消す"), QStringLiteral("消しゴム")}},
-        {ID_TIP_10,
-         {QStringLiteral("10ドット円"), QStringLiteral("ペンや消しゴムのサイズを10ドット円にする"),
-          QStringLiteral("10ドット円")}},
-        {ID_TIP_20,
-         {QStringLiteral("20ドット円"), QStringLiteral("ペンや消しゴムのサイズを20ドット円にする"),
-          QStringLiteral("20ドット円")}},
-        {ID_TIP_30,
-         {QStringLiteral("30ドット円"), QStringLiteral("ペンや消しゴムのサイズを30ドット円にする"),
-          QStringLiteral("30ドット円")}},
-        {ID_TIP_40,
-         {QStringLiteral("40ドット円"), QStringLiteral("ペンや消しゴムのサイズを40ドット円にする"),
-          QStringLiteral("40ドット円")}},
-        {ID_TIP_USER,
-         {QStringLiteral("ユーザ定義ペン"), QStringLiteral("ペンや消しゴムのサイズをユーザ定義にする"),
-          QStringLiteral("ユーザ定義ペン")}},
-        {ID_CLEAR_ALL,
-         {QStringLiteral("すべてクリア(&C)\tCtrl+L"), QStringLiteral("すべてクリアする"),
-          QStringLiteral("すべてクリア")}},
-        {ID_EDIT_UNDO, {QStringLiteral("元に戻す(&U)\tCtrl+Z"), QString(), QString()}},
-        {ID_EDIT_REDO, {QStringLiteral("やり直し(&R)\tCtrl+Y"), QString(), QString()}},
+        {ID_TOOL_PEN, Text("ペン", "ペンで文字を描く", "ペン")},
+        {ID_TOOL_ERASER, Text("消しゴム", "消しゴムにより文字を消す", "消しゴム")},
+        {ID_TIP_10, Text("10ドット円", "ペンや消しゴムのサイズを10ドット円にする", "10ドット円")},
+        {ID_TIP_20, Text("20ドット円", "ペンや消しゴムのサイズを20ドット円にする", "20ドット円")},
+        {ID_TIP_30, Text("30ドット円", "ペンや消しゴムのサイズを30ドット円にする", "30ドット円")},
+        {ID_TIP_40, Text("40ドット円", "ペンや消しゴムのサイズを40ドット円にする", "40ドット円")},
+        {ID_TIP_USER, Text("ユーザ定義ペン", "ペンや消しゴムのサイズをユーザ定義にする", "ユーザ定義ペン")},
+        {ID_NEXT_CHAR, Text("次の文字(&X)\tCtrl+PageDown", "次の文字を表示", "次の文字")},
+        {ID_PREV_CHAR, Text("前の文字(&V)\tCtrl+PageUp", "前の文字を表示", "前の文字")},
+        {ID_CLEAR_ALL, Text("すべてクリア(&C)\tCtrl+L", "すべてクリアする", "すべてクリア")},
+        {ID_EXECUTE, Text("実行(&D)\tCtrl+D", "実行", "実行")},
+        {ID_OPTIONS, Text("オプション(&O)...", "編集のオプションを設定", "オプション")},
+        {ID_VIEW_SAMPLE, Text("サンプルを表示", "サンプルの表示/非表示の切り換え", "サンプルを表示")},
+        {ID_VIEW_GRID, Text("罫線を表示", "罫線の表示/非表示の切り換え", "罫線を表示")},
+        {ID_AUTO_CREATE,
+         Text("ストロークデータから自動作成(A)...", "ストロークデータから自動作成する", "ｽﾄﾛｰｸﾃﾞｰﾀから自動作成")},
+        {ID_FACE_LIST, Text("", "書体名", "")},
+        {ID_EDIT_UNDO, Text("元に戻す(&U)\tCtrl+Z", "直前に行った動作を元に戻す", "元に戻す")},
+        {ID_EDIT_REDO, Text("やり直し(&R)\tCtrl+Y", "直前に行った動作をやり直す", "やり直し")},
+        {ID_APP_EXIT, Text("終了(&X)", "アプリケーションを終了し、ファイルの保存を指示", "終了")},
+        {ID_HELP_FINDER, Text("目次(&H)", "ﾍﾙﾌﾟ ﾄﾋﾟｯｸの一覧を表示", "ﾍﾙﾌﾟ ﾄﾋﾟｯｸ")},
+        {ID_CONTEXT_HELP,
+         Text("状況依存のヘルプ(&W)\tShift+F1", "ﾎﾞﾀﾝ、ﾒﾆｭｰ、ｳｨﾝﾄﾞｳのﾍﾙﾌﾟを表示", "ﾍﾙﾌﾟ")},
+        {ID_HELP, Text("", "現在の作業に関するﾍﾙﾌﾟを表示", "ﾍﾙﾌﾟ")},
+        {ID_APP_ABOUT,
+         Text("バージョン情報(&A)...", "ﾌﾟﾛｸﾞﾗﾑの情報、ﾊﾞｰｼﾞｮﾝ、著作権を表示", "ﾊﾞｰｼﾞｮﾝ情報")},
     };
     return table;
 }
@@ -42,4 +50,9 @@ const QHash<int, CStringTable::CommandText>& Table()
 CStringTable::CommandText CStringTable::Command(int id)
 {
     return Table().value(id);
+}
+
+QString CStringTable::IdlePrompt()
+{
+    return QStringLiteral("ﾍﾙﾌﾟを表示するには [F1] を押してください。");
 }

@@ -16,4 +16,6 @@ public:
 
     // Empty texts for an id that has none.
     static CommandText Command(int id);
+    // The prompt pane's text while nothing else is shown there.
+    static QString IdlePrompt();
 };

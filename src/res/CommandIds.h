@@ -11,10 +11,29 @@ inline constexpr int ID_TIP_10 = 32786;
 inline constexpr int ID_TIP_20 = 32787;
 inline constexpr int ID_TIP_30 = 32788;
 inline constexpr int ID_TIP_40 = 32789;
+inline constexpr int ID_NEXT_CHAR = 32790;
+inline constexpr int ID_PREV_CHAR = 32791;
 inline constexpr int ID_CLEAR_ALL = 32792;
+inline constexpr int ID_EXECUTE = 32793;
+inline constexpr int ID_OPTIONS = 32804;
 inline constexpr int ID_TIP_USER = 32811;
+inline constexpr int ID_VIEW_SAMPLE = 32812;
+inline constexpr int ID_VIEW_GRID = 32813;
+inline constexpr int ID_AUTO_CREATE = 32816;
 inline constexpr int ID_EDIT_UNDO = 57643;
 inline constexpr int ID_EDIT_REDO = 57644;
+inline constexpr int ID_APP_ABOUT = 57664;
+inline constexpr int ID_APP_EXIT = 57665;
+inline constexpr int ID_HELP_FINDER = 57667;
+inline constexpr int ID_CONTEXT_HELP = 57669;
+inline constexpr int ID_HELP = 57670;
+inline constexpr int ID_NEXT_PANE = 57680;
+inline constexpr int ID_PREV_PANE = 57681;
+
+// Controls and status bar indicators.
+inline constexpr int ID_INDICATOR_X = 62001;
+inline constexpr int ID_INDICATOR_Y = 62002;
+inline constexpr int ID_FACE_LIST = 62003;
 
 } // namespace cmd
 
