@@ -1,18 +1,38 @@
 #include "app/CMainFrame.h"
 
+#include "app/CChmArchive.h"
+#include "app/CDialogBar.h"
+#include "app/CHelpWindow.h"
+#include "app/CMainToolBar.h"
+#include "app/CQtMessageBox.h"
 #include "canvas/CQuilleryView.h"
 #include "res/CStringTable.h"
+#include "res/CUiResources.h"
 #include "res/CommandIds.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QIcon>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QToolButton>
+#include <QWhatsThis>
+
+using namespace cmd;
 
 namespace {
 
 constexpr int kPositionPaneWidth = 50;
+constexpr QSize kButtonSize(36, 36);
+constexpr QSize kImageSize(16, 15);
+constexpr int kSeparator = 0;
 
 QString MenuLabel(const QString& menuText)
 {
@@ -21,77 +41,310 @@ QString MenuLabel(const QString& menuText)
     return menuText.section(QLatin1Char('\t'), 0, 0);
 }
 
+QString IconName(int id)
+{
+    static const QHash<int, QString> names = {
+        {ID_EDIT_UNDO, "undo"},       {ID_EDIT_REDO, "redo"},       {ID_EXECUTE, "execute"},
+        {ID_PREV_CHAR, "prevchar"},   {ID_NEXT_CHAR, "nextchar"},   {ID_VIEW_SAMPLE, "sample"},
+        {ID_VIEW_GRID, "grid"},       {ID_CONTEXT_HELP, "contexthelp"}, {ID_TOOL_PEN, "pen"},
+        {ID_TOOL_ERASER, "eraser"},   {ID_TIP_10, "tip10"},         {ID_TIP_20, "tip20"},
+        {ID_TIP_30, "tip30"},         {ID_TIP_40, "tip40"},         {ID_TIP_USER, "userpen"},
+    };
+    return names.value(id);
+}
+
+bool IsCheckable(int id)
+{
+    switch (id) {
+    case ID_TOOL_PEN: case ID_TOOL_ERASER: case ID_TIP_10: case ID_TIP_20: case ID_TIP_30: case ID_TIP_40:
+    case ID_TIP_USER: case ID_VIEW_SAMPLE: case ID_VIEW_GRID:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void SizeButtons(QToolBar* bar)
+{
+    bar->setIconSize(kImageSize);
+    for (QToolButton* button : bar->findChildren<QToolButton*>())
+        button->setFixedSize(kButtonSize);
+}
+
 } // namespace
 
 CMainFrame::CMainFrame(QWidget* parent)
     : QMainWindow(parent)
     , m_pView(new CQuilleryView(this))
+    , m_messages(std::make_unique<CQtMessageBox>(this))
 {
+    CUiResources::Init();
     setWindowTitle(QStringLiteral("Quillery"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     setCentralWidget(m_pView);
     m_pView->setFixedSize(m_pView->sizeHint());
+    BuildActions();
+    BuildStandardToolBar();
+    BuildDialogBar();
+    BuildDrawBar();
     BuildStatusBar();
-    BuildMenusAndToolbars();
+    BuildMenus();
     connect(m_pView, &CQuilleryView::StateChanged, this, &CMainFrame::UpdateCommandStates);
     UpdateCommandStates();
 }
 
-void CMainFrame::BuildStatusBar()
-{
-    auto* xPane = new QLabel(this);
-    auto* yPane = new QLabel(this);
-    for (QLabel* pane : {xPane, yPane}) {
-        pane->setMinimumWidth(kPositionPaneWidth);
-        pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        statusBar()->addPermanentWidget(pane);
-    }
-    m_pView->SetStatusPanes(xPane, yPane);
-}
+CMainFrame::~CMainFrame() = default;
 
-QAction* CMainFrame::AddCommand(int id, bool checkable)
+QAction* CMainFrame::AddCommand(int id)
 {
     const CStringTable::CommandText text = CStringTable::Command(id);
     auto* action = new QAction(MenuLabel(text.menu), this);
+    action->setObjectName(QString::number(id));
     action->setStatusTip(text.prompt);
     action->setToolTip(text.toolTip.isEmpty() ? MenuLabel(text.menu) : text.toolTip);
-    action->setCheckable(checkable);
-    connect(action, &QAction::triggered, this, [this, id] { m_pView->OnCommand(id); });
+    action->setWhatsThis(text.prompt);
+    action->setCheckable(IsCheckable(id));
+    if (const QString icon = IconName(id); !icon.isEmpty())
+        action->setIcon(QIcon(QStringLiteral(":/toolbar/%1.xpm").arg(icon)));
+    connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
     m_actions.insert(id, action);
     return action;
 }
 
-void CMainFrame::BuildMenusAndToolbars()
+void CMainFrame::BuildActions()
 {
-    using namespace cmd;
-    QAction* undo = AddCommand(ID_EDIT_UNDO, false);
-    undo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
-    QAction* redo = AddCommand(ID_EDIT_REDO, false);
-    redo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
-    QAction* clear = AddCommand(ID_CLEAR_ALL, false);
-    clear->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    for (int id : {ID_TOOL_PEN, ID_TOOL_ERASER, ID_TIP_10, ID_TIP_20, ID_TIP_30, ID_TIP_40, ID_TIP_USER,
+                   ID_NEXT_CHAR, ID_PREV_CHAR, ID_CLEAR_ALL, ID_EXECUTE, ID_OPTIONS, ID_VIEW_SAMPLE, ID_VIEW_GRID,
+                   ID_AUTO_CREATE, ID_EDIT_UNDO, ID_EDIT_REDO, ID_APP_EXIT, ID_HELP_FINDER, ID_CONTEXT_HELP,
+                   ID_HELP, ID_APP_ABOUT, ID_NEXT_PANE, ID_PREV_PANE})
+        AddCommand(id);
+    Action(ID_EXECUTE)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    Action(ID_CLEAR_ALL)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    Action(ID_EDIT_UNDO)->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
+    Action(ID_EDIT_REDO)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
+    Action(ID_HELP)->setShortcut(QKeySequence(Qt::Key_F1));
+    Action(ID_CONTEXT_HELP)->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F1));
+    Action(ID_NEXT_PANE)->setShortcut(QKeySequence(Qt::Key_F6));
+    Action(ID_PREV_PANE)->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6));
+    Action(ID_NEXT_CHAR)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown));
+    Action(ID_PREV_CHAR)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageUp));
+    // Shortcuts of actions that sit in no menu work only once added here.
+    addActions({Action(ID_HELP), Action(ID_NEXT_PANE), Action(ID_PREV_PANE)});
+}
 
-    QMenu* edit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
-    edit->addAction(undo);
-    edit->addAction(redo);
-    edit->addSeparator();
-    edit->addAction(clear);
+void CMainFrame::BuildMenus()
+{
+    struct MenuSpec
+    {
+        QString title;
+        std::vector<int> items;
+    };
+    const MenuSpec menus[] = {
+        {QStringLiteral("ファイル(&F)"), {ID_AUTO_CREATE, kSeparator, ID_APP_EXIT}},
+        {QStringLiteral("編集(&E)"),
+         {ID_EDIT_UNDO, ID_EDIT_REDO, kSeparator, ID_CLEAR_ALL, ID_EXECUTE, kSeparator, ID_OPTIONS}},
+        {QStringLiteral("表示(&V)"), {ID_PREV_CHAR, ID_NEXT_CHAR, kSeparator, ID_VIEW_SAMPLE, ID_VIEW_GRID}},
+        {QStringLiteral("ヘルプ(&H)"), {ID_HELP_FINDER, ID_CONTEXT_HELP, kSeparator, ID_APP_ABOUT}},
+    };
+    for (const MenuSpec& spec : menus) {
+        QMenu* menu = menuBar()->addMenu(spec.title);
+        for (int id : spec.items) {
+            if (id == kSeparator)
+                menu->addSeparator();
+            else
+                menu->addAction(Action(id));
+        }
+    }
+}
 
-    auto* tools = new QToolBar(QStringLiteral("描画"), this);
-    tools->setMovable(false);
-    addToolBar(Qt::LeftToolBarArea, tools);
-    for (int id : {ID_TOOL_PEN, ID_TOOL_ERASER})
-        tools->addAction(AddCommand(id, true));
-    tools->addSeparator();
-    for (int id : {ID_TIP_10, ID_TIP_20, ID_TIP_30, ID_TIP_40, ID_TIP_USER})
-        tools->addAction(AddCommand(id, true));
+void CMainFrame::BuildStandardToolBar()
+{
+    m_pToolBar = new CMainToolBar(this);
+    m_pToolBar->setMovable(false);
+    m_pToolBar->setAllowedAreas(Qt::TopToolBarArea);
+    for (int id : {ID_EDIT_UNDO, ID_EDIT_REDO, kSeparator, ID_EXECUTE, kSeparator, ID_PREV_CHAR, ID_NEXT_CHAR,
+                   kSeparator}) {
+        if (id == kSeparator)
+            m_pToolBar->addSeparator();
+        else
+            m_pToolBar->addAction(Action(id));
+    }
+    m_pToolBar->AddFaceList();
+    for (int id : {ID_VIEW_SAMPLE, ID_VIEW_GRID, kSeparator, ID_CONTEXT_HELP}) {
+        if (id == kSeparator)
+            m_pToolBar->addSeparator();
+        else
+            m_pToolBar->addAction(Action(id));
+    }
+    SizeButtons(m_pToolBar);
+    m_pToolBar->FillFaceNames();
+    connect(m_pToolBar, &CMainToolBar::FaceSelected, this,
+            [this] { emit FaceSelected(m_pToolBar->GetSelectedFaceName()); });
+    addToolBar(Qt::TopToolBarArea, m_pToolBar);
+}
+
+void CMainFrame::BuildDialogBar()
+{
+    addToolBarBreak(Qt::TopToolBarArea);
+    auto* holder = new QToolBar(this);
+    holder->setObjectName(QStringLiteral("dialogBar"));
+    holder->setMovable(false);
+    holder->setFloatable(false);
+    holder->setAllowedAreas(Qt::TopToolBarArea);
+    m_pDlgBar = new CDialogBar(holder);
+    holder->addWidget(m_pDlgBar);
+    addToolBar(Qt::TopToolBarArea, holder);
+    m_pDlgBar->VerticalBox()->setEnabled(false);
+    connect(m_pDlgBar->CharEdit(), &QLineEdit::textChanged, this, &CMainFrame::CharTextChanged);
+    connect(m_pDlgBar->ChooseButton(), &QPushButton::clicked, this, &CMainFrame::ChooseFontFileRequested);
+    connect(m_pDlgBar->VerticalBox(), &QCheckBox::clicked, this, &CMainFrame::VerticalClicked);
+}
+
+void CMainFrame::BuildDrawBar()
+{
+    m_pDrawBar = new QToolBar(QStringLiteral("描画"), this);
+    m_pDrawBar->setObjectName(QStringLiteral("drawBar"));
+    m_pDrawBar->setMovable(false);
+    m_pDrawBar->setAllowedAreas(Qt::LeftToolBarArea);
+    for (int id : {ID_TOOL_PEN, ID_TOOL_ERASER, kSeparator, ID_TIP_10, ID_TIP_20, ID_TIP_30, ID_TIP_40, kSeparator,
+                   ID_TIP_USER}) {
+        if (id == kSeparator)
+            m_pDrawBar->addSeparator();
+        else
+            m_pDrawBar->addAction(Action(id));
+    }
+    SizeButtons(m_pDrawBar);
+    addToolBar(Qt::LeftToolBarArea, m_pDrawBar);
+}
+
+void CMainFrame::BuildStatusBar()
+{
+    m_pPromptPane = new QLabel(CStringTable::IdlePrompt(), this);
+    statusBar()->addWidget(m_pPromptPane, 1);
+    auto* xPane = new QLabel(QStringLiteral("X"), this);
+    auto* yPane = new QLabel(QStringLiteral("Y"), this);
+    xPane->setObjectName(QString::number(ID_INDICATOR_X));
+    yPane->setObjectName(QString::number(ID_INDICATOR_Y));
+    for (QLabel* pane : {xPane, yPane}) {
+        pane->setFixedWidth(kPositionPaneWidth);
+        pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        statusBar()->addPermanentWidget(pane);
+    }
+    statusBar()->setSizeGripEnabled(false);
+    m_pView->SetStatusPanes(xPane, yPane);
+}
+
+bool CMainFrame::IsFrameCommand(int id) const
+{
+    switch (id) {
+    case ID_APP_EXIT: case ID_HELP_FINDER: case ID_HELP: case ID_CONTEXT_HELP: case ID_APP_ABOUT:
+    case ID_NEXT_PANE: case ID_PREV_PANE: case ID_OPTIONS:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CMainFrame::OnCommand(int id)
+{
+    switch (id) {
+    case ID_APP_EXIT: close(); return;
+    case ID_HELP_FINDER:
+    case ID_HELP: OnHelp(); return;
+    case ID_CONTEXT_HELP: QWhatsThis::enterWhatsThisMode(); return;
+    case ID_APP_ABOUT: OnAbout(); return;
+    case ID_NEXT_PANE: SwitchPane(true); return;
+    case ID_PREV_PANE: SwitchPane(false); return;
+    case ID_OPTIONS: emit OptionsRequested(); return;
+    default: m_pView->OnCommand(id); return;
+    }
 }
 
 void CMainFrame::UpdateCommandStates()
 {
     for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it) {
+        if (IsFrameCommand(it.key()))
+            continue;
         const CommandState state = m_pView->Model().UpdateCommand(it.key());
         it.value()->setEnabled(state.enabled);
         if (it.value()->isCheckable())
             it.value()->setChecked(state.checked);
     }
+}
+
+void CMainFrame::OnHelp()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (!m_pHelpWindow)
+        m_pHelpWindow = new CHelpWindow(this);
+    const bool opened = m_pHelpWindow->Open(CChmArchive::HelpPathFor(QApplication::applicationFilePath()));
+    QApplication::restoreOverrideCursor();
+    if (!opened) {
+        m_messages->ShowMessage(QStringLiteral("ヘルプの起動に失敗しました。"));
+        return;
+    }
+    m_pHelpWindow->show();
+    m_pHelpWindow->raise();
+    m_pHelpWindow->activateWindow();
+}
+
+void CMainFrame::OnAbout()
+{
+    QMessageBox::about(this, QStringLiteral("バージョン情報"),
+                       QStringLiteral("Quillery Version %1").arg(QApplication::applicationVersion()));
+}
+
+// F6 and Shift+F6 move the keyboard focus between the drawing view and the
+// fields of the dialog bar.
+void CMainFrame::SwitchPane(bool forward)
+{
+    const bool inView = m_pView->hasFocus();
+    if (inView == forward)
+        m_pDlgBar->CharEdit()->setFocus();
+    else
+        m_pView->setFocus();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    m_strFontFilePath = GetFontFilePathText();
+    QMainWindow::closeEvent(event);
+}
+
+QString CMainFrame::GetFontFilePathText() const
+{
+    return m_pDlgBar->FontFileEdit()->text();
+}
+
+void CMainFrame::SetFontFilePathText(const QString& text)
+{
+    m_pDlgBar->FontFileEdit()->setText(text);
+}
+
+QString CMainFrame::GetCharText() const
+{
+    return m_pDlgBar->CharEdit()->text();
+}
+
+void CMainFrame::SetCharText(const QString& text)
+{
+    m_pDlgBar->CharEdit()->setText(text);
+}
+
+bool CMainFrame::IsVerticalChecked() const
+{
+    return m_pDlgBar->VerticalBox()->isChecked();
+}
+
+void CMainFrame::SetVerticalCheck(bool checked)
+{
+    m_pDlgBar->VerticalBox()->setChecked(checked);
+}
+
+void CMainFrame::EnableVertical(bool enable)
+{
+    if (!enable)
+        m_pDlgBar->VerticalBox()->setChecked(false);
+    m_pDlgBar->VerticalBox()->setEnabled(enable);
 }

@@ -1,32 +1,86 @@
 #pragma once
 
+#include "app/IFrameFields.h"
+
 #include <QHash>
 #include <QMainWindow>
+#include <memory>
 
+class CDialogBar;
+class CHelpWindow;
+class CMainToolBar;
+class CQtMessageBox;
 class CQuilleryView;
 class QAction;
+class QLabel;
+class QToolBar;
 
-// The main window: holds the drawing view, the commands of the edit menu and
-// the drawing toolbar, and the status bar with the pointer position.
-class CMainFrame : public QMainWindow
+// The program's one top-level window: the drawing view with the standard
+// toolbar and its face list, the dialog bar, the drawing toolbar, the status
+// bar and the menus. Commands go to the view; the frame handles only its own
+// (exit, help, about, pane switching).
+class CMainFrame : public QMainWindow, public IFrameFields
 {
     Q_OBJECT
 
 public:
     explicit CMainFrame(QWidget* parent = nullptr);
+    ~CMainFrame() override;
 
     CQuilleryView* View() const { return m_pView; }
     QAction* Action(int id) const { return m_actions.value(id); }
+    CMainToolBar* StandardToolBar() const { return m_pToolBar; }
+    CDialogBar* DialogBar() const { return m_pDlgBar; }
+    QToolBar* DrawBar() const { return m_pDrawBar; }
+    QLabel* PromptPane() const { return m_pPromptPane; }
+    CQtMessageBox& Messages() { return *m_messages; }
 
-    // Gives every command's action the enabled and checked state the model
-    // reports now.
+    // The text of the font file field when the window closed.
+    QString FontFilePathAtClose() const { return m_strFontFilePath; }
+
+    // Gives every command's action the enabled and checked state it has now.
     void UpdateCommandStates();
 
-private:
-    QAction* AddCommand(int id, bool checkable);
-    void BuildStatusBar();
-    void BuildMenusAndToolbars();
+    // IFrameFields
+    QString GetFontFilePathText() const override;
+    void SetFontFilePathText(const QString& text) override;
+    QString GetCharText() const override;
+    void SetCharText(const QString& text) override;
+    bool IsVerticalChecked() const override;
+    void SetVerticalCheck(bool checked) override;
+    void EnableVertical(bool enable) override;
 
-    CQuilleryView* m_pView = nullptr;
+signals:
+    void CharTextChanged(const QString& text);
+    void ChooseFontFileRequested();
+    void VerticalClicked();
+    void FaceSelected(const QString& faceName);
+    void OptionsRequested();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QAction* AddCommand(int id);
+    void BuildActions();
+    void BuildMenus();
+    void BuildStandardToolBar();
+    void BuildDialogBar();
+    void BuildDrawBar();
+    void BuildStatusBar();
+    void OnCommand(int id);
+    bool IsFrameCommand(int id) const;
+    void OnHelp();
+    void OnAbout();
+    void SwitchPane(bool forward);
+
+    CQuilleryView* m_pView;
+    std::unique_ptr<CQtMessageBox> m_messages;
+    CMainToolBar* m_pToolBar = nullptr;
+    CDialogBar* m_pDlgBar = nullptr;
+    QToolBar* m_pDrawBar = nullptr;
+    QLabel* m_pPromptPane = nullptr;
+    CHelpWindow* m_pHelpWindow = nullptr;
+    QString m_strFontFilePath;
     QHash<int, QAction*> m_actions;
 };

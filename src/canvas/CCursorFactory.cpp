@@ -1,20 +1,10 @@
 #include "canvas/CCursorFactory.h"
 
+#include "res/CUiResources.h"
 #include "res/CommandIds.h"
 
 #include <QHash>
 #include <QPixmap>
-
-// The images live in the UI library's resources, which a static library must
-// register itself (outside any namespace, as Q_INIT_RESOURCE requires).
-static void EnsureResources()
-{
-    static const bool registered = [] {
-        Q_INIT_RESOURCE(quillery);
-        return true;
-    }();
-    (void)registered;
-}
 
 QPoint CCursorFactory::HotSpot(int cursorId)
 {
@@ -28,7 +18,7 @@ QPoint CCursorFactory::HotSpot(int cursorId)
 QCursor CCursorFactory::Cursor(int cursorId)
 {
     static QHash<int, QCursor> cache;
-    EnsureResources();
+    CUiResources::Init();
     auto it = cache.find(cursorId);
     if (it == cache.end()) {
         const QPixmap pixmap(QStringLiteral(":/cursors/%1.xpm").arg(cursorId));

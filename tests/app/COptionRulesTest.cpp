@@ -60,3 +60,46 @@ TEST(OptionRules, CompareReportsOnlyWhatChanged)
     EXPECT_TRUE(changes.bmpSize);
     EXPECT_FALSE(changes.doAndNext);
 }
+
+#include "app/CCharFieldRule.h"
+
+TEST(CharFieldRule, TakesTwoBytesOfCodePage932)
+{
+    EXPECT_TRUE(CCharFieldRule::Accepts(""));
+    EXPECT_TRUE(CCharFieldRule::Accepts(QString::fromUtf8("あ")));
+    EXPECT_TRUE(CCharFieldRule::Accepts("AB"));
+    EXPECT_TRUE(CCharFieldRule::Accepts(QString::fromUtf8("ｱｲ")));      // half-width kana: one byte each
+    EXPECT_FALSE(CCharFieldRule::Accepts("ABC"));
+    EXPECT_FALSE(CCharFieldRule::Accepts(QString::fromUtf8("あA")));
+    EXPECT_FALSE(CCharFieldRule::Accepts(QString::fromUtf8("é")));      // not in the code page
+    EXPECT_FALSE(CCharFieldRule::Accepts(QString::fromUtf8("😀")));
+}
+
+TEST(CharFieldRule, CodeIsFirstByteTimes256PlusSecond)
+{
+    EXPECT_EQ(CCharFieldRule::CodeOf(QString::fromUtf8("あ")), 0x82A0);
+    EXPECT_EQ(CCharFieldRule::CodeOf("AB"), 0x4142);
+    EXPECT_EQ(CCharFieldRule::CodeOf("A"), 0x41);
+    EXPECT_EQ(CCharFieldRule::CodeOf(""), 0);
+    EXPECT_EQ(CCharFieldRule::CodeOf(QString::fromUtf8("、")), 0x8141);
+}
+
+#include "app/CFaceNameList.h"
+
+TEST(FaceNameList, DropsVerticalVariantsSortsAndKeepsDuplicates)
+{
+    const QStringList names =
+        CFaceNameList::Filter({"Noto Sans CJK JP", "@IPAGothic", "", "IPAGothic", "ipamincho", "IPAGothic"});
+    EXPECT_EQ(names, QStringList({"IPAGothic", "IPAGothic", "ipamincho", "Noto Sans CJK JP"}));
+    EXPECT_TRUE(CFaceNameList::Filter({"@A", ""}).isEmpty());
+}
+
+TEST(FaceNameList, PrefixSearchTakesTheFirstMatchIgnoringCase)
+{
+    const QStringList names = {"IPAGothic", "IPAMincho", "Noto Sans CJK JP", "Noto Serif CJK JP"};
+    EXPECT_EQ(CFaceNameList::FindPrefix(names, "ipa"), 0);
+    EXPECT_EQ(CFaceNameList::FindPrefix(names, "IPAM"), 1);
+    EXPECT_EQ(CFaceNameList::FindPrefix(names, "noto"), 2);
+    EXPECT_EQ(CFaceNameList::FindPrefix(names, QString::fromUtf8("ＭＳ ゴシック")), -1);
+    EXPECT_EQ(CFaceNameList::FindPrefix(names, ""), 0);
+}

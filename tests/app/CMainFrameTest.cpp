@@ -1,0 +1,184 @@
+#include "app/CDialogBar.h"
+#include "app/CMainFrame.h"
+#include "app/CMainToolBar.h"
+#include "canvas/CQuilleryView.h"
+#include "res/CommandIds.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+using namespace cmd;
+
+namespace {
+
+// The ids of a toolbar's entries in order, 0 for a separator and the face
+// list's id for the list.
+std::vector<int> Entries(QToolBar* bar)
+{
+    std::vector<int> ids;
+    for (QAction* action : bar->actions()) {
+        if (action->isSeparator())
+            ids.push_back(0);
+        else if (auto* widget = bar->widgetForAction(action); widget && qobject_cast<QComboBox*>(widget))
+            ids.push_back(ID_FACE_LIST);
+        else
+            ids.push_back(action->objectName().toInt());
+    }
+    return ids;
+}
+
+QStringList MenuTexts(QMenu* menu)
+{
+    QStringList texts;
+    for (QAction* action : menu->actions())
+        texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    return texts;
+}
+
+// Types text one character at a time, as an input method delivers it.
+void Type(QWidget* widget, const QString& text)
+{
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &press);
+    }
+}
+
+class MainFrameTest : public ::testing::Test
+{
+protected:
+    MainFrameTest() { frame.show(); }
+    CMainFrame frame;
+};
+
+} // namespace
+
+TEST_F(MainFrameTest, TitleIsTheProductNameAlone)
+{
+    EXPECT_EQ(frame.windowTitle(), "Quillery");
+    EXPECT_FALSE(frame.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+}
+
+TEST_F(MainFrameTest, ToolbarsHoldTheirButtonsInOrder)
+{
+    EXPECT_EQ(Entries(frame.StandardToolBar()),
+              (std::vector<int>{ID_EDIT_UNDO, ID_EDIT_REDO, 0, ID_EXECUTE, 0, ID_PREV_CHAR, ID_NEXT_CHAR, 0,
+                                ID_FACE_LIST, ID_VIEW_SAMPLE, ID_VIEW_GRID, 0, ID_CONTEXT_HELP}));
+    EXPECT_EQ(Entries(frame.DrawBar()), (std::vector<int>{ID_TOOL_PEN, ID_TOOL_ERASER, 0, ID_TIP_10, ID_TIP_20,
+                                                          ID_TIP_30, ID_TIP_40, 0, ID_TIP_USER}));
+    EXPECT_EQ(frame.toolBarArea(frame.DrawBar()), Qt::LeftToolBarArea);
+    EXPECT_EQ(frame.toolBarArea(frame.StandardToolBar()), Qt::TopToolBarArea);
+    EXPECT_EQ(frame.StandardToolBar()->windowTitle(), "標準");
+    EXPECT_EQ(frame.DrawBar()->windowTitle(), "描画");
+    EXPECT_EQ(frame.StandardToolBar()->iconSize(), QSize(16, 15));
+    EXPECT_EQ(frame.DrawBar()->widgetForAction(frame.Action(ID_TOOL_PEN))->size(), QSize(36, 36));
+}
+
+TEST_F(MainFrameTest, MenusReadAsTheTableGivesThem)
+{
+    const auto menus = frame.menuBar()->actions();
+    ASSERT_EQ(menus.size(), 4);
+    EXPECT_EQ(menus[0]->text(), "ファイル(&F)");
+    EXPECT_EQ(MenuTexts(menus[0]->menu()), QStringList({"ストロークデータから自動作成(A)...", "-", "終了(&X)"}));
+    EXPECT_EQ(MenuTexts(menus[1]->menu()),
+              QStringList({"元に戻す(&U)", "やり直し(&R)", "-", "すべてクリア(&C)", "実行(&D)", "-", "オプション(&O)..."}));
+    EXPECT_EQ(MenuTexts(menus[2]->menu()),
+              QStringList({"前の文字(&V)", "次の文字(&X)", "-", "サンプルを表示", "罫線を表示"}));
+    EXPECT_EQ(MenuTexts(menus[3]->menu()),
+              QStringList({"目次(&H)", "状況依存のヘルプ(&W)", "-", "バージョン情報(&A)..."}));
+    EXPECT_EQ(frame.Action(ID_EXECUTE)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
+    EXPECT_EQ(frame.Action(ID_NEXT_CHAR)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_PageDown));
+    EXPECT_EQ(frame.Action(ID_PREV_CHAR)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_PageUp));
+    EXPECT_EQ(frame.Action(ID_CONTEXT_HELP)->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F1));
+    EXPECT_EQ(frame.Action(ID_HELP)->shortcut(), QKeySequence(Qt::Key_F1));
+    EXPECT_EQ(frame.Action(ID_EDIT_UNDO)->statusTip(), "直前に行った動作を元に戻す");
+    EXPECT_EQ(frame.Action(ID_AUTO_CREATE)->toolTip(), "ｽﾄﾛｰｸﾃﾞｰﾀから自動作成");
+}
+
+TEST_F(MainFrameTest, StatusBarHasPromptAndTwoPositionPanes)
+{
+    EXPECT_EQ(frame.PromptPane()->text(), "ﾍﾙﾌﾟを表示するには [F1] を押してください。");
+    auto* x = frame.statusBar()->findChild<QLabel*>(QString::number(ID_INDICATOR_X));
+    auto* y = frame.statusBar()->findChild<QLabel*>(QString::number(ID_INDICATOR_Y));
+    ASSERT_TRUE(x && y);
+    EXPECT_EQ(x->text(), "X");
+    EXPECT_EQ(x->width(), 50);
+    EXPECT_EQ(y->width(), 50);
+}
+
+TEST_F(MainFrameTest, CheckStatesFollowTheModel)
+{
+    EXPECT_TRUE(frame.Action(ID_TOOL_PEN)->isChecked());
+    EXPECT_TRUE(frame.Action(ID_TIP_30)->isChecked());
+    frame.Action(ID_TIP_10)->trigger();
+    EXPECT_TRUE(frame.Action(ID_TIP_10)->isChecked());
+    EXPECT_FALSE(frame.Action(ID_TIP_30)->isChecked());
+    frame.View()->Model().SetWriteStrokeFile(true);
+    frame.UpdateCommandStates();
+    EXPECT_FALSE(frame.Action(ID_TOOL_ERASER)->isEnabled());
+    EXPECT_TRUE(frame.Action(ID_APP_EXIT)->isEnabled());
+    EXPECT_TRUE(frame.Action(ID_OPTIONS)->isEnabled());
+}
+
+TEST_F(MainFrameTest, CharacterFieldRefusesAThirdByte)
+{
+    QLineEdit* field = frame.DialogBar()->CharEdit();
+    QStringList changes;
+    QObject::connect(&frame, &CMainFrame::CharTextChanged, [&](const QString& text) { changes << text; });
+    Type(field, "ABC");
+    EXPECT_EQ(field->text(), "AB");
+    field->clear();
+    Type(field, QString::fromUtf8("あい"));
+    EXPECT_EQ(field->text(), QString::fromUtf8("あ"));
+    field->clear();
+    Type(field, QString::fromUtf8("é"));
+    EXPECT_EQ(field->text(), "");
+    EXPECT_TRUE(changes.contains("AB"));
+
+    frame.SetCharText(QString::fromUtf8("う"));
+    EXPECT_EQ(frame.GetCharText(), QString::fromUtf8("う"));
+    EXPECT_EQ(changes.last(), QString::fromUtf8("う"));
+}
+
+TEST_F(MainFrameTest, VerticalBoxIsUncheckedWhenDisabled)
+{
+    frame.EnableVertical(true);
+    frame.SetVerticalCheck(true);
+    EXPECT_TRUE(frame.IsVerticalChecked());
+    frame.EnableVertical(false);
+    EXPECT_FALSE(frame.IsVerticalChecked());
+    EXPECT_FALSE(frame.DialogBar()->VerticalBox()->isEnabled());
+}
+
+TEST_F(MainFrameTest, FaceListSelectsByPrefixAndReportsTheChoice)
+{
+    CMainToolBar* bar = frame.StandardToolBar();
+    bar->FillFaceNames({"Noto Sans CJK JP", "@IPAGothic", "IPAGothic", "IPAMincho"});
+    EXPECT_EQ(bar->FaceCombo()->count(), 3);
+    bar->SelectFaceName("ipam");
+    EXPECT_EQ(bar->GetSelectedFaceName(), "IPAMincho");
+    bar->SelectFaceName("ＭＳ ゴシック");
+    EXPECT_EQ(bar->GetSelectedFaceName(), "");
+
+    QString chosen;
+    QObject::connect(&frame, &CMainFrame::FaceSelected, [&](const QString& face) { chosen = face; });
+    bar->FaceCombo()->setCurrentIndex(2);
+    emit bar->FaceCombo()->activated(2);
+    EXPECT_EQ(chosen, "Noto Sans CJK JP");
+}
+
+TEST_F(MainFrameTest, FontFileFieldIsKeptAtClose)
+{
+    frame.SetFontFilePathText("/home/u/mine.ttf");
+    frame.close();
+    EXPECT_EQ(frame.FontFilePathAtClose(), "/home/u/mine.ttf");
+}
