@@ -86,11 +86,13 @@ bool CPenFile::SavePenFile(const QString& path, const CPenTip::Bits& bits, IMess
 {
     const QByteArray content = Build(bits);
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered, so a short write (a full disk) shows in write()'s count;
+    // through the buffer it would be lost and a cut file committed.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         box.ShowMessage(OpenFailedText(path));
         return false;
     }
-    if (file.write(content) != content.size() || !file.commit()) {
+    if (file.write(content) != content.size() || file.size() != content.size() || !file.commit()) {
         file.cancelWriting();
         box.ShowMessage(WriteFailedText(path));
         return false;

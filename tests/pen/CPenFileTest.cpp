@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace {
 
 const QString kNotPenFile = QStringLiteral("Quillery用のペンファイルではありません。");
@@ -160,6 +163,7 @@ TEST_F(PenFileTest, ReadingAFolderIsReportedNotThrown)
     EXPECT_TRUE(box.messages[0].contains(dir.path()));
 }
 
+// A file size limit stands in for a full disk: the write fails part way.
 TEST_F(PenFileTest, FailedSaveKeepsTheOlderFileWhole)
 {
     FakeMessageBox box;
@@ -167,15 +171,19 @@ TEST_F(PenFileTest, FailedSaveKeepsTheOlderFileWhole)
     ASSERT_TRUE(CPenFile::SavePenFile(path, Pattern(), box));
     const QByteArray before = ReadFile(path);
 
-    // A folder that can no longer take new files: the temporary file cannot
-    // be made, so the old file must stay as it was.
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
     CPenTip::Bits other;
     other.fill(0);
+    rlimit old {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 100;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     const bool saved = CPenFile::SavePenFile(path, other, box);
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    if (saved)
-        GTEST_SKIP() << "running with rights that ignore folder permissions";
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(saved);
     EXPECT_EQ(ReadFile(path), before);
-    EXPECT_EQ(box.messages.size(), 1);
+    EXPECT_EQ(box.messages, QStringList {QStringLiteral("ファイル%1の書き込みに失敗しました。").arg(path)});
 }
