@@ -1,6 +1,7 @@
 #include "app/CMainFrame.h"
 
 #include "canvas/CQuilleryView.h"
+#include "pen/CBmpPenEditWnd.h"
 #include "res/CStringTable.h"
 #include "res/CommandIds.h"
 
@@ -26,6 +27,7 @@ QString MenuLabel(const QString& menuText)
 CMainFrame::CMainFrame(QWidget* parent)
     : QMainWindow(parent)
     , m_pView(new CQuilleryView(this))
+    , m_pPenEditor(new CBmpPenEditWnd(m_pView->Model().PenTip(), this))
 {
     setWindowTitle(QStringLiteral("Quillery"));
     setCentralWidget(m_pView);
@@ -33,6 +35,7 @@ CMainFrame::CMainFrame(QWidget* parent)
     BuildStatusBar();
     BuildMenusAndToolbars();
     connect(m_pView, &CQuilleryView::StateChanged, this, &CMainFrame::UpdateCommandStates);
+    connect(m_pView, &CQuilleryView::PenEditorRequested, m_pPenEditor, &CBmpPenEditWnd::ShowEditor);
     UpdateCommandStates();
 }
 

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QMainWindow>
 
+class CBmpPenEditWnd;
 class CQuilleryView;
 class QAction;
 
@@ -16,6 +17,7 @@ public:
     explicit CMainFrame(QWidget* parent = nullptr);
 
     CQuilleryView* View() const { return m_pView; }
+    CBmpPenEditWnd* PenEditor() const { return m_pPenEditor; }
     QAction* Action(int id) const { return m_actions.value(id); }
 
     // Gives every command's action the enabled and checked state the model
@@ -28,5 +30,7 @@ private:
     void BuildMenusAndToolbars();
 
     CQuilleryView* m_pView = nullptr;
+    // Hidden until the user-defined tip is chosen; lives as long as the frame.
+    CBmpPenEditWnd* m_pPenEditor = nullptr;
     QHash<int, QAction*> m_actions;
 };

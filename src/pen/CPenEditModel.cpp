@@ -68,6 +68,16 @@ CommandState CPenEditModel::UpdateCommand(int id) const
     }
 }
 
+int CPenEditModel::CursorId() const
+{
+    switch (m_nPenTool) {
+    case kToolEraser: return cursor::IDC_ERASER_USER;
+    case kToolLine: return cursor::IDC_PEN_EDIT_LINE;
+    case kToolFill: return cursor::IDC_PEN_EDIT_FILL;
+    default: return cursor::IDC_PEN_USER;
+    }
+}
+
 void CPenEditModel::OnSize(int areaWidth, int areaHeight)
 {
     const int byWidth = (areaWidth - kSide - 40) / kSide;

@@ -38,6 +38,8 @@ public:
     void SetHost(IPenEditHost* host) { m_pHost = host; }
 
     int PenTool() const { return m_nPenTool; }
+    // Cursor resource of the current tool.
+    int CursorId() const;
     CPenTip& Tip() { return m_tip; }
     const CPenTip& Tip() const { return m_tip; }
 
