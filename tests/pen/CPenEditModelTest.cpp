@@ -66,17 +66,17 @@ protected:
         model.OnButtonUp();
     }
 
-    // Draws the outline of a rectangle of ink, cells a to b inclusive.
-    void Outline(QPoint a, QPoint b)
+    // Lays a literal grid on the tip, '#' ink and '.' paper, its first
+    // character on cell `at`.
+    void Draw(QPoint at, std::initializer_list<const char*> rows)
     {
-        for (int x = a.x(); x <= b.x(); ++x) {
-            Set(x, a.y());
-            Set(x, b.y());
+        int y = at.y();
+        for (const char* row : rows) {
+            for (int x = 0; row[x] != '\0'; ++x)
+                Set(at.x() + x, y, row[x] == '#');
+            ++y;
         }
-        for (int y = a.y(); y <= b.y(); ++y) {
-            Set(a.x(), y);
-            Set(b.x(), y);
-        }
+        tip.RebuildPenStamp();
     }
 
     void Set(int x, int y, bool ink = true)
@@ -154,6 +154,24 @@ TEST_F(PenEditModelTest, PenAndEraserColourByButtonAndStampFollowsAtOnce)
     EXPECT_FALSE(model.IsInk({7, 8}));
     EXPECT_FALSE(StampInk(7, 8));
     EXPECT_EQ(InkCount(), 0);
+}
+
+// The canvas reads the tip in its own layout: rows bottom-up, 8 bytes a row,
+// the leftmost dot in the top bit.
+TEST_F(PenEditModelTest, CellsLandOnTheTipBitsAcrossByteBoundaries)
+{
+    for (int x : {0, 1, 7, 8, 9, 15, 16, 17, 63}) {
+        for (int y : {0, 1, 62, 63}) {
+            tip.PenBits().fill(0xFF);
+            model.OnButtonDown(Px(x, y), true);
+            model.OnButtonUp();
+            CPenTip::Bits expected;
+            expected.fill(0xFF);
+            expected[static_cast<size_t>(x / 8 + (63 - y) * 8)] = static_cast<uint8_t>(~(0x80 >> (x % 8)));
+            EXPECT_EQ(tip.PenBits(), expected) << x << "," << y;
+            EXPECT_TRUE(StampInk(x, y));
+        }
+    }
 }
 
 TEST_F(PenEditModelTest, ClicksOffTheGridAndMovesWithoutCaptureChangeNothing)
@@ -253,25 +271,33 @@ TEST_F(PenEditModelTest, FillOfTheBlankTipBlackensAllDots)
 
 TEST_F(PenEditModelTest, FillStaysInsideAnOutlineWithADiagonalGap)
 {
-    // An outline whose corner is open only diagonally: (20, 10) is paper but
-    // its two 4-neighbours on the outline are ink.
-    Outline({10, 10}, {20, 20});
-    Set(20, 10, false);
-    model.OnCommand(ID_PEN_EDIT_FILL);
+    // The outline's top right corner is open only diagonally.
+    Draw({10, 10}, {
+        "#####.",
+        "#....#",
+        "#....#",
+        "#....#",
+        "######",
+    });
     const int outline = InkCount();
+    model.OnCommand(ID_PEN_EDIT_FILL);
 
-    model.OnButtonDown(Px(15, 15), true);
-    EXPECT_EQ(InkCount(), outline + 9 * 9);
+    model.OnButtonDown(Px(12, 12), true);
+    EXPECT_EQ(InkCount(), outline + 4 * 3);
     EXPECT_TRUE(model.IsInk({11, 11}));
-    EXPECT_TRUE(model.IsInk({19, 19}));
-    EXPECT_FALSE(model.IsInk({20, 10}));
-    EXPECT_FALSE(model.IsInk({21, 9}));
-    EXPECT_FALSE(model.IsInk({9, 15}));
+    EXPECT_TRUE(model.IsInk({14, 13}));
+    EXPECT_FALSE(model.IsInk({15, 10}));
+    EXPECT_FALSE(model.IsInk({16, 9}));
+    EXPECT_FALSE(model.IsInk({9, 12}));
 
     // a left fill on ink changes nothing, whatever lies around it
     const CPenTip::Bits before = tip.PenBits();
-    model.OnButtonDown(Px(10, 15), true);
+    model.OnButtonDown(Px(10, 12), true);
     EXPECT_EQ(tip.PenBits(), before);
+
+    // a right fill on the black area whitens it, and only it
+    model.OnButtonDown(Px(10, 10), false);
+    EXPECT_EQ(InkCount(), 0);
 }
 
 // Rows of single paper dots between full paper rows: a scanline fill has a
