@@ -103,6 +103,11 @@ TEST_F(PenEditWndTest, FixedToolWindowWithItsToolbarAtTheRight)
     EXPECT_EQ(order, (std::vector<int> {ID_PEN_EDIT_PEN, ID_PEN_EDIT_ERASER, ID_PEN_EDIT_LINE, ID_PEN_EDIT_FILL, 0,
                                         ID_PEN_EDIT_CLEAR, 0, ID_PEN_FILE_OPEN, ID_PEN_FILE_SAVE}));
     EXPECT_EQ(wnd.Action(ID_PEN_FILE_SAVE)->toolTip(), QStringLiteral("保存"));
+    for (int id : order) {
+        if (id > 0) {
+            EXPECT_FALSE(wnd.Action(id)->icon().pixmap(QSize(16, 15)).isNull()) << id;
+        }
+    }
     EXPECT_EQ(wnd.ToolBar()->widgetForAction(wnd.Action(ID_PEN_EDIT_PEN))->size(), QSize(36, 36));
 
     // the grid fits beside the preview, within the drawing area
