@@ -6,6 +6,7 @@
 #include "app/CMainToolBar.h"
 #include "app/CQtMessageBox.h"
 #include "canvas/CQuilleryView.h"
+#include "pen/CBmpPenEditWnd.h"
 #include "res/CStringTable.h"
 #include "res/CUiResources.h"
 #include "res/CommandIds.h"
@@ -77,6 +78,7 @@ CMainFrame::CMainFrame(QWidget* parent)
     : QMainWindow(parent)
     , m_pView(new CQuilleryView(this))
     , m_messages(std::make_unique<CQtMessageBox>(this))
+    , m_pPenEditor(new CBmpPenEditWnd(m_pView->Model().PenTip(), this))
 {
     CUiResources::Init();
     setWindowTitle(QStringLiteral("Quillery"));
@@ -91,6 +93,7 @@ CMainFrame::CMainFrame(QWidget* parent)
     BuildStatusBar();
     BuildMenus();
     connect(m_pView, &CQuilleryView::StateChanged, this, &CMainFrame::UpdateCommandStates);
+    connect(m_pView, &CQuilleryView::PenEditorRequested, m_pPenEditor, &CBmpPenEditWnd::ShowEditor);
     UpdateCommandStates();
 }
 

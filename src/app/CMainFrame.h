@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <memory>
 
+class CBmpPenEditWnd;
 class CDialogBar;
 class CHelpWindow;
 class CMainToolBar;
@@ -28,6 +29,7 @@ public:
     ~CMainFrame() override;
 
     CQuilleryView* View() const { return m_pView; }
+    CBmpPenEditWnd* PenEditor() const { return m_pPenEditor; }
     QAction* Action(int id) const { return m_actions.value(id); }
     CMainToolBar* StandardToolBar() const { return m_pToolBar; }
     CDialogBar* DialogBar() const { return m_pDlgBar; }
@@ -82,5 +84,7 @@ private:
     QLabel* m_pPromptPane = nullptr;
     CHelpWindow* m_pHelpWindow = nullptr;
     QString m_strFontFilePath;
+    // Hidden until the user-defined tip is chosen; lives as long as the frame.
+    CBmpPenEditWnd* m_pPenEditor = nullptr;
     QHash<int, QAction*> m_actions;
 };

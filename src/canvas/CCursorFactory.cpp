@@ -11,6 +11,8 @@ QPoint CCursorFactory::HotSpot(int cursorId)
     switch (cursorId) {
     case cursor::IDC_PEN_USER: return {13, 23};
     case cursor::IDC_ERASER_USER: return {10, 19};
+    case cursor::IDC_PEN_EDIT_FILL: return {11, 21};
+    case cursor::IDC_PEN_EDIT_LINE: return {15, 15};
     default: return {16, 16};
     }
 }

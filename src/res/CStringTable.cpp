@@ -41,6 +41,13 @@ const QHash<int, CStringTable::CommandText>& Table()
         {ID_HELP, Text("", "現在の作業に関するﾍﾙﾌﾟを表示", "ﾍﾙﾌﾟ")},
         {ID_APP_ABOUT,
          Text("バージョン情報(&A)...", "ﾌﾟﾛｸﾞﾗﾑの情報、ﾊﾞｰｼﾞｮﾝ、著作権を表示", "ﾊﾞｰｼﾞｮﾝ情報")},
+        {ID_PEN_EDIT_PEN, Text("ペン", "ペンにより黒のドットを描く", "ペン")},
+        {ID_PEN_EDIT_ERASER, Text("消しゴム", "消しゴムにより、ドットを消す", "消しゴム")},
+        {ID_PEN_EDIT_LINE, Text("線", "線を描く", "線")},
+        {ID_PEN_EDIT_FILL, Text("塗り潰す", "領域を塗り潰す", "塗り潰す")},
+        {ID_PEN_EDIT_CLEAR, Text("すべてクリア", "すべてクリアする", "すべてクリア")},
+        {ID_PEN_FILE_OPEN, Text("開く", "ペンデータのファイルを開く", "開く")},
+        {ID_PEN_FILE_SAVE, Text("保存", "ペンデータをファイルに保存する", "保存")},
     };
     return table;
 }

@@ -20,6 +20,14 @@ inline constexpr int ID_TIP_USER = 32811;
 inline constexpr int ID_VIEW_SAMPLE = 32812;
 inline constexpr int ID_VIEW_GRID = 32813;
 inline constexpr int ID_AUTO_CREATE = 32816;
+// The pen editor's toolbar.
+inline constexpr int ID_PEN_EDIT_PEN = 32806;
+inline constexpr int ID_PEN_EDIT_ERASER = 32807;
+inline constexpr int ID_PEN_EDIT_CLEAR = 32808;
+inline constexpr int ID_PEN_EDIT_LINE = 32809;
+inline constexpr int ID_PEN_EDIT_FILL = 32810;
+inline constexpr int ID_PEN_FILE_OPEN = 32819;
+inline constexpr int ID_PEN_FILE_SAVE = 32820;
 inline constexpr int ID_EDIT_UNDO = 57643;
 inline constexpr int ID_EDIT_REDO = 57644;
 inline constexpr int ID_APP_ABOUT = 57664;
@@ -48,5 +56,8 @@ inline constexpr int IDC_ERASER_20 = 137;
 inline constexpr int IDC_ERASER_30 = 138;
 inline constexpr int IDC_PEN_USER = 144;
 inline constexpr int IDC_ERASER_USER = 145;
+// The pen editor's line and fill tools (its pen and eraser use 144 and 145).
+inline constexpr int IDC_PEN_EDIT_FILL = 146;
+inline constexpr int IDC_PEN_EDIT_LINE = 147;
 
 } // namespace cursor
