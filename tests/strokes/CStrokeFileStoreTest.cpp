@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
 #include <sys/resource.h>
 
 namespace {
@@ -85,6 +86,8 @@ TEST_F(StrokeFileTest, WritesTheLayoutByteForByte)
     store.SaveStrokeFile();
     EXPECT_TRUE(box.messages.isEmpty());
     EXPECT_EQ(ReadAll(Path(QString::fromUtf8("U3042縦.stk"))), kExpectedFile);
+    // The name is UTF-8 on disk, whatever the locale.
+    EXPECT_TRUE(std::filesystem::exists(host.folder.toStdString() + "/U3042\xE7\xB8\xA6.stk"));
 
     // And reads it back unchanged, setting the character and the box.
     host.ch.clear();
