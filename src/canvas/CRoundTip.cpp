@@ -60,12 +60,21 @@ Span<T> SolveLinear(T a, T lo, T hi)
 }
 
 // Columns of row y within the disc around c.
+// Columns of row y within the disc around c: 4 * dist^2 <= d^2. The row
+// widths come from the table when there is one.
 template <typename T>
-Span<T> DiscSpan(QPoint c, int y, const std::vector<int>& halfWidths)
+Span<T> DiscSpan(QPoint c, int y, const std::vector<int>& halfWidths, Wide d2)
 {
     T h = T(y) - c.y();
     if (h < 0)
         h = -h;
+    if (halfWidths.empty()) {
+        const Wide q = d2 - 4 * Wide(h) * Wide(h);
+        if (q < 0)
+            return {1, 0};
+        const T half = static_cast<T>(ISqrt(q / 4));
+        return {c.x() - half, c.x() + half};
+    }
     if (h >= static_cast<T>(halfWidths.size()))
         return {1, 0};
     const T half = halfWidths[static_cast<size_t>(h)];
@@ -141,10 +150,13 @@ bool CRoundTip::SetDiameter(int diameter)
     return true;
 }
 
-// A dot h rows from the centre is inside when 4 * dist^2 <= d^2.
+// A dot h rows from the centre is inside when 4 * dist^2 <= d^2. Huge
+// diameters get no table; their rows are worked out as they are painted.
 void CRoundTip::RebuildDisc()
 {
     m_halfWidths.clear();
+    if (m_nDiameter > kMaxTableDiameter)
+        return;
     const Wide d2 = Wide(m_nDiameter) * m_nDiameter;
     for (Wide h = 0; d2 - 4 * h * h >= 0; ++h)
         m_halfWidths.push_back(static_cast<int>(ISqrt((d2 - 4 * h * h) / 4)));
@@ -163,9 +175,9 @@ static void PaintRows(CCanvasBitmap& canvas, QPoint from, QPoint to, bool erase,
     for (Wide wy = yLow; wy <= yHigh; ++wy) {
         const int y = static_cast<int>(wy);
         Span<T> span{1, 0};
-        Unite(span, DiscSpan<T>(from, y, halfWidths));
+        Unite(span, DiscSpan<T>(from, y, halfWidths, d2));
         if (!isPoint) {
-            Unite(span, DiscSpan<T>(to, y, halfWidths));
+            Unite(span, DiscSpan<T>(to, y, halfWidths, d2));
             Unite(span, band.Row(y));
         }
         if (!span.Empty())
@@ -175,7 +187,7 @@ static void PaintRows(CCanvasBitmap& canvas, QPoint from, QPoint to, bool erase,
 
 void CRoundTip::PaintSegment(CCanvasBitmap& canvas, QPoint from, QPoint to, bool erase) const
 {
-    if (Fits64(from) && Fits64(to) && m_nDiameter <= (1 << 12))
+    if (Fits64(from) && Fits64(to) && m_nDiameter <= kMaxTableDiameter)
         PaintRows<qint64>(canvas, from, to, erase, m_nDiameter, m_halfWidths);
     else
         PaintRows<Wide>(canvas, from, to, erase, m_nDiameter, m_halfWidths);

@@ -23,6 +23,8 @@ public:
     void PaintSegment(CCanvasBitmap& canvas, QPoint from, QPoint to, bool erase) const;
 
 private:
+    static constexpr int kMaxTableDiameter = 1 << 12;
+
     void RebuildDisc();
 
     int m_nDiameter;

@@ -139,3 +139,15 @@ TEST(RoundTip, FarAndNearEndpointsOfTheSameLinePaintAlike)
         }
     }
 }
+
+TEST(RoundTip, HugeDiametersPaintWithoutARowTable)
+{
+    CCanvasBitmap canvas(64, 64);
+    CRoundTip(100000).PaintSegment(canvas, {32, 32}, {32, 32}, false);
+    EXPECT_EQ(canvas.CountInk(), 64 * 64);
+    canvas.Fill(0xFF);
+    CRoundTip(5000).PaintSegment(canvas, {-2480, 32}, {-2480, 32}, false);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            ASSERT_EQ(canvas.IsInk(x, y), Covered({x, y}, {-2480, 32}, {-2480, 32}, 5000)) << x << "," << y;
+}
