@@ -32,6 +32,19 @@ std::vector<int> SortKey(const QString& name)
     return key;
 }
 
+// Keeps the user's pen off the canvas for the whole run, however it ends.
+class PointerBlock
+{
+public:
+    explicit PointerBlock(CDrawingModel& drawing) : m_drawing(drawing) { m_drawing.BlockPointer(true); }
+    ~PointerBlock() { m_drawing.BlockPointer(false); }
+    PointerBlock(const PointerBlock&) = delete;
+    PointerBlock& operator=(const PointerBlock&) = delete;
+
+private:
+    CDrawingModel& m_drawing;
+};
+
 // Clears a flag when the scope ends, however it ends.
 class FlagScope
 {
@@ -112,6 +125,7 @@ void CAutoCreator::AutoCreateFromStrokeFiles()
 void CAutoCreator::Run(const QStringList& names)
 {
     const FlagScope running(m_bRunning);
+    const PointerBlock noDrawing(m_host.Drawing());
     m_progress.Open();
     m_lastPosition = 0;
     EmptyErrorLog();

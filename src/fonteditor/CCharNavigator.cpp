@@ -58,6 +58,8 @@ std::optional<int> CCharNavigator::Candidate(int k, Direction direction, bool ve
 
 void CCharNavigator::Step(Direction direction)
 {
+    if (m_host.IsAutoCreateRunning())
+        return;
     if (!m_host.HasEditor() && !m_host.ConnectEditor())
         return;
     if (!m_host.OpenFontInEditor())
@@ -83,9 +85,15 @@ void CCharNavigator::Step(Direction direction)
     m_host.EnableVertical(IsVerticalChar(code));
 }
 
+// During a run the field and the box follow the stroke files, not the user.
+bool CCharNavigator::FollowsUser() const
+{
+    return !m_host.IsAutoCreating() && !m_host.IsAutoCreateRunning();
+}
+
 void CCharNavigator::OnCharChanged()
 {
-    if (m_host.IsAutoCreating())
+    if (!FollowsUser())
         return;
     // The field holds at most two bytes, so two characters are two
     // single-byte ones and only the first is taken.
@@ -99,7 +107,7 @@ void CCharNavigator::OnCharChanged()
 
 void CCharNavigator::OnVerticalClicked()
 {
-    if (m_host.IsAutoCreating())
+    if (!FollowsUser())
         return;
     m_host.Repaint();
     m_host.ClearCanvasAndHistory();

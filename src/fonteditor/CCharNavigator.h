@@ -30,6 +30,7 @@ public:
 private:
     void Step(Direction direction);
     std::optional<int> Candidate(int k, Direction direction, bool vertical);
+    bool FollowsUser() const;
     void SelectIgnoringFailure();
 
     ICharNavigationHost& m_host;

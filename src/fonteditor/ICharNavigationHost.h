@@ -44,7 +44,10 @@ public:
     // The view.
     virtual QByteArray CurrentChar() const = 0;
     virtual void SetCurrentChar(const QByteArray& ch) = 0;
+    // A stroke file is being loaded and drawn.
     virtual bool IsAutoCreating() const = 0;
+    // An automatic creation run is going on (between files as well).
+    virtual bool IsAutoCreateRunning() const = 0;
     virtual void Repaint() = 0;
     // Blank canvas, empty stroke list, a new undo history.
     virtual void ClearCanvasAndHistory() = 0;

@@ -293,16 +293,20 @@ TEST_F(AutoCreatorTest, GlyphFailuresGoToTheEmptiedLog)
     EXPECT_TRUE(host.box.messages.isEmpty());
 }
 
-TEST_F(AutoCreatorTest, ASecondRunCannotStartInsideTheFirst)
+TEST_F(AutoCreatorTest, NeitherASecondRunNorThePenGetsInDuringARun)
 {
     AddFile(0x41);
     AddFile(0x42);
     host.onPump = [this](int) {
         EXPECT_TRUE(creator.IsRunning());
         creator.AutoCreateFromStrokeFiles();
+        // Nor does the pen draw between files.
+        EXPECT_FALSE(host.drawing.OnButtonDown(PointerButton::Left, {5, 5}));
     };
     host.box.answers = {true, true};
     creator.AutoCreateFromStrokeFiles();
     EXPECT_EQ(host.box.questions.size(), 1);
     EXPECT_EQ(host.glyphs.size(), 2u);
+    EXPECT_EQ(host.drawing.Strokes().size(), 1u);
+    EXPECT_TRUE(host.drawing.OnButtonDown(PointerButton::Left, {5, 5}));
 }

@@ -48,6 +48,7 @@ public:
     QByteArray CurrentChar() const override { return ch; }
     void SetCurrentChar(const QByteArray& c) override { ch = c; }
     bool IsAutoCreating() const override { return autoCreating; }
+    bool IsAutoCreateRunning() const override { return running; }
     void Repaint() override { ++repaints; }
     void ClearCanvasAndHistory() override { ++clears; }
 
@@ -70,6 +71,7 @@ public:
     bool checked = false;
     bool enabled = false;
     bool autoCreating = false;
+    bool running = false;
     int repaints = 0;
     int clears = 0;
 };
@@ -293,7 +295,17 @@ TEST_F(CharNavigatorTest, AutomaticCreationKeepsFieldAndBoxChangesOut)
     EXPECT_EQ(host.clears, 0);
     EXPECT_TRUE(host.selected.empty());
 
+    // Between files of a run the user can neither type nor step.
     host.autoCreating = false;
+    host.running = true;
+    nav.OnCharChanged();
+    nav.OnVerticalClicked();
+    nav.OnNextChar();
+    nav.OnPrevChar();
+    EXPECT_EQ(host.ch, QByteArray("\x82\xa1"));
+    EXPECT_TRUE(host.selected.empty());
+
+    host.running = false;
     nav.OnVerticalClicked();
     EXPECT_EQ(host.clears, 1);
     EXPECT_EQ(host.selected.back(), std::make_pair(quint16(0x82A1), true));
