@@ -75,17 +75,22 @@ void CCanvasBitmap::FillSpan(int y, int x0, int x1, bool ink)
     uint8_t* row = Row(y);
     const int b0 = x0 >> 3;
     const int b1 = x1 >> 3;
-    for (int b = b0; b <= b1; ++b) {
-        uint8_t mask = 0xFF;
-        if (b == b0)
-            mask &= static_cast<uint8_t>(0xFF >> (x0 & 7));
-        if (b == b1)
-            mask &= static_cast<uint8_t>(0xFF << (7 - (x1 & 7)));
+    const auto apply = [&](int b, uint8_t mask) {
         if (ink)
             row[b] &= static_cast<uint8_t>(~mask);
         else
             row[b] |= mask;
+    };
+    const auto first = static_cast<uint8_t>(0xFF >> (x0 & 7));
+    const auto last = static_cast<uint8_t>(0xFF << (7 - (x1 & 7)));
+    if (b0 == b1) {
+        apply(b0, first & last);
+        return;
     }
+    apply(b0, first);
+    // Whole bytes in between: ink is 0, paper 1.
+    std::fill(row + b0 + 1, row + b1, ink ? uint8_t(0x00) : uint8_t(0xFF));
+    apply(b1, last);
 }
 
 void CCanvasBitmap::ApplyInkMask(int y, int x0, uint64_t mask, bool erase)

@@ -80,6 +80,8 @@ void CDrawingModel::ShowPointerPos(int x, int y)
 
 bool CDrawingModel::OnButtonDown(PointerButton button, QPoint client)
 {
+    if (m_bPointerBlocked)
+        return false;
     if (button == PointerButton::Left) {
         m_curStroke.clear();
         StartStroke(client, true);

@@ -59,6 +59,9 @@ public:
     void OnButtonUp();
     void OnCaptureLost();
     bool HasCapture() const { return m_bCapture; }
+    // While blocked (during automatic creation) a button press draws nothing.
+    void BlockPointer(bool blocked) { m_bPointerBlocked = blocked; }
+    bool IsPointerBlocked() const { return m_bPointerBlocked; }
 
     const CPointArray2& CurrentStroke() const { return m_curStroke; }
     const CPointAryAry2& Strokes() const { return m_strokes; }
@@ -95,6 +98,7 @@ private:
     bool m_bModified = false;
     bool m_bWriteStrokeFile = false;
     bool m_bCapture = false;
+    bool m_bPointerBlocked = false;
     CPointArray2 m_curStroke;
     CPointAryAry2 m_strokes;
     CUndoHistory m_history;

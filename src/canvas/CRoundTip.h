@@ -2,6 +2,8 @@
 
 #include <QPoint>
 
+#include <vector>
+
 class CCanvasBitmap;
 
 // A round pen tip: paints the segment widened by the diameter with round ends.
@@ -12,7 +14,7 @@ class CCanvasBitmap;
 class CRoundTip
 {
 public:
-    explicit CRoundTip(int diameter = 30) : m_nDiameter(diameter) {}
+    explicit CRoundTip(int diameter = 30);
 
     // False (and the diameter unchanged) for a diameter below 1.
     bool SetDiameter(int diameter);
@@ -21,5 +23,12 @@ public:
     void PaintSegment(CCanvasBitmap& canvas, QPoint from, QPoint to, bool erase) const;
 
 private:
+    static constexpr int kMaxTableDiameter = 1 << 12;
+
+    void RebuildDisc();
+
     int m_nDiameter;
+    // Half the width of the disc's row at each distance from its centre row;
+    // rows farther away than the table reaches miss the disc.
+    std::vector<int> m_halfWidths;
 };

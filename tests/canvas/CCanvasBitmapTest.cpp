@@ -51,6 +51,21 @@ TEST(CanvasBitmap, SpansClipAndStraddleBytes)
     }
 }
 
+TEST(CanvasBitmap, FillSpanSetsExactlyItsColumns)
+{
+    for (int x0 = -2; x0 <= 26; ++x0)
+        for (int x1 = x0 - 1; x1 <= 26; ++x1) {
+            CCanvasBitmap canvas(25, 1);
+            canvas.FillSpan(0, x0, x1, true);
+            for (int x = 0; x < 25; ++x)
+                ASSERT_EQ(canvas.IsInk(x, 0), x >= x0 && x <= x1) << x0 << ".." << x1 << " at " << x;
+            canvas.Fill(0x00);
+            canvas.FillSpan(0, x0, x1, false);
+            for (int x = 0; x < 25; ++x)
+                ASSERT_EQ(canvas.IsInk(x, 0), x < x0 || x > x1) << x0 << ".." << x1 << " at " << x;
+        }
+}
+
 TEST(CanvasBitmap, InkMaskLandsAtAnyColumnIncludingNegative)
 {
     for (int x0 : {-70, -63, -9, -8, -7, -1, 0, 1, 7, 8, 9, 33, 60, 64, 65}) {

@@ -126,3 +126,28 @@ TEST(RoundTip, RefusesADiameterBelowOne)
     const CCanvasBitmap canvas = Paint(8, {4, 4}, {4, 4}, 1);
     EXPECT_EQ(InkDots(canvas), (std::vector<std::pair<int, int>>{{4, 4}}));
 }
+
+// Ordinary coordinates take 64-bit arithmetic, far-off ones a wider type;
+// the same line paints the same dots either way.
+TEST(RoundTip, FarAndNearEndpointsOfTheSameLinePaintAlike)
+{
+    for (int d : {1, 10, 30}) {
+        const CCanvasBitmap near = Paint(64, {-100, -90}, {100, 110}, d);
+        for (int n : {1 << 24, (1 << 24) + 1, 1 << 30}) {
+            EXPECT_EQ(Picture(Paint(64, {-n, -n + 10}, {n, n + 10}, d)), Picture(near)) << d << " " << n;
+            EXPECT_EQ(Picture(Paint(64, {n, n + 10}, {-n, -n + 10}, d)), Picture(near)) << d << " " << n;
+        }
+    }
+}
+
+TEST(RoundTip, HugeDiametersPaintWithoutARowTable)
+{
+    CCanvasBitmap canvas(64, 64);
+    CRoundTip(100000).PaintSegment(canvas, {32, 32}, {32, 32}, false);
+    EXPECT_EQ(canvas.CountInk(), 64 * 64);
+    canvas.Fill(0xFF);
+    CRoundTip(5000).PaintSegment(canvas, {-2480, 32}, {-2480, 32}, false);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            ASSERT_EQ(canvas.IsInk(x, y), Covered({x, y}, {-2480, 32}, {-2480, 32}, 5000)) << x << "," << y;
+}

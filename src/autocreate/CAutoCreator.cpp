@@ -1,0 +1,195 @@
+#include "autocreate/CAutoCreator.h"
+
+#include "app/IMessageBox.h"
+#include "autocreate/IAutoCreateHost.h"
+#include "canvas/CDrawingModel.h"
+#include "strokes/CodePage932.h"
+#include "strokes/PathHelpers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// A name as the Shift-JIS characters it is made of: a double-byte character
+// is one 16-bit unit, compared with the other name's character as a whole.
+// Characters without a Shift-JIS form sort after all others.
+std::vector<int> SortKey(const QString& name)
+{
+    std::vector<int> key;
+    key.reserve(static_cast<size_t>(name.size()));
+    for (QChar c : name) {
+        quint16 code = 0;
+        if (UnicodeToChar(c.unicode(), code) > 0)
+            key.push_back(code);
+        else
+            key.push_back(0x10000 + c.unicode());
+    }
+    return key;
+}
+
+// Keeps the user's pen off the canvas for the whole run, however it ends.
+class PointerBlock
+{
+public:
+    explicit PointerBlock(CDrawingModel& drawing) : m_drawing(drawing) { m_drawing.BlockPointer(true); }
+    ~PointerBlock() { m_drawing.BlockPointer(false); }
+    PointerBlock(const PointerBlock&) = delete;
+    PointerBlock& operator=(const PointerBlock&) = delete;
+
+private:
+    CDrawingModel& m_drawing;
+};
+
+// Clears a flag when the scope ends, however it ends.
+class FlagScope
+{
+public:
+    explicit FlagScope(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~FlagScope() { m_flag = false; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& m_flag;
+};
+
+} // namespace
+
+CAutoCreator::CAutoCreator(IAutoCreateHost& host, IAutoCreateProgress& progress, IMessageBox& messages,
+                           QString errorLogPath)
+    : m_host(host), m_progress(progress), m_messages(messages), m_strErrorLogPath(std::move(errorLogPath))
+{
+}
+
+QString CAutoCreator::DefaultErrorLogPath()
+{
+    QString documents = QDir::homePath();
+    GetSpecialFolderPath(SpecialFolder::Documents, documents);
+    return AddTrailingBackslash(documents) + QString::fromUtf8("Quillery エラーログ.txt");
+}
+
+QStringList CAutoCreator::ListStrokeFiles(const QString& folder)
+{
+    const QDir dir(RemoveTrailingBackslash(folder));
+    QStringList names = dir.entryList({QStringLiteral("*.stk")},
+                                      QDir::Files | QDir::Hidden | QDir::CaseSensitive, QDir::NoSort);
+    std::vector<std::pair<std::vector<int>, QString>> keyed;
+    keyed.reserve(static_cast<size_t>(names.size()));
+    for (const QString& name : names)
+        keyed.emplace_back(SortKey(name), name);
+    std::sort(keyed.begin(), keyed.end());
+    names.clear();
+    for (auto& entry : keyed)
+        names.append(std::move(entry.second));
+    return names;
+}
+
+void CAutoCreator::DrawStrokes(CDrawingModel& drawing, const CPointAryAry2& strokes)
+{
+    for (const CPointArray2& stroke : strokes) {
+        if (stroke.empty())
+            continue;
+        drawing.StartStroke(stroke.front(), true);
+        for (size_t i = 1; i < stroke.size(); ++i)
+            drawing.ContinueStroke(stroke[i], true);
+    }
+}
+
+void CAutoCreator::AutoCreateFromStrokeFiles()
+{
+    if (m_bRunning)
+        return;
+    const QString folder = m_host.StrokeFolder();
+    const QStringList names = ListStrokeFiles(folder);
+    if (names.isEmpty()) {
+        m_messages.ShowMessage(
+            QString::fromUtf8("フォルダ「%1」にはストロークファイルはありません。\n"
+                              "ストロークファイルの格納先フォルダを変更するには、[編集]メニューの[オプション]で行ってください。")
+                .arg(folder));
+        return;
+    }
+    if (!m_messages.AskYesNo(
+            QString::fromUtf8("ストロークファイルから自動作成します。\n文字数は%1個です。\nよろしいですか？").arg(names.size())))
+        return;
+    Run(names);
+    if (m_bAutoCreateError)
+        m_messages.ShowMessage(
+            QString::fromUtf8("作成に失敗した文字があります。\nログファイル「%1」をご参照ください。").arg(m_strErrorLogPath));
+}
+
+void CAutoCreator::Run(const QStringList& names)
+{
+    const FlagScope running(m_bRunning);
+    const PointerBlock noDrawing(m_host.Drawing());
+    m_progress.Open();
+    m_lastPosition = 0;
+    EmptyErrorLog();
+    m_bCancelAutoCreate = false;
+    m_bAutoCreateError = false;
+
+    const QString folder = AddTrailingBackslash(m_host.StrokeFolder());
+    const auto count = static_cast<int>(names.size());
+    for (int i = 0; i < count; ++i) {
+        SetProgress(100 * (i + 1) / count);
+        if (!ReplayStrokeFile(folder + names[i]) || m_bCancelAutoCreate)
+            break;
+        // A quit request ends the run too, so that the view is never taken
+        // down under it.
+        if (!m_host.PumpMessages())
+            break;
+    }
+    m_progress.Close();
+}
+
+void CAutoCreator::SetProgress(int pos)
+{
+    if (pos == m_lastPosition)
+        return;
+    m_progress.SetPosition(pos);
+    m_lastPosition = pos;
+}
+
+bool CAutoCreator::ReplayStrokeFile(const QString& path)
+{
+    CDrawingModel& drawing = m_host.Drawing();
+    drawing.ClearCanvas();
+    drawing.ResetHistory();
+    {
+        const FlagScope loading(m_bAutoCreating);
+        if (!m_host.LoadStrokeFile(path))
+            return false;
+        m_host.SetCharText(m_host.CurrentChar());
+        DrawStrokes(drawing, drawing.Strokes());
+        const GlyphStepResult result = m_host.WriteGlyph();
+        if (!result.ok)
+            LogGlyphFailure(QFileInfo(path).fileName(), result.error);
+    }
+    return true;
+}
+
+void CAutoCreator::EmptyErrorLog()
+{
+    QFile log(m_strErrorLogPath);
+    if (log.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        log.close();
+}
+
+// One line per character: its Shift-JIS code, the stroke file and the error
+// text on one line.
+void CAutoCreator::LogGlyphFailure(const QString& fileName, const QString& error)
+{
+    m_bAutoCreateError = true;
+    QFile log(m_strErrorLogPath);
+    if (!log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
+        return;
+    QString text = error;
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    const QString code = QString::number(CharCode(m_host.CurrentChar()), 16).toUpper().rightJustified(4, u'0');
+    const QString line = QStringLiteral("0x%1\t%2\t%3\n").arg(code, fileName, text);
+    log.write(line.toUtf8());
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "canvas/CPointAryAry2.h"
+
+#include <QString>
+#include <QStringList>
+
+class CDrawingModel;
+class IAutoCreateHost;
+class IAutoCreateProgress;
+class IMessageBox;
+
+// Re-creates the glyphs of a whole stroke folder: every stroke file in turn
+// is drawn again on a blank canvas with the current tip and handed to the
+// font editor. Runs on the user-interface thread and lets events through
+// between files; Cancel and closing the window end the run after the file
+// in hand.
+class CAutoCreator
+{
+public:
+    CAutoCreator(IAutoCreateHost& host, IAutoCreateProgress& progress, IMessageBox& messages,
+                 QString errorLogPath);
+
+    // The documents folder + "/Quillery エラーログ.txt".
+    static QString DefaultErrorLogPath();
+    // The names (without folder) of the regular files "*.stk" in the
+    // folder, in Shift-JIS character order. The pattern matches the way the
+    // platform's shell does: case-sensitively here.
+    static QStringList ListStrokeFiles(const QString& folder);
+    // Draws every stroke with the current tool and tip, point 0 as one
+    // imprint and each later point as a segment, without recording it again.
+    static void DrawStrokes(CDrawingModel& drawing, const CPointAryAry2& strokes);
+
+    // The command: asks, then replays every file. Does nothing while a run
+    // is going on.
+    void AutoCreateFromStrokeFiles();
+    // One file from loading to glyph; false when it cannot be loaded.
+    bool ReplayStrokeFile(const QString& path);
+
+    // The progress display's Cancel.
+    void OnCancelAutoCreate() { m_bCancelAutoCreate = true; }
+    // Closing the window: the run ends after the file in hand.
+    void RequestStop() { m_bCancelAutoCreate = true; }
+
+    bool IsRunning() const { return m_bRunning; }
+    // True while a file is being loaded and drawn: field and box changes
+    // then come from the file, not the user.
+    bool IsAutoCreating() const { return m_bAutoCreating; }
+    const QString& ErrorLogPath() const { return m_strErrorLogPath; }
+
+private:
+    void Run(const QStringList& names);
+    void SetProgress(int pos);
+    void EmptyErrorLog();
+    void LogGlyphFailure(const QString& fileName, const QString& error);
+
+    IAutoCreateHost& m_host;
+    IAutoCreateProgress& m_progress;
+    IMessageBox& m_messages;
+    QString m_strErrorLogPath;
+    bool m_bCancelAutoCreate = false;
+    bool m_bAutoCreating = false;
+    bool m_bAutoCreateError = false;
+    bool m_bRunning = false;
+    int m_lastPosition = 0;
+};

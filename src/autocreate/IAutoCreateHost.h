@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class CDrawingModel;
+
+// What a glyph step reports back: whether the glyph reached the font editor
+// and, when it did not, the error text it showed.
+struct GlyphStepResult
+{
+    bool ok = true;
+    QString error;
+};
+
+// What automatic creation needs from the view.
+class IAutoCreateHost
+{
+public:
+    virtual ~IAutoCreateHost() = default;
+
+    virtual QString StrokeFolder() const = 0;
+    virtual CDrawingModel& Drawing() = 0;
+    // Reads a stroke file into the current character, the vertical box and
+    // the stroke list, showing its own message on failure.
+    virtual bool LoadStrokeFile(const QString& path) = 0;
+    virtual QByteArray CurrentChar() const = 0;
+    // Shows the character in the dialog bar's field.
+    virtual void SetCharText(const QByteArray& ch) = 0;
+    // Hands the canvas to the font editor for the current character, as
+    // Execute does, without writing a stroke file or moving on.
+    virtual GlyphStepResult WriteGlyph() = 0;
+    // Lets waiting user-interface events through; false once the program
+    // has been told to quit.
+    virtual bool PumpMessages() = 0;
+};
+
+// The modeless progress display of a run, 0 to 100.
+class IAutoCreateProgress
+{
+public:
+    virtual ~IAutoCreateProgress() = default;
+
+    // Shows the display at 0.
+    virtual void Open() = 0;
+    virtual void SetPosition(int pos) = 0;
+    virtual void Close() = 0;
+};

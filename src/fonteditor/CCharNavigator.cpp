@@ -1,0 +1,123 @@
+#include "fonteditor/CCharNavigator.h"
+
+#include "app/IMessageBox.h"
+#include "fonteditor/CVerticalCharTable.h"
+#include "strokes/CodePage932.h"
+
+CCharNavigator::CCharNavigator(ICharNavigationHost& host, IMessageBox& messages)
+    : m_host(host), m_messages(messages)
+{
+}
+
+std::optional<int> CCharNavigator::PlainStep(int k, Direction direction)
+{
+    if (direction == Direction::Next) {
+        ++k;
+        if (k == 0xFF)
+            k = 0x8140;
+        else if (k == 0x9FFF)
+            k = 0xE040;
+        else if (k > 0xEEEC)
+            return std::nullopt;
+        return k;
+    }
+    if (k == 0x8140)
+        k = 0xFF;
+    else if (k == 0xE040)
+        k = 0x9FFF;
+    // In 16 bits, so that the empty character (0) walks down from the top.
+    k = (k - 1) & 0xFFFF;
+    if (k < 0x20)
+        return std::nullopt;
+    return k;
+}
+
+QString CCharNavigator::EditorErrorText(const GlyphSelection& failure)
+{
+    if (failure.status == GlyphSelection::Status::DispatchError)
+        return QString::fromUtf8("エラー:%1\n%2").arg(failure.code).arg(failure.description);
+    return QString::fromUtf8("エラーが発生しました");
+}
+
+// With the box on the walk goes through the vertical-writing table and says
+// so at either end; otherwise it walks the code ranges and stops silently.
+std::optional<int> CCharNavigator::Candidate(int k, Direction direction, bool vertical)
+{
+    if (!vertical)
+        return PlainStep(k, direction);
+    const auto code = static_cast<quint16>(k);
+    const quint16 next = direction == Direction::Next ? NextVerticalChar(code) : PrevVerticalChar(code);
+    if (next == 0) {
+        m_messages.ShowMessage(QString::fromUtf8(direction == Direction::Next
+                                                     ? "この後に縦書き専用文字はありません"
+                                                     : "この前に縦書き専用文字はありません"));
+        return std::nullopt;
+    }
+    return next;
+}
+
+void CCharNavigator::Step(Direction direction)
+{
+    if (m_host.IsAutoCreateRunning())
+        return;
+    if (!m_host.HasEditor() && !m_host.ConnectEditor())
+        return;
+    if (!m_host.OpenFontInEditor())
+        return;
+    int k = CharCode(m_host.CurrentChar());
+    for (;;) {
+        const bool vertical = m_host.IsVerticalChecked();
+        const std::optional<int> candidate = Candidate(k, direction, vertical);
+        if (!candidate)
+            return;
+        k = *candidate;
+        const GlyphSelection result = m_host.SelectGlyph(static_cast<quint16>(k), vertical);
+        if (result.status == GlyphSelection::Status::Selected)
+            break;
+        if (result.status != GlyphSelection::Status::Refused) {
+            m_host.ReportEditorError(EditorErrorText(result));
+            return;
+        }
+    }
+    const auto code = static_cast<quint16>(k);
+    m_host.ClearCanvasAndHistory();
+    m_host.SetCharText(CharFromCode(code));
+    m_host.EnableVertical(IsVerticalChar(code));
+}
+
+// During a run the field and the box follow the stroke files, not the user.
+bool CCharNavigator::FollowsUser() const
+{
+    return !m_host.IsAutoCreating() && !m_host.IsAutoCreateRunning();
+}
+
+void CCharNavigator::OnCharChanged()
+{
+    if (!FollowsUser())
+        return;
+    // The field holds at most two bytes, so two characters are two
+    // single-byte ones and only the first is taken.
+    const QByteArray text = m_host.GetCharText();
+    m_host.SetCurrentChar(Cp932CharCount(text) < 2 ? text : text.left(1));
+    m_host.Repaint();
+    m_host.ClearCanvasAndHistory();
+    m_host.EnableVertical(IsVerticalChar(CharCode(m_host.CurrentChar())));
+    SelectIgnoringFailure();
+}
+
+void CCharNavigator::OnVerticalClicked()
+{
+    if (!FollowsUser())
+        return;
+    m_host.Repaint();
+    m_host.ClearCanvasAndHistory();
+    SelectIgnoringFailure();
+}
+
+// Following the field or the box never shows an editor failure.
+void CCharNavigator::SelectIgnoringFailure()
+{
+    if (!m_host.HasEditor() || !m_host.OpenFontInEditor())
+        return;
+    m_host.SelectGlyph(CharCode(m_host.CurrentChar()), m_host.IsVerticalChecked());
+}

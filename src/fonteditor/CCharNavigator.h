@@ -1,0 +1,38 @@
+#pragma once
+
+#include "fonteditor/ICharNavigationHost.h"
+
+#include <optional>
+
+class IMessageBox;
+
+// The current character's commands: next and previous character, which let
+// the font editor decide which codes exist, and the reactions to the
+// character field and the vertical-writing box.
+class CCharNavigator
+{
+public:
+    enum class Direction { Next, Prev };
+
+    CCharNavigator(ICharNavigationHost& host, IMessageBox& messages);
+
+    void OnNextChar() { Step(Direction::Next); }
+    void OnPrevChar() { Step(Direction::Prev); }
+    void OnCharChanged();
+    void OnVerticalClicked();
+
+    // The candidate after k on the plain walk over 0x20-0xFE, 0x8140-0x9FFE
+    // and 0xE040-0xEEEC, or nothing past either end.
+    static std::optional<int> PlainStep(int k, Direction direction);
+    // "エラー:%d\n%s" for a dispatch error, else "エラーが発生しました".
+    static QString EditorErrorText(const GlyphSelection& failure);
+
+private:
+    void Step(Direction direction);
+    std::optional<int> Candidate(int k, Direction direction, bool vertical);
+    bool FollowsUser() const;
+    void SelectIgnoringFailure();
+
+    ICharNavigationHost& m_host;
+    IMessageBox& m_messages;
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+class IMessageBox;
+class IStrokeFileHost;
+
+// Writes the current character's strokes to its stroke file and reads a
+// stroke file back into the view state, with the messages the user sees.
+class CStrokeFileStore
+{
+public:
+    CStrokeFileStore(IStrokeFileHost& host, IMessageBox& messages);
+
+    // The stroke folder, "/", then "U" and the character's UTF-16 code in
+    // four upper-case hex digits, "縦" for the vertical form, ".stk".
+    QString StrokeFilePath() const;
+    // Writes the stroke list, asking first to create a missing folder. Every
+    // failure has been shown when it returns; a good file already in place
+    // is only ever replaced by a complete new one.
+    void SaveStrokeFile();
+    // Reads the file: sets the current character and the vertical check and
+    // appends the strokes, scaled to the current canvas side. On a failure it
+    // shows one message and returns false, keeping what was already applied.
+    bool LoadStrokeFile(const QString& path);
+
+private:
+    bool EnsureFolder();
+
+    IStrokeFileHost& m_host;
+    IMessageBox& m_messages;
+};

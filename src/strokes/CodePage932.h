@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The current character travels as its code-page-932 (Shift-JIS) bytes, the
+// code the font editor and the stroke files use; text shown to the user, kept
+// in settings or put into file names is converted at the boundary. Every
+// conversion here refuses invalid and unmappable characters instead of
+// putting a replacement character in their place.
+
+// The character's 16-bit code: its first byte alone, or first byte x 256 +
+// second byte when there is a non-zero second byte. Empty text gives 0.
+quint16 CharCode(const QByteArray& ch);
+// The reverse: one byte for codes up to 0xFF, else the two bytes high first.
+QByteArray CharFromCode(quint16 code);
+
+// The UTF-16 unit of a code-page-932 character, or 0 when the code is not a
+// valid character or does not convert to exactly one unit.
+quint16 CharToUnicode(quint16 code);
+// Converts one UTF-16 unit to code page 932: returns the byte count (1 or 2)
+// and sets out to the byte or to first byte x 256 + second byte; returns 0
+// and sets out to 0 when the unit has no exact code-page-932 form.
+int UnicodeToChar(quint16 unit, quint16& out);
+
+// Whole texts across the boundary. ok (when given) reports whether every
+// character converted; on failure the result is empty.
+QString Cp932ToString(const QByteArray& bytes, bool* ok = nullptr);
+QByteArray StringToCp932(const QString& text, bool* ok = nullptr);
+// The number of code-page-932 characters in bytes (a lead byte and its trail
+// byte count as one).
+int Cp932CharCount(const QByteArray& bytes);

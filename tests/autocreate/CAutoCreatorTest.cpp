@@ -1,0 +1,312 @@
+#include "autocreate/CAutoCreator.h"
+#include "autocreate/IAutoCreateHost.h"
+#include "canvas/CDrawingModel.h"
+#include "canvas/CanvasTestUtil.h"
+#include "strokes/CStrokeFileStore.h"
+#include "strokes/CodePage932.h"
+#include "strokes/FakeStrokeFileHost.h"
+#include "support/FakeMessageBox.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+
+namespace {
+
+struct GlyphCall
+{
+    QByteArray ch;
+    bool vertical = false;
+    size_t inkDots = 0;
+    bool autoCreating = false;
+};
+
+// A view with a real canvas and stroke file reader, and an editor that
+// records every glyph it is handed.
+class FakeAutoCreateHost : public IAutoCreateHost, public IStrokeFileHost
+{
+public:
+    // IAutoCreateHost
+    QString StrokeFolder() const override { return folder; }
+    CDrawingModel& Drawing() override { return drawing; }
+    bool LoadStrokeFile(const QString& path) override { return store.LoadStrokeFile(path); }
+    QByteArray CurrentChar() const override { return ch; }
+    void SetCharText(const QByteArray& c) override { field = c; }
+    GlyphStepResult WriteGlyph() override
+    {
+        glyphs.push_back({ch, vertical, InkDots(drawing.Canvas()).size(), creator && creator->IsAutoCreating()});
+        if (onGlyph)
+            onGlyph();
+        if (failing.count(CharCode(ch)))
+            return {false, QString::fromUtf8("エラー:7\nno glyph")};
+        return {};
+    }
+    bool PumpMessages() override
+    {
+        if (onPump)
+            onPump(pumps);
+        ++pumps;
+        return true;
+    }
+
+    // IStrokeFileHost
+    void SetCurrentChar(const QByteArray& c) override { ch = c; }
+    bool IsVerticalChecked() const override { return vertical; }
+    void SetVerticalCheck(bool checked) override { vertical = checked; }
+    int BmpSize() const override { return drawing.Canvas().Width(); }
+    CPointAryAry2& Strokes() override { return drawing.Strokes(); }
+
+    QString folder;
+    CDrawingModel drawing{128, 0};
+    FakeMessageBox box;
+    CStrokeFileStore store{*this, box};
+    CAutoCreator* creator = nullptr;
+    QByteArray ch;
+    QByteArray field;
+    bool vertical = false;
+    std::vector<GlyphCall> glyphs;
+    std::set<quint16> failing;
+    std::function<void()> onGlyph;
+    std::function<void(int)> onPump;
+    int pumps = 0;
+};
+
+class FakeProgress : public IAutoCreateProgress
+{
+public:
+    void Open() override { ++opened; }
+    void SetPosition(int pos) override { positions.push_back(pos); }
+    void Close() override { ++closed; }
+
+    int opened = 0;
+    int closed = 0;
+    std::vector<int> positions;
+};
+
+class AutoCreatorTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_tmp.isValid());
+        host.folder = m_tmp.path() + "/strokes";
+        ASSERT_TRUE(QDir().mkpath(host.folder));
+        host.creator = &creator;
+    }
+
+    // Writes a stroke file for the character with one short stroke.
+    void AddFile(quint16 code, bool vertical = false, int size = 128)
+    {
+        FakeStrokeFileHost writer;
+        writer.folder = host.folder;
+        writer.ch = CharFromCode(code);
+        writer.vertical = vertical;
+        writer.size = size;
+        writer.strokes = {{{20, 20}, {40, 30}}};
+        FakeMessageBox silent;
+        CStrokeFileStore(writer, silent).SaveStrokeFile();
+    }
+
+    QString LogPath() const { return m_tmp.path() + "/log.txt"; }
+
+    QTemporaryDir m_tmp;
+    FakeAutoCreateHost host;
+    FakeProgress progress;
+    CAutoCreator creator{host, progress, host.box, LogPath()};
+};
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+} // namespace
+
+TEST_F(AutoCreatorTest, ListsRegularStrokeFilesInShiftJisOrder)
+{
+    for (const char* name : {"U30A2.stk", "U3042縦.stk", "U3042.stk", "U0041.stk", "U3043.STK", "note.txt"})
+        QFile(host.folder + "/" + QString::fromUtf8(name)).open(QIODevice::WriteOnly);
+    QDir().mkpath(host.folder + "/sub.stk");
+    EXPECT_EQ(CAutoCreator::ListStrokeFiles(host.folder + "/"),
+              (QStringList{"U0041.stk", "U3042.stk", QString::fromUtf8("U3042縦.stk"), "U30A2.stk"}));
+    EXPECT_TRUE(CAutoCreator::ListStrokeFiles(m_tmp.path() + "/missing").isEmpty());
+}
+
+TEST_F(AutoCreatorTest, EmptyFolderOrNoStopsBeforeAnything)
+{
+    QFile::remove(LogPath());
+    creator.AutoCreateFromStrokeFiles();
+    EXPECT_EQ(host.box.messages,
+              QStringList{QString::fromUtf8("フォルダ「%1」にはストロークファイルはありません。\n"
+                                            "ストロークファイルの格納先フォルダを変更するには、[編集]メニューの[オプション]で行ってください。")
+                              .arg(host.folder)});
+    AddFile(0x82A0);
+    AddFile(0x82A2);
+    creator.AutoCreateFromStrokeFiles();
+    EXPECT_EQ(host.box.questions,
+              QStringList{QString::fromUtf8("ストロークファイルから自動作成します。\n文字数は2個です。\nよろしいですか？")});
+    EXPECT_TRUE(host.glyphs.empty());
+    EXPECT_EQ(progress.opened, 0);
+    EXPECT_FALSE(QFile::exists(LogPath()));
+}
+
+TEST_F(AutoCreatorTest, ReplaysEveryFileInOrderWithItsCharacterAndBox)
+{
+    AddFile(0x82A1, true);
+    AddFile(0x82A1);
+    AddFile(0x41);
+    host.box.answers = {true};
+    creator.AutoCreateFromStrokeFiles();
+    ASSERT_EQ(host.glyphs.size(), 3u);
+    EXPECT_EQ(host.glyphs[0].ch, QByteArray("A"));
+    EXPECT_EQ(host.glyphs[1].ch, QByteArray("\x82\xa1"));
+    EXPECT_FALSE(host.glyphs[1].vertical);
+    EXPECT_TRUE(host.glyphs[2].vertical);
+    for (const GlyphCall& g : host.glyphs) {
+        EXPECT_GT(g.inkDots, 0u);
+        EXPECT_TRUE(g.autoCreating);
+    }
+    EXPECT_EQ(progress.positions, (std::vector<int>{33, 66, 100}));
+    EXPECT_EQ(progress.closed, 1);
+    EXPECT_FALSE(creator.IsRunning());
+    EXPECT_FALSE(creator.IsAutoCreating());
+    // The last file stays on screen, with only the blank canvas to undo to.
+    EXPECT_EQ(host.field, QByteArray("\x82\xa1"));
+    EXPECT_EQ(host.drawing.Strokes().size(), 1u);
+    EXPECT_EQ(host.drawing.History().Count(), 1);
+    EXPECT_TRUE(host.box.messages.isEmpty());
+}
+
+TEST_F(AutoCreatorTest, ReplayDrawsWhatThePointerDrew)
+{
+    CDrawingModel drawn(128, 1);
+    drawn.OnButtonDown(PointerButton::Left, {10, 100});
+    for (QPoint p : {QPoint{30, 90}, QPoint{60, 95}, QPoint{90, 40}})
+        drawn.OnMove(p, true);
+    drawn.OnButtonUp();
+    drawn.OnButtonDown(PointerButton::Left, {100, 10});
+    drawn.OnButtonUp();
+
+    host.drawing = CDrawingModel(128, 1);
+    CAutoCreator::DrawStrokes(host.drawing, drawn.Strokes());
+    EXPECT_EQ(Picture(host.drawing.Canvas()), Picture(drawn.Canvas()));
+}
+
+TEST_F(AutoCreatorTest, ProgressForOneAndTwoHundredFiles)
+{
+    AddFile(0x41);
+    host.box.answers = {true};
+    creator.AutoCreateFromStrokeFiles();
+    EXPECT_EQ(progress.positions, (std::vector<int>{100}));
+
+    const QByteArray content = ReadAll(host.folder + "/U0041.stk");
+    for (int i = 0; i < 199; ++i) {
+        QFile copy(host.folder + QStringLiteral("/U%1.stk").arg(0x4E00 + i, 4, 16));
+        ASSERT_TRUE(copy.open(QIODevice::WriteOnly));
+        copy.write(content);
+    }
+    progress.positions.clear();
+    host.glyphs.clear();
+    host.box.answers = {true};
+    creator.AutoCreateFromStrokeFiles();
+    EXPECT_EQ(host.glyphs.size(), 200u);
+    std::vector<int> expected;
+    for (int p = 1; p <= 100; ++p)
+        expected.push_back(p);
+    EXPECT_EQ(progress.positions, expected);
+}
+
+TEST_F(AutoCreatorTest, CancelEndsTheRunAfterTheNextFile)
+{
+    for (quint16 c = 0x41; c < 0x41 + 6; ++c)
+        AddFile(c);
+    host.onPump = [this](int i) {
+        if (i == 1)
+            creator.OnCancelAutoCreate();
+    };
+    host.box.answers = {true};
+    creator.AutoCreateFromStrokeFiles();
+    // Cancel during the pump after file 1 stops after file 2.
+    EXPECT_EQ(host.glyphs.size(), 3u);
+
+    // A cancel (or a window close) while a file is in hand stops after it.
+    host.glyphs.clear();
+    host.onPump = nullptr;
+    host.onGlyph = [this] {
+        if (host.glyphs.size() == 2)
+            creator.RequestStop();
+    };
+    host.box.answers = {true};
+    creator.AutoCreateFromStrokeFiles();
+    EXPECT_EQ(host.glyphs.size(), 2u);
+}
+
+TEST_F(AutoCreatorTest, ABadFileStopsTheRunWithItsMessage)
+{
+    AddFile(0x41);
+    AddFile(0x43);
+    QFile bad(host.folder + "/U0042.stk");
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write(QByteArray("strk\x03\x00", 6));
+    bad.close();
+    host.box.answers = {true};
+    creator.AutoCreateFromStrokeFiles();
+    ASSERT_EQ(host.glyphs.size(), 1u);
+    EXPECT_EQ(host.box.messages,
+              QStringList{QString::fromUtf8("ファイル「%1」は上位バージョンのQuilleryで作成されたファイルです。")
+                              .arg(host.folder + "/U0042.stk")});
+    EXPECT_TRUE(InkDots(host.drawing.Canvas()).empty());
+    EXPECT_FALSE(creator.IsAutoCreating());
+    EXPECT_EQ(progress.closed, 1);
+}
+
+TEST_F(AutoCreatorTest, GlyphFailuresGoToTheEmptiedLog)
+{
+    QFile old(LogPath());
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("from an earlier run\n");
+    old.close();
+    AddFile(0x41);
+    AddFile(0x82A0);
+    AddFile(0x43);
+    host.failing = {0x82A0};
+    host.box.answers = {true};
+    creator.AutoCreateFromStrokeFiles();
+    EXPECT_EQ(host.glyphs.size(), 3u); // the run goes on
+    EXPECT_EQ(QString::fromUtf8(ReadAll(LogPath())),
+              QString::fromUtf8("0x82A0\tU3042.stk\tエラー:7 no glyph\n"));
+    EXPECT_EQ(host.box.messages,
+              QStringList{QString::fromUtf8("作成に失敗した文字があります。\nログファイル「%1」をご参照ください。")
+                              .arg(LogPath())});
+
+    host.failing.clear();
+    host.box.messages.clear();
+    host.box.answers = {true};
+    creator.AutoCreateFromStrokeFiles();
+    EXPECT_TRUE(ReadAll(LogPath()).isEmpty());
+    EXPECT_TRUE(host.box.messages.isEmpty());
+}
+
+TEST_F(AutoCreatorTest, NeitherASecondRunNorThePenGetsInDuringARun)
+{
+    AddFile(0x41);
+    AddFile(0x42);
+    host.onPump = [this](int) {
+        EXPECT_TRUE(creator.IsRunning());
+        creator.AutoCreateFromStrokeFiles();
+        // Nor does the pen draw between files.
+        EXPECT_FALSE(host.drawing.OnButtonDown(PointerButton::Left, {5, 5}));
+    };
+    host.box.answers = {true, true};
+    creator.AutoCreateFromStrokeFiles();
+    EXPECT_EQ(host.box.questions.size(), 1);
+    EXPECT_EQ(host.glyphs.size(), 2u);
+    EXPECT_EQ(host.drawing.Strokes().size(), 1u);
+    EXPECT_TRUE(host.drawing.OnButtonDown(PointerButton::Left, {5, 5}));
+}
