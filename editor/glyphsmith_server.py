@@ -13,11 +13,15 @@ import json
 import os
 import select
 import socket
+import struct
 import subprocess
 import sys
 import tempfile
 
 import fontforge
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import potrace_tracer  # noqa: E402
 
 PROG_ID = "Glyphsmith.Application"
 VERSION = "3.10 (FontForge %s)" % fontforge.version()
@@ -207,6 +211,36 @@ class Font:
         glyph = self.current()
         if not os.path.isfile(path):
             raise DispatchError(ERR_BITMAP, "ビットマップ %s が見つかりません。" % path)
+
+        def draw(contours, width, height):
+            # The bitmap square becomes the em square: x from 0 to the em,
+            # y from -descent to ascent.
+            sx, sy = EM / width, EM / height
+
+            def at(p):
+                return (p[0] * sx, p[1] * sy - DESCENT)
+
+            pen = glyph.glyphPen(replace=True)
+            for start, segments in contours:
+                pen.moveTo(at(start))
+                for segment in segments:
+                    if segment[0] == "line":
+                        pen.lineTo(at(segment[1]))
+                    else:
+                        pen.curveTo(at(segment[1]), at(segment[2]), at(segment[3]))
+                pen.closePath()
+            pen = None
+
+        try:
+            traced = potrace_tracer.trace_bmp(path, draw)
+        except (OSError, ValueError, struct.error) as e:
+            raise DispatchError(ERR_BITMAP, "ビットマップを読めません: %s" % e)
+        if not traced:
+            self.import_bitmap_with_program(glyph, path)
+        glyph.width = self.advance
+
+    def import_bitmap_with_program(self, glyph, path):
+        """Traces any BMP the potrace program reads, through an SVG file."""
         fd, svg = tempfile.mkstemp(prefix="glyphsmith-", suffix=".svg")
         os.close(fd)
         try:
@@ -223,7 +257,6 @@ class Font:
             raise DispatchError(ERR_BITMAP, "ビットマップの変換が終わりません。")
         finally:
             os.unlink(svg)
-        glyph.width = self.advance
 
     def clean_glyph(self):
         glyph = self.current()
