@@ -387,8 +387,10 @@ class Editor:
         try:
             request = json.loads(line)
         except ValueError:
-            return None
-        if not isinstance(request, dict) or request.get("op") != "invoke":
+            return {"id": None, "failure": "the request is not JSON"}
+        if not isinstance(request, dict):
+            return {"id": None, "failure": "the request is not a JSON object"}
+        if request.get("op") != "invoke":
             return None  # "release" and unknown notifications need no answer
         reply = {"id": request.get("id")}
         try:
@@ -429,6 +431,22 @@ def listen(path):
     return server
 
 
+def serve_client(editor, sock, clients):
+    """Answers the complete lines a client sent; False when it is gone."""
+    try:
+        data = sock.recv(65536)
+        if not data or len(clients[sock]) > MAX_LINE:
+            return False
+        *lines, clients[sock] = (clients[sock] + data).split(b"\n")
+        for line in lines:
+            reply = editor.answer(line)
+            if reply is not None:
+                sock.sendall(json.dumps(reply, ensure_ascii=False).encode("utf-8") + b"\n")
+    except OSError:
+        return False
+    return True
+
+
 def serve(path):
     editor = Editor()
     server = listen(path)
@@ -441,17 +459,9 @@ def serve(path):
                     conn, _ = server.accept()
                     clients[conn] = b""
                     continue
-                data = sock.recv(65536)
-                if not data or len(clients[sock]) > MAX_LINE:
+                if not serve_client(editor, sock, clients):
                     del clients[sock]
                     sock.close()
-                    continue
-                buffer = clients[sock] + data
-                *lines, clients[sock] = buffer.split(b"\n")
-                for line in lines:
-                    reply = editor.answer(line)
-                    if reply is not None:
-                        sock.sendall(json.dumps(reply, ensure_ascii=False).encode("utf-8") + b"\n")
             # A server started for a client ends with its last client.
             if editor.start_flag and not clients:
                 return

@@ -12,6 +12,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocalSocket>
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -264,6 +266,82 @@ TEST_F(GlyphsmithServerTest, EditorThatWentAwayIsLaunchedAgain)
     EXPECT_TRUE(m_messages.messages.isEmpty()) << m_messages.messages.join('|').toStdString();
     EXPECT_TRUE(m_session->SaveFontAs(m_out.filePath("relaunched.ttf")));
     EXPECT_TRUE(QFile::exists(m_out.filePath("relaunched.ttf")));
+}
+
+TEST_F(GlyphsmithServerTest, EditorAnswersGarbledRequestsAndStaysUp)
+{
+    ASSERT_TRUE(m_session->EnsureEditor());
+    QLocalSocket raw;
+    raw.connectToServer(CLocalAutomationSystem::SocketPath(CFontEditorSession::kProgId));
+    ASSERT_TRUE(raw.waitForConnected(5000));
+    for (const QByteArray& request : { QByteArray("not json\n"), QByteArray("[1]\n"), QByteArray("\xff\xfe\n"),
+             QByteArray(R"({"op":"invoke","id":3,"object":1,"dispid":99,"kind":"get","args":[]})" "\n"),
+             QByteArray(R"({"op":"invoke","id":4,"object":1,"dispid":13,"kind":"method","args":[1]})" "\n") }) {
+        raw.write(request);
+        while (!raw.canReadLine())
+            ASSERT_TRUE(raw.waitForReadyRead(10'000)) << request.constData();
+        EXPECT_TRUE(QJsonDocument::fromJson(raw.readLine()).object().contains("failure")) << request.constData();
+    }
+    raw.abort();
+    // The program's own connection still works.
+    EXPECT_EQ(m_session->EditorApp()->GetVersion().left(4), "3.10");
+}
+
+TEST_F(GlyphsmithServerTest, FailedSaveKeepsPreviousFileAndOtherBitmapDepthsTrace)
+{
+    const QString ttf = m_out.filePath("kept.ttf");
+    m_field.text = ttf;
+    m_messages.answers = { true };
+    CCanvasBitmap drawing(192, 192);
+    DrawHandwriting(drawing, 20);
+    ASSERT_TRUE(Import(drawing, 0x82A0, false));
+    ASSERT_TRUE(m_session->SaveFontAs(ttf));
+    const QByteArray saved = [&] {
+        QFile file(ttf);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    ASSERT_FALSE(saved.isEmpty());
+
+    EXPECT_FALSE(m_session->SaveFontAs(m_out.filePath("no/such/folder/x.ttf")));
+    ASSERT_EQ(m_messages.messages.size(), 1);
+    EXPECT_TRUE(m_messages.messages[0].startsWith("エラー:2011\n"));
+    QFile again(ttf);
+    ASSERT_TRUE(again.open(QIODevice::ReadOnly));
+    EXPECT_EQ(again.readAll(), saved);
+    EXPECT_TRUE(QDir(m_out.path()).entryList(QDir::Hidden | QDir::Files).filter(".tmp.ttf").isEmpty());
+
+    // An 8-bit grey BMP of the same drawing goes through the potrace program.
+    const QString grey = m_out.filePath("grey.bmp");
+    QByteArray bmp("BM");
+    const int stride = 192;
+    const QByteArray header = [&] {
+        QByteArray h(40, '\0');
+        auto put = [&](int at, quint32 v) { std::memcpy(h.data() + at, &v, 4); };
+        put(0, 40);
+        put(4, 192);
+        put(8, 192);
+        put(12, 1 | (8 << 16));
+        put(32, 256);
+        return h;
+    }();
+    QByteArray palette;
+    for (int i = 0; i < 256; ++i)
+        palette.append(QByteArray(3, static_cast<char>(i))).append('\0');
+    QByteArray pixels(stride * 192, '\xFF');
+    for (int y = 0; y < 192; ++y)
+        for (int x = 0; x < 192; ++x)
+            if (drawing.IsInk(x, y))
+                pixels[y * stride + x] = 0;
+    const quint32 offset = 14 + 40 + 1024, size = offset + static_cast<quint32>(pixels.size());
+    bmp.append(reinterpret_cast<const char*>(&size), 4).append(4, '\0').append(reinterpret_cast<const char*>(&offset), 4);
+    bmp += header + palette + pixels;
+    QFile out(grey);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(bmp);
+    out.close();
+    EXPECT_TRUE(m_session->WriteGlyph(grey, 0x82A2, false));
+    SaveAndRelease();
+    EXPECT_TRUE(Check(ttf).value("boxes").toObject().contains("uni3044"));
 }
 
 class FidelityTest : public GlyphsmithServerTest, public ::testing::WithParamInterface<std::tuple<int, int, double>>
