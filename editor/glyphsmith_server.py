@@ -414,6 +414,13 @@ def default_socket_path():
 
 
 def listen(path):
+    folder = os.path.dirname(path)
+    os.makedirs(folder, mode=0o700, exist_ok=True)
+    info = os.stat(folder)
+    if info.st_uid != os.getuid() or info.st_mode & 0o077:
+        # Another user could reach or replace a socket in a shared folder.
+        sys.stderr.write("glyphsmith: %s is not a private folder of this user\n" % folder)
+        sys.exit(1)
     probe = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
     try:
         probe.connect(path)
@@ -424,7 +431,6 @@ def listen(path):
             os.unlink(path)  # left behind by an editor that died
     finally:
         probe.close()
-    os.makedirs(os.path.dirname(path), mode=0o700, exist_ok=True)
     server = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
     server.bind(path)
     server.listen(8)

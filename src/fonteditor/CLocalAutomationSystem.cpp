@@ -25,17 +25,21 @@ void CLocalAutomationSystem::SetCallBounds(int normalMs, int longMs)
 
 QString CLocalAutomationSystem::SocketPath(const QString& progId)
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QDir::tempPath();
-    return QDir(folder).filePath(progId);
+    // Qt gives no runtime folder when it is not the user's own with private
+    // permissions; a socket in a shared folder could be taken over by another
+    // user, so then there is no socket at all.
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return folder.isEmpty() ? QString() : QDir(folder).filePath(progId);
 }
 
 bool CLocalAutomationSystem::ClassFromProgId(const QString& progId) { return m_registry.Find(progId).has_value(); }
 
 std::shared_ptr<IDispatchObject> CLocalAutomationSystem::Attach(const QString& progId, int waitMs)
 {
-    auto channel = CAutomationChannel::Connect(SocketPath(progId), waitMs);
+    const QString socketPath = SocketPath(progId);
+    if (socketPath.isEmpty())
+        return nullptr;
+    auto channel = CAutomationChannel::Connect(socketPath, waitMs);
     if (!channel)
         return nullptr;
     channel->SetCallBounds(m_nCallBoundMs, m_nLongCallBoundMs);
@@ -50,7 +54,7 @@ std::shared_ptr<IDispatchObject> CLocalAutomationSystem::GetActiveObject(const Q
 std::shared_ptr<IDispatchObject> CLocalAutomationSystem::CreateInstance(const QString& progId)
 {
     const auto server = m_registry.Find(progId);
-    if (!server)
+    if (!server || SocketPath(progId).isEmpty())
         return nullptr;
     QProcess process;
     process.setProgram(server->strProgram);

@@ -15,6 +15,7 @@ public:
     std::shared_ptr<IDispatchObject> GetActiveObject(const QString& progId) override;
     std::shared_ptr<IDispatchObject> CreateInstance(const QString& progId) override;
 
+    // Empty when the user has no private runtime folder.
     static QString SocketPath(const QString& progId);
     void SetCallBounds(int normalMs, int longMs);
 
