@@ -33,6 +33,10 @@ const QHash<int, CStringTable::CommandText>& Table()
           QStringLiteral("すべてクリア")}},
         {ID_EDIT_UNDO, {QStringLiteral("元に戻す(&U)\tCtrl+Z"), QString(), QString()}},
         {ID_EDIT_REDO, {QStringLiteral("やり直し(&R)\tCtrl+Y"), QString(), QString()}},
+        {ID_FONT_SAVE_AS,
+         {QStringLiteral("フォントに名前を付けて保存(&A)..."),
+          QStringLiteral("Glyphsmithで開いているフォントを別のファイルに保存する"),
+          QStringLiteral("フォントに名前を付けて保存")}},
     };
     return table;
 }

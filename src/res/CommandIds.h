@@ -15,6 +15,8 @@ inline constexpr int ID_CLEAR_ALL = 32792;
 inline constexpr int ID_TIP_USER = 32811;
 inline constexpr int ID_EDIT_UNDO = 57643;
 inline constexpr int ID_EDIT_REDO = 57644;
+// File menu: save the font editor's font under a new name.
+inline constexpr int ID_FONT_SAVE_AS = 32900;
 
 } // namespace cmd
 
