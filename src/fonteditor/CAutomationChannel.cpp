@@ -148,8 +148,9 @@ QJsonValue CAutomationChannel::Encode(const CDispValue& value) const
     case T::String: json["value"] = value.ToString(); break;
     case T::Object: {
         const auto remote = std::dynamic_pointer_cast<CRemoteDispatch>(value.ToObject());
-        if (value.ToObject() && !remote)
-            throw CAutomationFailure(QStringLiteral("an object of this program cannot be passed to the editor"));
+        // A handle means something only to the server that gave it.
+        if (value.ToObject() && (!remote || remote->Channel() != this))
+            throw CAutomationFailure(QStringLiteral("the object does not belong to this editor"));
         json["value"] = remote ? QJsonValue(remote->Handle()) : QJsonValue();
         break;
     }

@@ -18,6 +18,7 @@ public:
     bool IsConnected() override;
 
     qint64 Handle() const { return m_nHandle; }
+    const CAutomationChannel* Channel() const { return m_channel.get(); }
 
 private:
     std::shared_ptr<CAutomationChannel> m_channel;

@@ -86,6 +86,12 @@ TEST_F(AutomationChannelTest, ObjectsTravelAsHandlesAndAreReleased)
         // Passing it back sends its handle.
         CallApp(channel, { CDispValue::Object(font) });
     }
+    // An object of this program has no handle in the editor.
+    struct CLocalObject : IDispatchObject
+    {
+        CDispValue Invoke(int, EInvokeKind, const QList<CDispValue>&, ECallBound) override { return {}; }
+    };
+    EXPECT_THROW(CallApp(channel, { CDispValue::Object(std::make_shared<CLocalObject>()) }), CAutomationFailure);
     CallApp(channel); // the releases went out before this call
     // One release per object value received: the font, and the object the
     // second call answered with.
@@ -186,6 +192,10 @@ TEST_F(AutomationRegistryTest, FindsCommandWithFolderFilledIn)
     EXPECT_EQ(server->arguments, (QStringList { m_dir.path() + "/s.py", "-x" }));
     EXPECT_EQ(server->nStartWaitMs, 500);
     EXPECT_FALSE(registry.Find("Other").has_value());
+
+    qputenv("QUILLERY_AUTOMATION_REGISTRY", m_dir.filePath("automation.json").toLocal8Bit());
+    EXPECT_EQ(CAutomationRegistry::DefaultPath(), m_dir.filePath("automation.json"));
+    qunsetenv("QUILLERY_AUTOMATION_REGISTRY");
 }
 
 TEST_F(AutomationRegistryTest, MissingOrDamagedRegistrationFindsNothing)
