@@ -1,10 +1,10 @@
+#include "app/IMessageBox.h"
 #include "canvas/CCanvasBitmap.h"
 #include "canvas/CRoundTip.h"
 #include "fonteditor/CFontEditorSession.h"
 #include "fonteditor/CLocalAutomationSystem.h"
 #include "fonteditor/IFontFileField.h"
 #include "fonteditor/WorkFolder.h"
-#include "app/IMessageBox.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -16,16 +16,14 @@
 
 namespace {
 
-class CSilentMessages : public IMessageBox
-{
+class CSilentMessages : public IMessageBox {
 public:
     void ShowMessage(const QString& text) override { m_strLast = text; }
     bool AskYesNo(const QString&) override { return true; }
     QString m_strLast;
 };
 
-class CFixedField : public IFontFileField
-{
+class CFixedField : public IFontFileField {
 public:
     QString GetFontFilePathText() const override { return QString(); }
     void SetFontFilePathText(const QString&) override { }

@@ -119,8 +119,8 @@ CDispValue CAutomationChannel::Call(
         const QJsonObject error = reply.value("error").toObject();
         if (!IsWholeNumber(error.value("code"), 0, 65535))
             Fail(QStringLiteral("the font editor sent an error without a valid code"));
-        throw CDispatchException(static_cast<quint16>(error.value("code").toInt()),
-            error.value("description").toString());
+        throw CDispatchException(
+            static_cast<quint16>(error.value("code").toInt()), error.value("description").toString());
     }
     if (reply.value("failure").isString())
         throw CAutomationFailure(reply.value("failure").toString());

@@ -11,8 +11,7 @@
 // but never longer than its bound; a silent, vanished or garbled server ends
 // the call with CAutomationFailure and leaves the channel broken, since a late
 // answer could no longer be matched to its call.
-class CAutomationChannel : public std::enable_shared_from_this<CAutomationChannel>
-{
+class CAutomationChannel : public std::enable_shared_from_this<CAutomationChannel> {
 public:
     // Handle of the application object that every server offers first.
     static constexpr qint64 kApplicationHandle = 1;

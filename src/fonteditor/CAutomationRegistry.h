@@ -8,11 +8,9 @@
 // server. It lies beside the executable as "automation.json"; the environment
 // variable QUILLERY_AUTOMATION_REGISTRY names another file instead. Arguments
 // may use ${DIR} for the folder of the registration file.
-class CAutomationRegistry
-{
+class CAutomationRegistry {
 public:
-    struct SServer
-    {
+    struct SServer {
         QString strProgram;
         QStringList arguments;
         int nStartWaitMs = 15'000;

@@ -10,8 +10,7 @@ class IDispatchObject;
 // One automation value: empty, bool, short (16 bit), long (32 bit), string or
 // object (possibly null). The To... accessors throw CAutomationFailure when
 // the value has another type, as a type mismatch would in a dispatch call.
-class CDispValue
-{
+class CDispValue {
 public:
     enum class EType { Empty, Bool, Short, Long, String, Object };
     using ObjectPtr = std::shared_ptr<IDispatchObject>;
@@ -34,7 +33,10 @@ public:
 
 private:
     using Storage = std::variant<std::monostate, bool, qint16, qint32, QString, ObjectPtr>;
-    explicit CDispValue(Storage v) : m_value(std::move(v)) { }
+    explicit CDispValue(Storage v)
+        : m_value(std::move(v))
+    {
+    }
 
     Storage m_value;
 };

@@ -2,8 +2,8 @@
 
 #include "fonteditor/CAutomationFailure.h"
 
-CDispValue CDispatchDriver::InvokeHelper(int dispId, EInvokeKind kind, const QList<CDispValue>& args,
-    ECallBound bound) const
+CDispValue CDispatchDriver::InvokeHelper(
+    int dispId, EInvokeKind kind, const QList<CDispValue>& args, ECallBound bound) const
 {
     if (!m_pDispatch)
         throw CAutomationFailure(QStringLiteral("no font editor object is attached"));

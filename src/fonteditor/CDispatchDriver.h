@@ -7,8 +7,7 @@
 // The common part of the editor's drivers: one dispatch interface, attached
 // and released, and calls by dispatch number through it. A call without an
 // attached interface is a CAutomationFailure, never a crash.
-class CDispatchDriver
-{
+class CDispatchDriver {
 public:
     void AttachDispatch(std::shared_ptr<IDispatchObject> dispatch) { m_pDispatch = std::move(dispatch); }
     void ReleaseDispatch() { m_pDispatch.reset(); }
@@ -18,8 +17,8 @@ public:
     const std::shared_ptr<IDispatchObject>& Dispatch() const { return m_pDispatch; }
 
 protected:
-    CDispValue InvokeHelper(int dispId, EInvokeKind kind, const QList<CDispValue>& args = {},
-        ECallBound bound = ECallBound::Normal) const;
+    CDispValue InvokeHelper(
+        int dispId, EInvokeKind kind, const QList<CDispValue>& args = {}, ECallBound bound = ECallBound::Normal) const;
 
 private:
     std::shared_ptr<IDispatchObject> m_pDispatch;

@@ -6,8 +6,7 @@
 
 // The editor received the call and refused it, with its own 16-bit error code
 // and description (2006: a character code the font does not take).
-class CDispatchException : public std::runtime_error
-{
+class CDispatchException : public std::runtime_error {
 public:
     CDispatchException(quint16 code, const QString& description)
         : std::runtime_error(description.toStdString())

@@ -20,10 +20,12 @@ const QString kEditorSource = QStringLiteral("Debianのパッケージ（fontfor
 constexpr int kMaxMessageChars = 500;
 
 // Deletes a file when it goes out of scope, whichever way that happens.
-class CFileRemover
-{
+class CFileRemover {
 public:
-    explicit CFileRemover(QString path) : m_strPath(std::move(path)) { }
+    explicit CFileRemover(QString path)
+        : m_strPath(std::move(path))
+    {
+    }
     ~CFileRemover()
     {
         if (!m_strPath.isEmpty())
@@ -223,8 +225,8 @@ bool CFontEditorSession::QueryClose()
     } catch (const std::exception&) {
         return true;
     }
-    return m_messages.AskYesNo(
-        QStringLiteral("新規ファイルとして作成されましたが、まだGlyphsmithで保存されていません。\n終了していいですか？"));
+    return m_messages.AskYesNo(QStringLiteral(
+        "新規ファイルとして作成されましたが、まだGlyphsmithで保存されていません。\n終了していいですか？"));
 }
 
 std::optional<QString> CFontEditorSession::ReleaseAtExit(const QString& frameFontFilePath)

@@ -19,8 +19,7 @@ class CDispatchException;
 // went away (or could not be started), the next such command connects again.
 // The font is fetched afresh before every use, so the user may switch fonts in
 // the editor in between.
-class CFontEditorSession
-{
+class CFontEditorSession {
 public:
     static inline const QString kProgId = QStringLiteral("Glyphsmith.Application");
 

@@ -27,4 +27,7 @@ std::shared_ptr<IDispatchObject> CGlyphsmithApplication::OpenFont(const QString&
         .ToObject();
 }
 
-void CGlyphsmithApplication::GlyphStep3() const { InvokeHelper(DISPID_GlyphStep3, EInvokeKind::Method); }
+void CGlyphsmithApplication::GlyphStep3() const
+{
+    InvokeHelper(DISPID_GlyphStep3, EInvokeKind::Method);
+}

@@ -5,8 +5,7 @@
 #include <QString>
 
 // The font editor's application object.
-class CGlyphsmithApplication : public CDispatchDriver
-{
+class CGlyphsmithApplication : public CDispatchDriver {
 public:
     enum EDispId {
         DISPID_Version = 4,

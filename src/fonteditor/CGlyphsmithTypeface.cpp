@@ -21,16 +21,28 @@ void CGlyphsmithTypeface::SelectGlyph(qint16 nKind, qint32 nCharCode, bool bVert
         { CDispValue::Short(nKind), CDispValue::Long(nCharCode), CDispValue::Bool(bVertical) });
 }
 
-void CGlyphsmithTypeface::GlyphStep1() const { InvokeHelper(DISPID_GlyphStep1, EInvokeKind::Method); }
-void CGlyphsmithTypeface::GlyphStep2() const { InvokeHelper(DISPID_GlyphStep2, EInvokeKind::Method); }
-void CGlyphsmithTypeface::GlyphStep4() const { InvokeHelper(DISPID_GlyphStep4, EInvokeKind::Method); }
+void CGlyphsmithTypeface::GlyphStep1() const
+{
+    InvokeHelper(DISPID_GlyphStep1, EInvokeKind::Method);
+}
+void CGlyphsmithTypeface::GlyphStep2() const
+{
+    InvokeHelper(DISPID_GlyphStep2, EInvokeKind::Method);
+}
+void CGlyphsmithTypeface::GlyphStep4() const
+{
+    InvokeHelper(DISPID_GlyphStep4, EInvokeKind::Method);
+}
 
 void CGlyphsmithTypeface::ImportBitmap(const QString& bmpPath) const
 {
     InvokeHelper(DISPID_ImportBitmap, EInvokeKind::Method, { CDispValue::String(bmpPath) });
 }
 
-void CGlyphsmithTypeface::Save() const { InvokeHelper(DISPID_Save, EInvokeKind::Method, {}, ECallBound::Long); }
+void CGlyphsmithTypeface::Save() const
+{
+    InvokeHelper(DISPID_Save, EInvokeKind::Method, {}, ECallBound::Long);
+}
 
 void CGlyphsmithTypeface::SaveAs(const QString& path) const
 {

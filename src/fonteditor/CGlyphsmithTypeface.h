@@ -5,8 +5,7 @@
 #include <QString>
 
 // A font open in the font editor.
-class CGlyphsmithTypeface : public CDispatchDriver
-{
+class CGlyphsmithTypeface : public CDispatchDriver {
 public:
     enum EDispId {
         DISPID_FilePath = 2,

@@ -32,7 +32,10 @@ QString CLocalAutomationSystem::SocketPath(const QString& progId)
     return folder.isEmpty() ? QString() : QDir(folder).filePath(progId);
 }
 
-bool CLocalAutomationSystem::ClassFromProgId(const QString& progId) { return m_registry.Find(progId).has_value(); }
+bool CLocalAutomationSystem::ClassFromProgId(const QString& progId)
+{
+    return m_registry.Find(progId).has_value();
+}
 
 std::shared_ptr<IDispatchObject> CLocalAutomationSystem::Attach(const QString& progId, int waitMs)
 {

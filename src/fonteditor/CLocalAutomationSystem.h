@@ -6,8 +6,7 @@
 // Automation over local sockets: a server for a ProgID listens on a socket of
 // that name in the user's runtime folder; launching runs the registered
 // command with "--socket <path>" appended and waits, bounded, until it listens.
-class CLocalAutomationSystem : public IAutomationSystem
-{
+class CLocalAutomationSystem : public IAutomationSystem {
 public:
     explicit CLocalAutomationSystem(CAutomationRegistry registry = CAutomationRegistry());
 

@@ -19,4 +19,7 @@ CDispValue CRemoteDispatch::Invoke(int dispId, EInvokeKind kind, const QList<CDi
     return m_channel->Call(m_nHandle, dispId, kind, args, bound);
 }
 
-bool CRemoteDispatch::IsConnected() { return m_channel->IsConnected(); }
+bool CRemoteDispatch::IsConnected()
+{
+    return m_channel->IsConnected();
+}

@@ -8,8 +8,7 @@ class CAutomationChannel;
 
 // An object living in an automation server, named there by a handle; the
 // server is told when the last reference to it goes away.
-class CRemoteDispatch : public IDispatchObject
-{
+class CRemoteDispatch : public IDispatchObject {
 public:
     CRemoteDispatch(std::shared_ptr<CAutomationChannel> channel, qint64 handle);
     ~CRemoteDispatch() override;

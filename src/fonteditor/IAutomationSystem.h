@@ -8,8 +8,7 @@
 // What the program needs from the system to reach an automation server by its
 // ProgID: whether the ProgID is registered, the instance already running, and
 // a newly launched one. The last two give null on failure.
-class IAutomationSystem
-{
+class IAutomationSystem {
 public:
     virtual ~IAutomationSystem() = default;
 

@@ -14,8 +14,7 @@ enum class ECallBound { Normal, Long };
 // Invoke with a dispatch number; a property put passes the new value as its
 // only argument. Invoke throws CDispatchException when the object refuses the
 // call and CAutomationFailure when the call could not be made at all.
-class IDispatchObject
-{
+class IDispatchObject {
 public:
     virtual ~IDispatchObject() = default;
 

@@ -4,8 +4,7 @@
 
 // The font file field of the main window: the path of the .ttf file the
 // editor opens when it has no font open.
-class IFontFileField
-{
+class IFontFileField {
 public:
     virtual ~IFontFileField() = default;
 

@@ -7,7 +7,10 @@
 
 namespace {
 
-QString WithSlash(const QString& path) { return path.endsWith('/') ? path : path + '/'; }
+QString WithSlash(const QString& path)
+{
+    return path.endsWith('/') ? path : path + '/';
+}
 
 } // namespace
 

@@ -28,8 +28,7 @@ ScriptedServer::Script Answer(const QByteArray& resultJson)
     };
 }
 
-class AutomationChannelTest : public ::testing::Test
-{
+class AutomationChannelTest : public ::testing::Test {
 protected:
     std::shared_ptr<CAutomationChannel> Start(ScriptedServer::Script script)
     {
@@ -41,8 +40,8 @@ protected:
     }
     CDispValue CallApp(const std::shared_ptr<CAutomationChannel>& channel, const QList<CDispValue>& args = {})
     {
-        return channel->Call(CAutomationChannel::kApplicationHandle, 4, EInvokeKind::PropertyGet, args,
-            ECallBound::Normal);
+        return channel->Call(
+            CAutomationChannel::kApplicationHandle, 4, EInvokeKind::PropertyGet, args, ECallBound::Normal);
     }
     QString SocketPath() const { return m_dir.filePath("server"); }
 
@@ -62,7 +61,8 @@ TEST_F(AutomationChannelTest, SendsCallAndDecodesEveryValueType)
     };
     for (const auto& [json, type] : answers) {
         auto channel = Start(Answer(json));
-        const CDispValue v = CallApp(channel, { CDispValue::Short(0), CDispValue::Bool(false), CDispValue::String("p") });
+        const CDispValue v
+            = CallApp(channel, { CDispValue::Short(0), CDispValue::Bool(false), CDispValue::String("p") });
         EXPECT_EQ(v.Type(), type) << json.constData();
         m_server.reset();
     }
@@ -87,8 +87,7 @@ TEST_F(AutomationChannelTest, ObjectsTravelAsHandlesAndAreReleased)
         CallApp(channel, { CDispValue::Object(font) });
     }
     // An object of this program has no handle in the editor.
-    struct CLocalObject : IDispatchObject
-    {
+    struct CLocalObject : IDispatchObject {
         CDispValue Invoke(int, EInvokeKind, const QList<CDispValue>&, ECallBound) override { return {}; }
     };
     EXPECT_THROW(CallApp(channel, { CDispValue::Object(std::make_shared<CLocalObject>()) }), CAutomationFailure);
@@ -168,8 +167,7 @@ TEST_F(AutomationChannelTest, NothingListeningGivesNoChannel)
     EXPECT_EQ(CAutomationChannel::Connect(SocketPath(), 200), nullptr);
 }
 
-class AutomationRegistryTest : public ::testing::Test
-{
+class AutomationRegistryTest : public ::testing::Test {
 protected:
     QString WriteRegistry(const QByteArray& json)
     {

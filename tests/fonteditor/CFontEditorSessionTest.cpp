@@ -14,8 +14,7 @@ using EFault = FakeEditorState::EFault;
 
 const QString kImportSequence[] = { "Font.17", "Font.7", "Font.29", "Font.37", "Font.39", "App.22", "Font.31" };
 
-class FontEditorSessionTest : public ::testing::Test
-{
+class FontEditorSessionTest : public ::testing::Test {
 protected:
     // A file standing in for the temporary BMP; WriteGlyph must delete it.
     QString MakeBmpFile()
@@ -51,9 +50,8 @@ TEST(EditorVersionTest, FirstFourCharactersReadAsLeadingNumber)
     EXPECT_DOUBLE_EQ(CFontEditorSession::ParseEditorVersion(""), 0.0);
 }
 
-class VersionCheckTest : public FontEditorSessionTest, public ::testing::WithParamInterface<std::pair<QString, bool>>
-{
-};
+class VersionCheckTest : public FontEditorSessionTest,
+                         public ::testing::WithParamInterface<std::pair<QString, bool>> { };
 
 TEST_P(VersionCheckTest, AcceptsOnlyVersionsAbove2Point8)
 {
@@ -94,7 +92,8 @@ TEST_F(FontEditorSessionTest, FailedLaunchReportsAndIsTriedAgainByNextCommand)
     EXPECT_FALSE(m_session.ConnectEditor());
     EXPECT_TRUE(m_session.IsEditorStartFailed());
     ASSERT_EQ(m_messages.messages.size(), 1);
-    EXPECT_TRUE(m_messages.messages[0].startsWith("Glyphsmithを起動できませんでした。\nまだインストールしていない場合は、"));
+    EXPECT_TRUE(
+        m_messages.messages[0].startsWith("Glyphsmithを起動できませんでした。\nまだインストールしていない場合は、"));
     EXPECT_TRUE(m_messages.messages[0].contains("fontforge-nox"));
     // At exit nothing is stored while the launch had failed.
     EXPECT_EQ(m_session.ReleaseAtExit("/old.ttf"), std::nullopt);
@@ -160,7 +159,8 @@ TEST_F(FontEditorSessionTest, FontThatCannotBeOpenedOrCreatedIsReported)
     m_system.state.bNewFontFails = true;
     EXPECT_FALSE(m_session.OpenFontInEditor());
     EXPECT_EQ(m_messages.messages,
-        (QStringList { "Glyphsmithでのファイルオープンに失敗しました。", "Glyphsmithで、フォントの新規作成に失敗しました。" }));
+        (QStringList {
+            "Glyphsmithでのファイルオープンに失敗しました。", "Glyphsmithで、フォントの新規作成に失敗しました。" }));
 }
 
 TEST_F(FontEditorSessionTest, EmptyFieldGivesNewFontWithoutQuestion)
@@ -178,7 +178,8 @@ TEST_F(FontEditorSessionTest, MissingFileAnsweredNoLeavesFieldAndAbandons)
     ASSERT_TRUE(m_session.EnsureEditor());
     m_messages.answers = { false };
     EXPECT_FALSE(m_session.OpenFontInEditor());
-    EXPECT_EQ(m_messages.questions, QStringList { "ファイル" + m_field.text + "は存在しません。新規ファイルで作成しますか？" });
+    EXPECT_EQ(m_messages.questions,
+        QStringList { "ファイル" + m_field.text + "は存在しません。新規ファイルで作成しますか？" });
     EXPECT_EQ(m_field.text, m_dir.filePath("new.ttf"));
     EXPECT_FALSE(Called("App.13"));
 }
@@ -229,9 +230,8 @@ TEST_F(FontEditorSessionTest, RefusedCharacterCodeIsReported)
     EXPECT_FALSE(Called("Font.29"));
 }
 
-class ImportStepFaultTest : public FontEditorSessionTest, public ::testing::WithParamInterface<std::pair<QString, EFault>>
-{
-};
+class ImportStepFaultTest : public FontEditorSessionTest,
+                            public ::testing::WithParamInterface<std::pair<QString, EFault>> { };
 
 TEST_P(ImportStepFaultTest, FailureAtAnyStepIsReportedAndFileDeleted)
 {
@@ -242,15 +242,17 @@ TEST_P(ImportStepFaultTest, FailureAtAnyStepIsReportedAndFileDeleted)
     EXPECT_FALSE(QFile::exists(bmp));
     EXPECT_FALSE(m_session.IsGlyphWritten());
     ASSERT_EQ(m_messages.messages.size(), 1);
-    EXPECT_EQ(m_messages.messages[0], fault == EFault::Dispatch ? "エラー:1234\nrefused " + step : "エラーが発生しました");
+    EXPECT_EQ(
+        m_messages.messages[0], fault == EFault::Dispatch ? "エラー:1234\nrefused " + step : "エラーが発生しました");
 }
 
 INSTANTIATE_TEST_SUITE_P(Steps, ImportStepFaultTest,
-    ::testing::Values(std::pair { QString("App.7="), EFault::General }, std::pair { QString("App.12"), EFault::Dispatch },
-        std::pair { QString("App.13"), EFault::General }, std::pair { QString("Font.17"), EFault::Dispatch },
-        std::pair { QString("Font.7"), EFault::General }, std::pair { QString("Font.29"), EFault::Dispatch },
-        std::pair { QString("Font.37"), EFault::General }, std::pair { QString("Font.39"), EFault::Dispatch },
-        std::pair { QString("App.22"), EFault::General }, std::pair { QString("Font.31"), EFault::Dispatch }));
+    ::testing::Values(std::pair { QString("App.7="), EFault::General },
+        std::pair { QString("App.12"), EFault::Dispatch }, std::pair { QString("App.13"), EFault::General },
+        std::pair { QString("Font.17"), EFault::Dispatch }, std::pair { QString("Font.7"), EFault::General },
+        std::pair { QString("Font.29"), EFault::Dispatch }, std::pair { QString("Font.37"), EFault::General },
+        std::pair { QString("Font.39"), EFault::Dispatch }, std::pair { QString("App.22"), EFault::General },
+        std::pair { QString("Font.31"), EFault::Dispatch }));
 
 TEST_F(FontEditorSessionTest, PreservedValueRestoredOnlyForSingleByteCodes)
 {
@@ -287,7 +289,8 @@ TEST_F(FontEditorSessionTest, CloseAsksOnlyForUnsavedNewFontWithGlyphs)
     EXPECT_FALSE(m_session.QueryClose());
     EXPECT_TRUE(m_session.QueryClose());
     EXPECT_EQ(m_messages.questions.size(), 2);
-    EXPECT_TRUE(m_messages.questions[0].startsWith("新規ファイルとして作成されましたが、まだGlyphsmithで保存されていません。"));
+    EXPECT_TRUE(
+        m_messages.questions[0].startsWith("新規ファイルとして作成されましたが、まだGlyphsmithで保存されていません。"));
 
     m_system.state.strFilePath = "/fonts/a.ttf";
     EXPECT_TRUE(m_session.QueryClose());

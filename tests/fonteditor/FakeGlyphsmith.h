@@ -14,8 +14,7 @@
 // An in-process stand-in for the font editor behind the same object
 // interface. Every call is logged as "App.<dispid>" or "Font.<dispid>" with
 // its arguments; a call can be made to throw, and results are scripted.
-struct FakeEditorState
-{
+struct FakeEditorState {
     enum class EFault { None, Dispatch, General };
 
     QStringList log;
@@ -51,10 +50,12 @@ struct FakeEditorState
     }
 };
 
-class FakeEditorFont : public IDispatchObject
-{
+class FakeEditorFont : public IDispatchObject {
 public:
-    explicit FakeEditorFont(FakeEditorState& state) : m_state(state) { }
+    explicit FakeEditorFont(FakeEditorState& state)
+        : m_state(state)
+    {
+    }
 
     CDispValue Invoke(int dispId, EInvokeKind kind, const QList<CDispValue>& args, ECallBound) override
     {
@@ -85,10 +86,12 @@ private:
     FakeEditorState& m_state;
 };
 
-class FakeEditorApp : public IDispatchObject
-{
+class FakeEditorApp : public IDispatchObject {
 public:
-    explicit FakeEditorApp(FakeEditorState& state) : m_state(state) { }
+    explicit FakeEditorApp(FakeEditorState& state)
+        : m_state(state)
+    {
+    }
 
     CDispValue Invoke(int dispId, EInvokeKind kind, const QList<CDispValue>& args, ECallBound) override
     {
@@ -124,8 +127,7 @@ private:
 
 // The system side: whether the ProgID is registered, an editor already
 // running, and whether launching one works.
-class FakeAutomationSystem : public IAutomationSystem
-{
+class FakeAutomationSystem : public IAutomationSystem {
 public:
     bool ClassFromProgId(const QString& progId) override
     {
@@ -161,8 +163,7 @@ public:
     std::shared_ptr<FakeEditorApp> launched;
 };
 
-class FakeFontFileField : public IFontFileField
-{
+class FakeFontFileField : public IFontFileField {
 public:
     QString GetFontFilePathText() const override { return text; }
     void SetFontFilePathText(const QString& t) override { text = t; }

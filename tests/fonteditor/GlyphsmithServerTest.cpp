@@ -8,12 +8,12 @@
 #include "canvas/CCanvasBitmap.h"
 #include "support/FakeMessageBox.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocalSocket>
-#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -24,8 +24,7 @@
 
 namespace {
 
-struct SPointF
-{
+struct SPointF {
     double x, y;
 };
 
@@ -44,7 +43,8 @@ void DrawStroke(CCanvasBitmap& canvas, const std::vector<SPointF>& points, doubl
                 if (dy * dy > radius * radius)
                     continue;
                 const double half = std::sqrt(radius * radius - dy * dy);
-                canvas.FillSpan(y, static_cast<int>(std::ceil(cx - half)), static_cast<int>(std::floor(cx + half)), true);
+                canvas.FillSpan(
+                    y, static_cast<int>(std::ceil(cx - half)), static_cast<int>(std::floor(cx + half)), true);
             }
         }
     }
@@ -68,10 +68,13 @@ void DrawHandwriting(CCanvasBitmap& canvas, double tipDots)
     const double r = tipDots / 2;
     DrawStroke(canvas, Curve(s, [](double t) { return SPointF { 0.15 + 0.7 * t, 0.72 + 0.05 * std::sin(t * 3) }; }), r);
     DrawStroke(canvas, Curve(s, [](double t) { return SPointF { 0.45 + 0.05 * std::sin(t * 5), 0.9 - 0.75 * t }; }), r);
-    DrawStroke(canvas, Curve(s, [](double t) {
-        const double a = t * 5.5;
-        return SPointF { 0.5 + 0.28 * std::cos(a), 0.38 + 0.22 * std::sin(a) * (1 - 0.3 * t) };
-    }), r);
+    DrawStroke(canvas,
+        Curve(s,
+            [](double t) {
+                const double a = t * 5.5;
+                return SPointF { 0.5 + 0.28 * std::cos(a), 0.38 + 0.22 * std::sin(a) * (1 - 0.3 * t) };
+            }),
+        r);
     DrawStroke(canvas, Curve(s, [](double t) { return SPointF { 0.2 + 0.6 * t, 0.15 + 0.6 * t * t }; }), r);
 }
 
@@ -137,8 +140,7 @@ double InkIntersectionOverUnion(const CCanvasBitmap& a, const CCanvasBitmap& b)
     return either ? static_cast<double>(both) / either : 1.0;
 }
 
-class GlyphsmithServerTest : public ::testing::Test
-{
+class GlyphsmithServerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -196,7 +198,8 @@ TEST_F(GlyphsmithServerTest, GlyphsGoIntoValidFontSavedAtExit)
     EXPECT_EQ(m_session->ReleaseAtExit(QString()), ttf);
 
     const QJsonObject font = Check(ttf);
-    EXPECT_EQ(font.value("warnings").toArray().size(), 0) << QJsonDocument(font.value("warnings").toArray()).toJson().constData();
+    EXPECT_EQ(font.value("warnings").toArray().size(), 0)
+        << QJsonDocument(font.value("warnings").toArray()).toJson().constData();
     const QJsonObject cmap = font.value("cmap").toObject();
     const QJsonObject advances = font.value("advances").toObject();
     const QString a = cmap.value(QString::number(0x3042)).toString();
@@ -252,8 +255,9 @@ TEST_F(GlyphsmithServerTest, EditorThatWentAwayIsLaunchedAgain)
     // An editor started by hand: attached to, not flagged.
     QProcess byHand;
     byHand.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    byHand.start("fontforge", { "-quiet", "-lang=py", "-script", QUILLERY_BUILD_DIR "/editor/glyphsmith_server.py",
-                                  "--socket", CLocalAutomationSystem::SocketPath(CFontEditorSession::kProgId) });
+    byHand.start("fontforge",
+        { "-quiet", "-lang=py", "-script", QUILLERY_BUILD_DIR "/editor/glyphsmith_server.py", "--socket",
+            CLocalAutomationSystem::SocketPath(CFontEditorSession::kProgId) });
     for (int tries = 0; tries < 300 && !m_system->GetActiveObject(CFontEditorSession::kProgId); ++tries)
         QThread::msleep(50);
     CCanvasBitmap drawing(128, 128);
@@ -275,8 +279,10 @@ TEST_F(GlyphsmithServerTest, EditorAnswersGarbledRequestsAndStaysUp)
     raw.connectToServer(CLocalAutomationSystem::SocketPath(CFontEditorSession::kProgId));
     ASSERT_TRUE(raw.waitForConnected(5000));
     for (const QByteArray& request : { QByteArray("not json\n"), QByteArray("[1]\n"), QByteArray("\xff\xfe\n"),
-             QByteArray(R"({"op":"invoke","id":3,"object":1,"dispid":99,"kind":"get","args":[]})" "\n"),
-             QByteArray(R"({"op":"invoke","id":4,"object":1,"dispid":13,"kind":"method","args":[1]})" "\n") }) {
+             QByteArray(R"({"op":"invoke","id":3,"object":1,"dispid":99,"kind":"get","args":[]})"
+                        "\n"),
+             QByteArray(R"({"op":"invoke","id":4,"object":1,"dispid":13,"kind":"method","args":[1]})"
+                        "\n") }) {
         raw.write(request);
         while (!raw.canReadLine())
             ASSERT_TRUE(raw.waitForReadyRead(10'000)) << request.constData();
@@ -333,7 +339,9 @@ TEST_F(GlyphsmithServerTest, FailedSaveKeepsPreviousFileAndOtherBitmapDepthsTrac
             if (drawing.IsInk(x, y))
                 pixels[y * stride + x] = 0;
     const quint32 offset = 14 + 40 + 1024, size = offset + static_cast<quint32>(pixels.size());
-    bmp.append(reinterpret_cast<const char*>(&size), 4).append(4, '\0').append(reinterpret_cast<const char*>(&offset), 4);
+    bmp.append(reinterpret_cast<const char*>(&size), 4)
+        .append(4, '\0')
+        .append(reinterpret_cast<const char*>(&offset), 4);
     bmp += header + palette + pixels;
     QFile out(grey);
     ASSERT_TRUE(out.open(QIODevice::WriteOnly));
@@ -344,9 +352,8 @@ TEST_F(GlyphsmithServerTest, FailedSaveKeepsPreviousFileAndOtherBitmapDepthsTrac
     EXPECT_TRUE(Check(ttf).value("boxes").toObject().contains("uni3044"));
 }
 
-class FidelityTest : public GlyphsmithServerTest, public ::testing::WithParamInterface<std::tuple<int, int, double>>
-{
-};
+class FidelityTest : public GlyphsmithServerTest,
+                     public ::testing::WithParamInterface<std::tuple<int, int, double>> { };
 
 TEST_P(FidelityTest, RenderedGlyphMatchesCanvas)
 {

@@ -16,8 +16,7 @@
 // accepts one client and hands every request line to a script, which returns
 // the raw bytes to send back, nothing (stay silent) or std::nullopt (close the
 // connection). It records what it received.
-class ScriptedServer
-{
+class ScriptedServer {
 public:
     using Script = std::function<std::optional<QByteArray>(const QByteArray& line)>;
 
