@@ -17,6 +17,7 @@ import struct
 import subprocess
 import sys
 import tempfile
+import traceback
 
 import fontforge
 
@@ -118,6 +119,9 @@ class Font:
     def open(cls, path):
         ff = fontforge.open(path)
         ff.encoding = "UnicodeFull"
+        # A .ttf opens with quadratic outlines; traced outlines are cubic and
+        # are converted once, when the font is written.
+        ff.is_quadratic = False
         font = cls(ff, path)
         font.set_metrics()
         return font
@@ -404,6 +408,7 @@ class Editor:
         except Failure as e:
             reply = {"id": request.get("id"), "failure": str(e)}
         except Exception as e:  # the editor stays up whatever one call does
+            traceback.print_exc()
             reply = {"id": request.get("id"), "failure": "%s: %s" % (type(e).__name__, e)}
         return reply
 
@@ -453,10 +458,25 @@ def serve_client(editor, sock, clients):
     return True
 
 
+def accept_waiting(server, clients):
+    """Takes every connection already waiting on the listening socket."""
+    server.setblocking(False)
+    try:
+        while True:
+            conn, _ = server.accept()
+            conn.setblocking(True)
+            clients[conn] = b""
+    except (BlockingIOError, InterruptedError):
+        pass
+    finally:
+        server.setblocking(True)
+
+
 def serve(path):
     editor = Editor()
     server = listen(path)
     clients = {}
+    reachable = True
     try:
         while True:
             readable, _, _ = select.select([server] + list(clients), [], [])
@@ -468,12 +488,19 @@ def serve(path):
                 if not serve_client(editor, sock, clients):
                     del clients[sock]
                     sock.close()
-            # A server started for a client ends with its last client.
+            # A server started for a client ends with its last client. The
+            # socket's name goes first, so a client arriving now launches a
+            # new editor; one that connected just before is still served.
             if editor.start_flag and not clients:
-                return
+                if reachable:
+                    os.unlink(path)
+                    reachable = False
+                accept_waiting(server, clients)
+                if not clients:
+                    return
     finally:
         server.close()
-        if os.path.exists(path):
+        if reachable and os.path.exists(path):
             os.unlink(path)
 
 

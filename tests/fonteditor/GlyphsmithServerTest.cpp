@@ -239,9 +239,15 @@ TEST_F(GlyphsmithServerTest, ReopenedFontFindsItsVerticalLookupAgain)
     DrawHandwriting(drawing, 20);
     ASSERT_TRUE(Import(drawing, 0x8141, true)); // 、
     SaveAndRelease();
+    // The launched editor ends with its last client; the next one opens the
+    // saved .ttf from the field.
+    const QString socket = CLocalAutomationSystem::SocketPath(CFontEditorSession::kProgId);
+    for (int tries = 0; tries < 200 && QFile::exists(socket); ++tries)
+        QThread::msleep(50);
+    ASSERT_FALSE(QFile::exists(socket));
 
     m_session = std::make_unique<CFontEditorSession>(*m_system, m_messages, m_field);
-    ASSERT_TRUE(Import(drawing, 0x8142, true)); // 。 into the file opened from the field
+    ASSERT_TRUE(Import(drawing, 0x8142, true)) << m_messages.messages.join('|').toStdString(); // 。
     ASSERT_TRUE(Import(drawing, 0x8141, true)); // 、 again: still one rule
     SaveAndRelease();
     const QJsonObject vert = Check(ttf).value("vert").toObject();
