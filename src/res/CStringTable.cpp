@@ -48,6 +48,9 @@ const QHash<int, CStringTable::CommandText>& Table()
         {ID_PEN_EDIT_CLEAR, Text("すべてクリア", "すべてクリアする", "すべてクリア")},
         {ID_PEN_FILE_OPEN, Text("開く", "ペンデータのファイルを開く", "開く")},
         {ID_PEN_FILE_SAVE, Text("保存", "ペンデータをファイルに保存する", "保存")},
+        {ID_FONT_SAVE_AS,
+         Text("フォントに名前を付けて保存(&A)...", "Glyphsmithで開いているフォントを別のファイルに保存する",
+              "フォントに名前を付けて保存")},
     };
     return table;
 }

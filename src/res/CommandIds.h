@@ -42,6 +42,8 @@ inline constexpr int ID_PREV_PANE = 57681;
 inline constexpr int ID_INDICATOR_X = 62001;
 inline constexpr int ID_INDICATOR_Y = 62002;
 inline constexpr int ID_FACE_LIST = 62003;
+// File menu: save the font editor's font under a new name.
+inline constexpr int ID_FONT_SAVE_AS = 32900;
 
 } // namespace cmd
 

@@ -1,0 +1,182 @@
+#include "fonteditor/CAutomationChannel.h"
+
+#include "fonteditor/CAutomationFailure.h"
+#include "fonteditor/CDispatchException.h"
+#include "fonteditor/CRemoteDispatch.h"
+
+#include <QDeadlineTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+// An answer is a few hundred bytes; anything near this is a runaway server.
+constexpr qint64 kMaxLineBytes = 4 * 1024 * 1024;
+
+QString KindName(EInvokeKind kind)
+{
+    switch (kind) {
+    case EInvokeKind::Method: return QStringLiteral("method");
+    case EInvokeKind::PropertyGet: return QStringLiteral("get");
+    case EInvokeKind::PropertyPut: return QStringLiteral("put");
+    }
+    return QString();
+}
+
+bool IsWholeNumber(const QJsonValue& v, double low, double high)
+{
+    if (!v.isDouble())
+        return false;
+    const double d = v.toDouble();
+    return d >= low && d <= high && d == static_cast<double>(static_cast<qint64>(d));
+}
+
+} // namespace
+
+std::shared_ptr<CAutomationChannel> CAutomationChannel::Connect(const QString& serverName, int waitMs)
+{
+    std::shared_ptr<CAutomationChannel> channel(new CAutomationChannel);
+    channel->m_socket = std::make_unique<QLocalSocket>();
+    channel->m_socket->connectToServer(serverName);
+    if (!channel->m_socket->waitForConnected(waitMs))
+        return nullptr;
+    return channel;
+}
+
+void CAutomationChannel::SetCallBounds(int normalMs, int longMs)
+{
+    m_nCallBoundMs = normalMs;
+    m_nLongCallBoundMs = longMs;
+}
+
+bool CAutomationChannel::IsConnected()
+{
+    if (m_bBroken)
+        return false;
+    // Lets the socket notice a peer that closed since the last call.
+    if (m_socket->bytesAvailable() == 0)
+        m_socket->waitForReadyRead(0);
+    if (m_socket->state() != QLocalSocket::ConnectedState)
+        m_bBroken = true;
+    return !m_bBroken;
+}
+
+void CAutomationChannel::Fail(const QString& reason)
+{
+    m_bBroken = true;
+    m_socket->abort();
+    throw CAutomationFailure(reason);
+}
+
+QByteArray CAutomationChannel::Exchange(const QByteArray& request, int boundMs)
+{
+    if (!IsConnected())
+        throw CAutomationFailure(QStringLiteral("the font editor is no longer connected"));
+    QDeadlineTimer deadline(boundMs);
+    m_socket->write(request);
+    while (m_socket->bytesToWrite() > 0) {
+        if (!m_socket->waitForBytesWritten(static_cast<int>(deadline.remainingTime())))
+            Fail(QStringLiteral("could not send the call to the font editor: %1").arg(m_socket->errorString()));
+    }
+    while (!m_socket->canReadLine()) {
+        if (m_socket->bytesAvailable() > kMaxLineBytes)
+            Fail(QStringLiteral("the font editor sent an oversized answer"));
+        if (deadline.hasExpired())
+            Fail(QStringLiteral("the font editor did not answer within %1 ms").arg(boundMs));
+        if (!m_socket->waitForReadyRead(static_cast<int>(deadline.remainingTime()))) {
+            if (m_socket->state() != QLocalSocket::ConnectedState)
+                Fail(QStringLiteral("the font editor closed the connection"));
+            if (deadline.hasExpired())
+                Fail(QStringLiteral("the font editor did not answer within %1 ms").arg(boundMs));
+        }
+    }
+    return m_socket->readLine();
+}
+
+CDispValue CAutomationChannel::Call(
+    qint64 handle, int dispId, EInvokeKind kind, const QList<CDispValue>& args, ECallBound bound)
+{
+    const qint64 id = m_nNextId++;
+    QJsonArray jsonArgs;
+    for (const CDispValue& arg : args)
+        jsonArgs.append(Encode(arg));
+    const QJsonObject request { { "op", "invoke" }, { "id", id }, { "object", handle }, { "dispid", dispId },
+        { "kind", KindName(kind) }, { "args", jsonArgs } };
+    const QByteArray line = QJsonDocument(request).toJson(QJsonDocument::Compact) + '\n';
+    const QByteArray answer = Exchange(line, bound == ECallBound::Long ? m_nLongCallBoundMs : m_nCallBoundMs);
+
+    QJsonParseError parseError;
+    const QJsonDocument doc = QJsonDocument::fromJson(answer, &parseError);
+    if (parseError.error != QJsonParseError::NoError || !doc.isObject())
+        Fail(QStringLiteral("the font editor sent an answer that is not a JSON object"));
+    const QJsonObject reply = doc.object();
+    if (!IsWholeNumber(reply.value("id"), 0, 9e15) || static_cast<qint64>(reply.value("id").toDouble()) != id)
+        Fail(QStringLiteral("the font editor answered another call"));
+    if (reply.contains("result"))
+        return Decode(reply.value("result"));
+    if (reply.value("error").isObject()) {
+        const QJsonObject error = reply.value("error").toObject();
+        if (!IsWholeNumber(error.value("code"), 0, 65535))
+            Fail(QStringLiteral("the font editor sent an error without a valid code"));
+        throw CDispatchException(
+            static_cast<quint16>(error.value("code").toInt()), error.value("description").toString());
+    }
+    if (reply.value("failure").isString())
+        throw CAutomationFailure(reply.value("failure").toString());
+    Fail(QStringLiteral("the font editor sent an answer without a result"));
+}
+
+void CAutomationChannel::Release(qint64 handle)
+{
+    if (!IsConnected())
+        return;
+    const QJsonObject request { { "op", "release" }, { "object", handle } };
+    m_socket->write(QJsonDocument(request).toJson(QJsonDocument::Compact) + '\n');
+    m_socket->flush();
+}
+
+QJsonValue CAutomationChannel::Encode(const CDispValue& value) const
+{
+    using T = CDispValue::EType;
+    QJsonObject json { { "type", CDispValue::TypeName(value.Type()) } };
+    switch (value.Type()) {
+    case T::Empty: break;
+    case T::Bool: json["value"] = value.ToBool(); break;
+    case T::Short: json["value"] = value.ToShort(); break;
+    case T::Long: json["value"] = value.ToLong(); break;
+    case T::String: json["value"] = value.ToString(); break;
+    case T::Object: {
+        const auto remote = std::dynamic_pointer_cast<CRemoteDispatch>(value.ToObject());
+        // A handle means something only to the server that gave it.
+        if (value.ToObject() && (!remote || remote->Channel() != this))
+            throw CAutomationFailure(QStringLiteral("the object does not belong to this editor"));
+        json["value"] = remote ? QJsonValue(remote->Handle()) : QJsonValue();
+        break;
+    }
+    }
+    return json;
+}
+
+CDispValue CAutomationChannel::Decode(const QJsonValue& json)
+{
+    const QJsonObject o = json.toObject();
+    const QString type = o.value("type").toString();
+    const QJsonValue v = o.value("value");
+    if (type == "empty")
+        return CDispValue();
+    if (type == "bool" && v.isBool())
+        return CDispValue::Bool(v.toBool());
+    if (type == "short" && IsWholeNumber(v, -32768, 32767))
+        return CDispValue::Short(static_cast<qint16>(v.toInt()));
+    if (type == "long" && IsWholeNumber(v, -2147483648.0, 2147483647.0))
+        return CDispValue::Long(static_cast<qint32>(v.toDouble()));
+    if (type == "string" && v.isString())
+        return CDispValue::String(v.toString());
+    if (type == "object" && v.isNull())
+        return CDispValue::Object(nullptr);
+    if (type == "object" && IsWholeNumber(v, 1, 9e15))
+        return CDispValue::Object(
+            std::make_shared<CRemoteDispatch>(shared_from_this(), static_cast<qint64>(v.toDouble())));
+    Fail(QStringLiteral("the font editor sent a value that cannot be read"));
+}

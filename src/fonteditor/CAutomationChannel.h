@@ -1,0 +1,42 @@
+#pragma once
+
+#include "fonteditor/IDispatchObject.h"
+
+#include <QJsonValue>
+#include <QLocalSocket>
+#include <memory>
+
+// One connection to an automation server: requests and answers are JSON
+// objects, one per line, over a local socket. Every call waits for its answer,
+// but never longer than its bound; a silent, vanished or garbled server ends
+// the call with CAutomationFailure and leaves the channel broken, since a late
+// answer could no longer be matched to its call.
+class CAutomationChannel : public std::enable_shared_from_this<CAutomationChannel> {
+public:
+    // Handle of the application object that every server offers first.
+    static constexpr qint64 kApplicationHandle = 1;
+
+    // Null when nothing listens under that name within the wait.
+    static std::shared_ptr<CAutomationChannel> Connect(const QString& serverName, int waitMs);
+
+    CDispValue Call(qint64 handle, int dispId, EInvokeKind kind, const QList<CDispValue>& args, ECallBound bound);
+    // Tells the server the object is no longer used; failures are ignored.
+    void Release(qint64 handle);
+    bool IsConnected();
+
+    void SetCallBounds(int normalMs, int longMs);
+
+private:
+    CAutomationChannel() = default;
+
+    QJsonValue Encode(const CDispValue& value) const;
+    CDispValue Decode(const QJsonValue& json);
+    QByteArray Exchange(const QByteArray& request, int boundMs);
+    [[noreturn]] void Fail(const QString& reason);
+
+    std::unique_ptr<QLocalSocket> m_socket;
+    qint64 m_nNextId = 1;
+    bool m_bBroken = false;
+    int m_nCallBoundMs = 60'000;
+    int m_nLongCallBoundMs = 600'000;
+};

@@ -1,0 +1,81 @@
+#include "fonteditor/CLocalAutomationSystem.h"
+
+#include "fonteditor/CAutomationChannel.h"
+#include "fonteditor/CRemoteDispatch.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QThread>
+
+#include <cerrno>
+#include <csignal>
+
+CLocalAutomationSystem::CLocalAutomationSystem(CAutomationRegistry registry)
+    : m_registry(std::move(registry))
+{
+}
+
+void CLocalAutomationSystem::SetCallBounds(int normalMs, int longMs)
+{
+    m_nCallBoundMs = normalMs;
+    m_nLongCallBoundMs = longMs;
+}
+
+QString CLocalAutomationSystem::SocketPath(const QString& progId)
+{
+    // Qt gives no runtime folder when it is not the user's own with private
+    // permissions; a socket in a shared folder could be taken over by another
+    // user, so then there is no socket at all.
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return folder.isEmpty() ? QString() : QDir(folder).filePath(progId);
+}
+
+bool CLocalAutomationSystem::ClassFromProgId(const QString& progId)
+{
+    return m_registry.Find(progId).has_value();
+}
+
+std::shared_ptr<IDispatchObject> CLocalAutomationSystem::Attach(const QString& progId, int waitMs)
+{
+    const QString socketPath = SocketPath(progId);
+    if (socketPath.isEmpty())
+        return nullptr;
+    auto channel = CAutomationChannel::Connect(socketPath, waitMs);
+    if (!channel)
+        return nullptr;
+    channel->SetCallBounds(m_nCallBoundMs, m_nLongCallBoundMs);
+    return std::make_shared<CRemoteDispatch>(channel, CAutomationChannel::kApplicationHandle);
+}
+
+std::shared_ptr<IDispatchObject> CLocalAutomationSystem::GetActiveObject(const QString& progId)
+{
+    return Attach(progId, 1000);
+}
+
+std::shared_ptr<IDispatchObject> CLocalAutomationSystem::CreateInstance(const QString& progId)
+{
+    const auto server = m_registry.Find(progId);
+    if (!server || SocketPath(progId).isEmpty())
+        return nullptr;
+    QProcess process;
+    process.setProgram(server->strProgram);
+    process.setArguments(server->arguments + QStringList { QStringLiteral("--socket"), SocketPath(progId) });
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    qint64 pid = 0;
+    if (!process.startDetached(&pid))
+        return nullptr;
+
+    // Poll until the server listens; give up early when it has already exited.
+    QDeadlineTimer deadline(server->nStartWaitMs);
+    while (!deadline.hasExpired()) {
+        if (auto object = Attach(progId, 100))
+            return object;
+        if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+            return nullptr;
+        QThread::msleep(50);
+    }
+    return nullptr;
+}

@@ -1,0 +1,371 @@
+#include "fonteditor/CFontEditorSession.h"
+
+#include "FakeGlyphsmith.h"
+#include "support/FakeMessageBox.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+using EFault = FakeEditorState::EFault;
+
+const QString kImportSequence[] = { "Font.17", "Font.7", "Font.29", "Font.37", "Font.39", "App.22", "Font.31" };
+
+class FontEditorSessionTest : public ::testing::Test {
+protected:
+    // A file standing in for the temporary BMP; WriteGlyph must delete it.
+    QString MakeBmpFile()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("QL%1.tmp").arg(m_nFiles++));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("BM");
+        return path;
+    }
+    QStringList EditorCalls() const { return m_system.state.log; }
+    bool Called(const QString& prefix) const
+    {
+        return std::any_of(m_system.state.log.begin(), m_system.state.log.end(),
+            [&](const QString& call) { return call.startsWith(prefix); });
+    }
+
+    QTemporaryDir m_dir;
+    int m_nFiles = 0;
+    FakeAutomationSystem m_system;
+    FakeMessageBox m_messages;
+    FakeFontFileField m_field;
+    CFontEditorSession m_session { m_system, m_messages, m_field };
+};
+
+TEST(EditorVersionTest, FirstFourCharactersReadAsLeadingNumber)
+{
+    EXPECT_DOUBLE_EQ(CFontEditorSession::ParseEditorVersion("2.8"), 2.8);
+    EXPECT_DOUBLE_EQ(CFontEditorSession::ParseEditorVersion("2.801"), 2.8);
+    EXPECT_DOUBLE_EQ(CFontEditorSession::ParseEditorVersion("10.0 beta"), 10.0);
+    EXPECT_DOUBLE_EQ(CFontEditorSession::ParseEditorVersion("3.1x"), 3.1);
+    EXPECT_DOUBLE_EQ(CFontEditorSession::ParseEditorVersion("v3.1"), 0.0);
+    EXPECT_DOUBLE_EQ(CFontEditorSession::ParseEditorVersion(""), 0.0);
+}
+
+class VersionCheckTest : public FontEditorSessionTest,
+                         public ::testing::WithParamInterface<std::pair<QString, bool>> { };
+
+TEST_P(VersionCheckTest, AcceptsOnlyVersionsAbove2Point8)
+{
+    m_system.state.strVersion = GetParam().first;
+    EXPECT_EQ(m_session.ConnectEditor(), GetParam().second);
+    EXPECT_EQ(m_messages.messages.size(), GetParam().second ? 0 : 1);
+    if (!GetParam().second) {
+        EXPECT_TRUE(m_messages.messages.front().startsWith("Glyphsmithのバージョンが低すぎます。"));
+    }
+    // The connection stays either way.
+    ASSERT_NE(m_session.EditorApp(), nullptr);
+    EXPECT_TRUE(m_session.EditorApp()->HasDispatch());
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, VersionCheckTest,
+    ::testing::Values(std::pair { QString("2.8"), false }, std::pair { QString("2.80"), false },
+        std::pair { QString("2.801"), false }, std::pair { QString("2.81"), true }, std::pair { QString("10.0"), true },
+        std::pair { QString("x"), false }));
+
+TEST_F(FontEditorSessionTest, AttachesToRunningEditorWithoutStartFlag)
+{
+    m_system.StartByHand();
+    EXPECT_TRUE(m_session.ConnectEditor());
+    EXPECT_FALSE(m_system.log.contains("CreateInstance"));
+    EXPECT_FALSE(Called("App.7="));
+}
+
+TEST_F(FontEditorSessionTest, LaunchesEditorAndSetsStartFlag)
+{
+    EXPECT_TRUE(m_session.ConnectEditor());
+    EXPECT_TRUE(m_system.log.contains("CreateInstance"));
+    EXPECT_EQ(EditorCalls().mid(0, 2), (QStringList { "App.7=(true)", "App.4" }));
+}
+
+TEST_F(FontEditorSessionTest, FailedLaunchReportsAndIsTriedAgainByNextCommand)
+{
+    m_system.bLaunchable = false;
+    EXPECT_FALSE(m_session.ConnectEditor());
+    EXPECT_TRUE(m_session.IsEditorStartFailed());
+    ASSERT_EQ(m_messages.messages.size(), 1);
+    EXPECT_TRUE(
+        m_messages.messages[0].startsWith("Glyphsmithを起動できませんでした。\nまだインストールしていない場合は、"));
+    EXPECT_TRUE(m_messages.messages[0].contains("fontforge-nox"));
+    // At exit nothing is stored while the launch had failed.
+    EXPECT_EQ(m_session.ReleaseAtExit("/old.ttf"), std::nullopt);
+
+    m_system.bLaunchable = true;
+    EXPECT_TRUE(m_session.EnsureEditor());
+    EXPECT_FALSE(m_session.IsEditorStartFailed());
+}
+
+TEST_F(FontEditorSessionTest, RefusedVersionAbandonsOnlyTheFirstCommand)
+{
+    m_system.state.strVersion = "2.80";
+    EXPECT_FALSE(m_session.WriteGlyph(MakeBmpFile(), 0x82A0, false));
+    EXPECT_FALSE(Called("Font."));
+    EXPECT_TRUE(m_session.WriteGlyph(MakeBmpFile(), 0x82A0, false));
+    EXPECT_EQ(m_system.log.count("CreateInstance"), 1);
+    EXPECT_EQ(m_messages.messages.size(), 1);
+}
+
+TEST_F(FontEditorSessionTest, EditorThatWentAwayIsConnectedAgain)
+{
+    ASSERT_TRUE(m_session.EnsureEditor());
+    m_system.launched->bConnected = false;
+    EXPECT_TRUE(m_session.EnsureEditor());
+    EXPECT_EQ(m_system.log.count("CreateInstance"), 2);
+}
+
+TEST_F(FontEditorSessionTest, UnreadableVersionIsReportedAndAskedAgainLater)
+{
+    m_system.state.faults["App.4"] = EFault::General;
+    EXPECT_FALSE(m_session.ConnectEditor());
+    EXPECT_EQ(m_messages.messages, QStringList { "エラーが発生しました" });
+    m_system.state.faults.clear();
+    EXPECT_TRUE(m_session.EnsureEditor());
+}
+
+TEST_F(FontEditorSessionTest, ActiveFontWinsOverField)
+{
+    m_system.StartByHand()->activeFont = std::make_shared<FakeEditorFont>(m_system.state);
+    m_field.text = m_dir.filePath("missing.ttf");
+    ASSERT_TRUE(m_session.EnsureEditor());
+    EXPECT_TRUE(m_session.OpenFontInEditor());
+    EXPECT_TRUE(m_messages.questions.isEmpty());
+    EXPECT_FALSE(Called("App.13") || Called("App.14"));
+}
+
+TEST_F(FontEditorSessionTest, FieldNamingExistingFileOpensIt)
+{
+    m_field.text = MakeBmpFile();
+    ASSERT_TRUE(m_session.EnsureEditor());
+    EXPECT_TRUE(m_session.OpenFontInEditor());
+    EXPECT_TRUE(EditorCalls().contains("App.14(" + m_field.text + ",0s)"));
+    EXPECT_TRUE(m_session.EditorFont().HasDispatch());
+}
+
+TEST_F(FontEditorSessionTest, FontThatCannotBeOpenedOrCreatedIsReported)
+{
+    m_field.text = MakeBmpFile();
+    m_system.state.bOpenFontFails = true;
+    ASSERT_TRUE(m_session.EnsureEditor());
+    EXPECT_FALSE(m_session.OpenFontInEditor());
+    m_field.text.clear();
+    m_system.state.bNewFontFails = true;
+    EXPECT_FALSE(m_session.OpenFontInEditor());
+    EXPECT_EQ(m_messages.messages,
+        (QStringList {
+            "Glyphsmithでのファイルオープンに失敗しました。", "Glyphsmithで、フォントの新規作成に失敗しました。" }));
+}
+
+TEST_F(FontEditorSessionTest, EmptyFieldGivesNewFontWithoutQuestion)
+{
+    ASSERT_TRUE(m_session.EnsureEditor());
+    EXPECT_TRUE(m_session.OpenFontInEditor());
+    EXPECT_TRUE(EditorCalls().contains("App.13(0s,false)"));
+    EXPECT_TRUE(m_messages.questions.isEmpty());
+    EXPECT_FALSE(Called("Font.40"));
+}
+
+TEST_F(FontEditorSessionTest, MissingFileAnsweredNoLeavesFieldAndAbandons)
+{
+    m_field.text = m_dir.filePath("new.ttf");
+    ASSERT_TRUE(m_session.EnsureEditor());
+    m_messages.answers = { false };
+    EXPECT_FALSE(m_session.OpenFontInEditor());
+    EXPECT_EQ(m_messages.questions,
+        QStringList { "ファイル" + m_field.text + "は存在しません。新規ファイルで作成しますか？" });
+    EXPECT_EQ(m_field.text, m_dir.filePath("new.ttf"));
+    EXPECT_FALSE(Called("App.13"));
+}
+
+TEST_F(FontEditorSessionTest, MissingFileAnsweredYesCreatesFontSavedToThatPath)
+{
+    m_field.text = m_dir.filePath("new.ttf");
+    ASSERT_TRUE(m_session.EnsureEditor());
+    m_messages.answers = { true };
+    EXPECT_TRUE(m_session.OpenFontInEditor());
+    EXPECT_EQ(m_field.text, m_dir.filePath("new.ttf"));
+    EXPECT_TRUE(EditorCalls().contains("Font.40(" + m_field.text + ")"));
+    EXPECT_EQ(m_system.state.strFilePath, m_field.text);
+}
+
+TEST_F(FontEditorSessionTest, OpenFontFailuresShowCodeOrGeneralText)
+{
+    ASSERT_TRUE(m_session.EnsureEditor());
+    m_system.state.faults["App.12"] = EFault::Dispatch;
+    EXPECT_FALSE(m_session.OpenFontInEditor());
+    m_system.state.faults["App.12"] = EFault::General;
+    EXPECT_FALSE(m_session.OpenFontInEditor());
+    EXPECT_EQ(m_messages.messages, (QStringList { "エラー:1234\nrefused App.12", "エラーが発生しました" }));
+}
+
+TEST_F(FontEditorSessionTest, WriteGlyphRunsImportSequenceAndDeletesFile)
+{
+    const QString bmp = MakeBmpFile();
+    EXPECT_TRUE(m_session.WriteGlyph(bmp, 0x82A0, true));
+    EXPECT_TRUE(m_session.IsGlyphWritten());
+    EXPECT_FALSE(QFile::exists(bmp));
+    QStringList names;
+    for (const QString& call : EditorCalls())
+        if (call.startsWith("Font.") || call == "App.22")
+            names << call.section('(', 0, 0);
+    EXPECT_EQ(names, QStringList(std::begin(kImportSequence), std::end(kImportSequence)));
+    EXPECT_TRUE(EditorCalls().contains("Font.17(0s,33440,true)"));
+    EXPECT_TRUE(EditorCalls().contains("Font.39(" + bmp + ")"));
+}
+
+TEST_F(FontEditorSessionTest, RefusedCharacterCodeIsReported)
+{
+    const QString bmp = MakeBmpFile();
+    EXPECT_FALSE(m_session.WriteGlyph(bmp, 0xFFFF, false));
+    EXPECT_FALSE(QFile::exists(bmp));
+    EXPECT_FALSE(m_session.IsGlyphWritten());
+    EXPECT_EQ(m_messages.messages, QStringList { "エラー:2006\nbad code" });
+    EXPECT_FALSE(Called("Font.29"));
+}
+
+class ImportStepFaultTest : public FontEditorSessionTest,
+                            public ::testing::WithParamInterface<std::pair<QString, EFault>> { };
+
+TEST_P(ImportStepFaultTest, FailureAtAnyStepIsReportedAndFileDeleted)
+{
+    const auto [step, fault] = GetParam();
+    m_system.state.faults[step] = fault;
+    const QString bmp = MakeBmpFile();
+    EXPECT_FALSE(m_session.WriteGlyph(bmp, 0x82A0, false));
+    EXPECT_FALSE(QFile::exists(bmp));
+    EXPECT_FALSE(m_session.IsGlyphWritten());
+    ASSERT_EQ(m_messages.messages.size(), 1);
+    EXPECT_EQ(
+        m_messages.messages[0], fault == EFault::Dispatch ? "エラー:1234\nrefused " + step : "エラーが発生しました");
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, ImportStepFaultTest,
+    ::testing::Values(std::pair { QString("App.7="), EFault::General },
+        std::pair { QString("App.12"), EFault::Dispatch }, std::pair { QString("App.13"), EFault::General },
+        std::pair { QString("Font.17"), EFault::Dispatch }, std::pair { QString("Font.7"), EFault::General },
+        std::pair { QString("Font.29"), EFault::Dispatch }, std::pair { QString("Font.37"), EFault::General },
+        std::pair { QString("Font.39"), EFault::Dispatch }, std::pair { QString("App.22"), EFault::General },
+        std::pair { QString("Font.31"), EFault::Dispatch }));
+
+TEST_F(FontEditorSessionTest, PreservedValueRestoredOnlyForSingleByteCodes)
+{
+    m_system.state.bStepsChangePreserved = true;
+    EXPECT_TRUE(m_session.WriteGlyph(MakeBmpFile(), 0x41, false));
+    EXPECT_EQ(m_system.state.nPreserved, 7);
+    EXPECT_TRUE(EditorCalls().contains("Font.7=(7s)"));
+
+    m_system.state.log.clear();
+    EXPECT_TRUE(m_session.WriteGlyph(MakeBmpFile(), 0x82A0, false));
+    EXPECT_EQ(m_system.state.nPreserved, 9);
+    EXPECT_FALSE(Called("Font.7="));
+
+    // Unchanged: nothing is put back.
+    m_system.state.bStepsChangePreserved = false;
+    m_system.state.log.clear();
+    EXPECT_TRUE(m_session.WriteGlyph(MakeBmpFile(), 0x41, false));
+    EXPECT_FALSE(Called("Font.7="));
+}
+
+TEST_F(FontEditorSessionTest, FileDeletedWhenEditorCannotBeReached)
+{
+    m_system.bLaunchable = false;
+    const QString bmp = MakeBmpFile();
+    EXPECT_FALSE(m_session.WriteGlyph(bmp, 0x82A0, false));
+    EXPECT_FALSE(QFile::exists(bmp));
+}
+
+TEST_F(FontEditorSessionTest, CloseAsksOnlyForUnsavedNewFontWithGlyphs)
+{
+    EXPECT_TRUE(m_session.QueryClose()); // never connected
+    ASSERT_TRUE(m_session.WriteGlyph(MakeBmpFile(), 0x82A0, false));
+    m_messages.answers = { false, true };
+    EXPECT_FALSE(m_session.QueryClose());
+    EXPECT_TRUE(m_session.QueryClose());
+    EXPECT_EQ(m_messages.questions.size(), 2);
+    EXPECT_TRUE(
+        m_messages.questions[0].startsWith("新規ファイルとして作成されましたが、まだGlyphsmithで保存されていません。"));
+
+    m_system.state.strFilePath = "/fonts/a.ttf";
+    EXPECT_TRUE(m_session.QueryClose());
+    EXPECT_EQ(m_messages.questions.size(), 2);
+
+    m_system.state.faults["App.12"] = EFault::General;
+    EXPECT_TRUE(m_session.QueryClose());
+    EXPECT_TRUE(m_messages.messages.isEmpty());
+}
+
+TEST_F(FontEditorSessionTest, ExitSavesFontWithFileAfterGlyphsAndStoresItsPath)
+{
+    m_field.text = MakeBmpFile();
+    ASSERT_TRUE(m_session.WriteGlyph(MakeBmpFile(), 0x82A0, false));
+    EXPECT_EQ(m_session.ReleaseAtExit("/frame.ttf"), m_field.text);
+    EXPECT_TRUE(EditorCalls().contains("Font.20"));
+    EXPECT_EQ(m_session.EditorApp(), nullptr);
+}
+
+TEST_F(FontEditorSessionTest, ExitWithoutGlyphsOrFileDoesNotSave)
+{
+    ASSERT_TRUE(m_session.EnsureEditor());
+    ASSERT_TRUE(m_session.OpenFontInEditor()); // a new font, no file
+    EXPECT_EQ(m_session.ReleaseAtExit("/frame.ttf"), QString());
+    EXPECT_FALSE(Called("Font.20"));
+}
+
+TEST_F(FontEditorSessionTest, ExitStoresFrameTextWhenNoFontOrNoConnection)
+{
+    EXPECT_EQ(m_session.ReleaseAtExit("/frame.ttf"), QString("/frame.ttf"));
+    ASSERT_TRUE(m_session.EnsureEditor());
+    EXPECT_EQ(m_session.ReleaseAtExit("/frame.ttf"), QString("/frame.ttf"));
+}
+
+TEST_F(FontEditorSessionTest, ExitSwallowsEditorFailures)
+{
+    ASSERT_TRUE(m_session.WriteGlyph(MakeBmpFile(), 0x82A0, false));
+    m_system.state.faults["Font.2"] = EFault::Dispatch;
+    EXPECT_EQ(m_session.ReleaseAtExit("/frame.ttf"), std::nullopt);
+    EXPECT_TRUE(m_messages.messages.isEmpty());
+    EXPECT_EQ(m_session.EditorApp(), nullptr);
+}
+
+TEST_F(FontEditorSessionTest, ChosenFileOnlyFillsField)
+{
+    m_session.OnChooseFontFile("/fonts/b.ttf");
+    m_session.OnChooseFontFile(QString());
+    EXPECT_EQ(m_field.text, "/fonts/b.ttf");
+    EXPECT_TRUE(m_system.log.isEmpty());
+}
+
+TEST_F(FontEditorSessionTest, SaveFontAsNeedsAndUsesEditorFont)
+{
+    EXPECT_FALSE(m_session.HasActiveFont());
+    EXPECT_TRUE(m_session.SaveFontAs(m_dir.filePath("c.ttf")));
+    EXPECT_TRUE(EditorCalls().contains("Font.40(" + m_dir.filePath("c.ttf") + ")"));
+    EXPECT_TRUE(m_session.HasActiveFont());
+    m_system.state.faults["Font.40"] = EFault::Dispatch;
+    EXPECT_FALSE(m_session.SaveFontAs(m_dir.filePath("d.ttf")));
+    EXPECT_EQ(m_messages.messages, QStringList { "エラー:1234\nrefused Font.40" });
+}
+
+TEST_F(FontEditorSessionTest, LongDescriptionIsShortened)
+{
+    m_session.ReportEditorError(QString(2000, 'x'));
+    ASSERT_EQ(m_messages.messages.size(), 1);
+    EXPECT_EQ(m_messages.messages[0].size(), 500);
+    EXPECT_TRUE(m_messages.messages[0].endsWith(QChar(0x2026)));
+}
+
+TEST(DriverTest, CallWithoutInterfaceIsAutomationFailure)
+{
+    CGlyphsmithTypeface font;
+    EXPECT_THROW(font.Save(), CAutomationFailure);
+    EXPECT_THROW(CDispValue::String("x").ToShort(), CAutomationFailure);
+}
+
+} // namespace

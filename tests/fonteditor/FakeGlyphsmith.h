@@ -1,0 +1,171 @@
+#pragma once
+
+#include "fonteditor/CAutomationFailure.h"
+#include "fonteditor/CDispatchException.h"
+#include "fonteditor/CGlyphsmithApplication.h"
+#include "fonteditor/CGlyphsmithTypeface.h"
+#include "fonteditor/IAutomationSystem.h"
+#include "fonteditor/IFontFileField.h"
+
+#include <QStringList>
+#include <map>
+#include <memory>
+
+// An in-process stand-in for the font editor behind the same object
+// interface. Every call is logged as "App.<dispid>" or "Font.<dispid>" with
+// its arguments; a call can be made to throw, and results are scripted.
+struct FakeEditorState {
+    enum class EFault { None, Dispatch, General };
+
+    QStringList log;
+    QString strVersion = QStringLiteral("3.10");
+    std::map<QString, EFault> faults; // by call name, e.g. "Font.39"
+    bool bOpenFontFails = false;
+    bool bNewFontFails = false;
+    qint16 nPreserved = 7;
+    // The import steps change the preserved value, as an editor may.
+    bool bStepsChangePreserved = false;
+    QString strFilePath;
+
+    void Record(const QString& name, const QList<CDispValue>& args)
+    {
+        QStringList parts;
+        for (const CDispValue& a : args) {
+            switch (a.Type()) {
+            case CDispValue::EType::Bool: parts << (a.ToBool() ? "true" : "false"); break;
+            case CDispValue::EType::Short: parts << QString::number(a.ToShort()) + "s"; break;
+            case CDispValue::EType::Long: parts << QString::number(a.ToLong()); break;
+            case CDispValue::EType::String: parts << a.ToString(); break;
+            default: parts << CDispValue::TypeName(a.Type());
+            }
+        }
+        log << (parts.isEmpty() ? name : name + "(" + parts.join(',') + ")");
+        const auto fault = faults.find(name);
+        if (fault == faults.end())
+            return;
+        if (fault->second == EFault::Dispatch)
+            throw CDispatchException(1234, QStringLiteral("refused ") + name);
+        if (fault->second == EFault::General)
+            throw CAutomationFailure(QStringLiteral("broken ") + name);
+    }
+};
+
+class FakeEditorFont : public IDispatchObject {
+public:
+    explicit FakeEditorFont(FakeEditorState& state)
+        : m_state(state)
+    {
+    }
+
+    CDispValue Invoke(int dispId, EInvokeKind kind, const QList<CDispValue>& args, ECallBound) override
+    {
+        using F = CGlyphsmithTypeface;
+        const QString name = QStringLiteral("Font.%1%2").arg(dispId).arg(kind == EInvokeKind::PropertyPut ? "=" : "");
+        m_state.Record(name, args);
+        switch (dispId) {
+        case F::DISPID_FilePath: return CDispValue::String(m_state.strFilePath);
+        case F::DISPID_PreservedValue:
+            if (kind == EInvokeKind::PropertyPut)
+                m_state.nPreserved = args.at(0).ToShort();
+            return CDispValue::Short(m_state.nPreserved);
+        case F::DISPID_SelectGlyph:
+            if (args.at(1).ToLong() == 0xFFFF)
+                throw CDispatchException(F::kBadCharCode, QStringLiteral("bad code"));
+            return CDispValue();
+        case F::DISPID_GlyphStep1:
+        case F::DISPID_GlyphStep2:
+            if (m_state.bStepsChangePreserved)
+                m_state.nPreserved++;
+            return CDispValue();
+        case F::DISPID_SaveAs: m_state.strFilePath = args.at(0).ToString(); return CDispValue();
+        default: return CDispValue();
+        }
+    }
+
+private:
+    FakeEditorState& m_state;
+};
+
+class FakeEditorApp : public IDispatchObject {
+public:
+    explicit FakeEditorApp(FakeEditorState& state)
+        : m_state(state)
+    {
+    }
+
+    CDispValue Invoke(int dispId, EInvokeKind kind, const QList<CDispValue>& args, ECallBound) override
+    {
+        using A = CGlyphsmithApplication;
+        const QString name = QStringLiteral("App.%1%2").arg(dispId).arg(kind == EInvokeKind::PropertyPut ? "=" : "");
+        m_state.Record(name, args);
+        switch (dispId) {
+        case A::DISPID_Version: return CDispValue::String(m_state.strVersion);
+        case A::DISPID_ActiveFont: return CDispValue::Object(activeFont);
+        case A::DISPID_NewFont:
+            if (m_state.bNewFontFails)
+                return CDispValue::Object(nullptr);
+            m_state.strFilePath.clear();
+            activeFont = std::make_shared<FakeEditorFont>(m_state);
+            return CDispValue::Object(activeFont);
+        case A::DISPID_OpenFont:
+            if (m_state.bOpenFontFails)
+                return CDispValue::Object(nullptr);
+            m_state.strFilePath = args.at(0).ToString();
+            activeFont = std::make_shared<FakeEditorFont>(m_state);
+            return CDispValue::Object(activeFont);
+        default: return CDispValue();
+        }
+    }
+    bool IsConnected() override { return bConnected; }
+
+    std::shared_ptr<FakeEditorFont> activeFont;
+    bool bConnected = true;
+
+private:
+    FakeEditorState& m_state;
+};
+
+// The system side: whether the ProgID is registered, an editor already
+// running, and whether launching one works.
+class FakeAutomationSystem : public IAutomationSystem {
+public:
+    bool ClassFromProgId(const QString& progId) override
+    {
+        log << "ClassFromProgId:" + progId;
+        return bRegistered;
+    }
+    std::shared_ptr<IDispatchObject> GetActiveObject(const QString&) override
+    {
+        log << "GetActiveObject";
+        return running;
+    }
+    std::shared_ptr<IDispatchObject> CreateInstance(const QString&) override
+    {
+        log << "CreateInstance";
+        if (!bLaunchable)
+            return nullptr;
+        launched = std::make_shared<FakeEditorApp>(state);
+        return launched;
+    }
+
+    // Puts an editor in place as if the user had started it.
+    std::shared_ptr<FakeEditorApp> StartByHand()
+    {
+        running = std::make_shared<FakeEditorApp>(state);
+        return running;
+    }
+
+    FakeEditorState state;
+    QStringList log;
+    bool bRegistered = true;
+    bool bLaunchable = true;
+    std::shared_ptr<FakeEditorApp> running;
+    std::shared_ptr<FakeEditorApp> launched;
+};
+
+class FakeFontFileField : public IFontFileField {
+public:
+    QString GetFontFilePathText() const override { return text; }
+    void SetFontFilePathText(const QString& t) override { text = t; }
+    QString text;
+};
