@@ -1,6 +1,7 @@
 #include "app/CViewSettings.h"
 
 #include "app/CSettingsStore.h"
+#include "res/CommandIds.h"
 
 #include <QList>
 
@@ -131,4 +132,29 @@ void CViewSettings::WriteAtShutdown(const CSettingsStore& store) const
     store.WriteRegBinary(kSection, QStringLiteral("BmpPenData"), PenBitsFromStored(m_penBits));
     store.WriteRegDword(kSection, QStringLiteral("ViewSample"), m_bViewSample ? 1 : 0);
     store.WriteRegDword(kSection, QStringLiteral("ViewGrid"), m_bViewGrid ? 1 : 0);
+}
+
+bool CViewSettings::IsViewCommand(int id)
+{
+    return id == cmd::ID_VIEW_SAMPLE || id == cmd::ID_VIEW_GRID;
+}
+
+bool CViewSettings::OnCommand(int id)
+{
+    if (id == cmd::ID_VIEW_SAMPLE)
+        m_bViewSample = !m_bViewSample;
+    else if (id == cmd::ID_VIEW_GRID)
+        m_bViewGrid = !m_bViewGrid;
+    else
+        return false;
+    return true;
+}
+
+CommandState CViewSettings::UpdateCommand(int id) const
+{
+    if (id == cmd::ID_VIEW_SAMPLE)
+        return {true, m_bViewSample};
+    if (id == cmd::ID_VIEW_GRID)
+        return {true, m_bViewGrid};
+    return {};
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "canvas/CommandState.h"
+
 #include <QByteArray>
 #include <QSize>
 #include <QString>
@@ -27,6 +29,11 @@ public:
     void Read(const CSettingsStore& store, QSize workArea, const QString& documentsFolder);
     // The values that only the end of a run stores.
     void WriteAtShutdown(const CSettingsStore& store) const;
+
+    // Showing the sample and the grid; false for any other command.
+    bool OnCommand(int id);
+    CommandState UpdateCommand(int id) const;
+    static bool IsViewCommand(int id);
 
     // 448 when the work area is less than 574 wide or 640 high, else 512.
     static int DefaultBmpSize(QSize workArea);

@@ -31,6 +31,11 @@ const QHash<int, CStringTable::CommandText>& Table()
         {ID_CLEAR_ALL,
          {QStringLiteral("すべてクリア(&C)\tCtrl+L"), QStringLiteral("すべてクリアする"),
           QStringLiteral("すべてクリア")}},
+        {ID_VIEW_SAMPLE,
+         {QStringLiteral("サンプルを表示"), QStringLiteral("サンプルの表示/非表示の切り換え"),
+          QStringLiteral("サンプルを表示")}},
+        {ID_VIEW_GRID,
+         {QStringLiteral("罫線を表示"), QStringLiteral("罫線の表示/非表示の切り換え"), QStringLiteral("罫線を表示")}},
         {ID_EDIT_UNDO, {QStringLiteral("元に戻す(&U)\tCtrl+Z"), QString(), QString()}},
         {ID_EDIT_REDO, {QStringLiteral("やり直し(&R)\tCtrl+Y"), QString(), QString()}},
     };

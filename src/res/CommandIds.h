@@ -13,6 +13,8 @@ inline constexpr int ID_TIP_30 = 32788;
 inline constexpr int ID_TIP_40 = 32789;
 inline constexpr int ID_CLEAR_ALL = 32792;
 inline constexpr int ID_TIP_USER = 32811;
+inline constexpr int ID_VIEW_SAMPLE = 32812;
+inline constexpr int ID_VIEW_GRID = 32813;
 inline constexpr int ID_EDIT_UNDO = 57643;
 inline constexpr int ID_EDIT_REDO = 57644;
 

@@ -243,3 +243,17 @@ TEST_F(FontFilePathTest, ConnectedEditorDecidesThePath)
     EXPECT_EQ(Stored(), QString());
     EXPECT_EQ(unsaved.saves, 0);
 }
+
+TEST(ViewSettingsCommands, SampleAndGridToggleWithTheirCheckMarks)
+{
+    CViewSettings settings;
+    EXPECT_EQ(settings.UpdateCommand(32812), (CommandState {true, true}));
+    EXPECT_EQ(settings.UpdateCommand(32813), (CommandState {true, false}));
+    EXPECT_TRUE(settings.OnCommand(32812));
+    EXPECT_TRUE(settings.OnCommand(32813));
+    EXPECT_FALSE(settings.m_bViewSample);
+    EXPECT_TRUE(settings.m_bViewGrid);
+    EXPECT_EQ(settings.UpdateCommand(32812), (CommandState {true, false}));
+    EXPECT_EQ(settings.UpdateCommand(32813), (CommandState {true, true}));
+    EXPECT_FALSE(settings.OnCommand(32771));
+}
