@@ -1,11 +1,14 @@
 #include "app/CMainFrame.h"
 
+#include "app/CSettingsStore.h"
 #include "canvas/CQuilleryView.h"
 #include "res/CStringTable.h"
 #include "res/CommandIds.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QToolBar>
@@ -23,17 +26,33 @@ QString MenuLabel(const QString& menuText)
 
 } // namespace
 
-CMainFrame::CMainFrame(QWidget* parent)
+CMainFrame::CMainFrame(QWidget* parent, const CViewSettings& settings)
     : QMainWindow(parent)
-    , m_pView(new CQuilleryView(this))
+    , m_pView(new CQuilleryView(this, settings))
 {
     setWindowTitle(QStringLiteral("Quillery"));
+    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     setCentralWidget(m_pView);
-    m_pView->setFixedSize(m_pView->sizeHint());
+    // The window takes the size its contents ask for and no other.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
     BuildStatusBar();
     BuildMenusAndToolbars();
     connect(m_pView, &CQuilleryView::StateChanged, this, &CMainFrame::UpdateCommandStates);
     UpdateCommandStates();
+}
+
+void CMainFrame::AttachSettings(const CSettingsStore* store)
+{
+    if (store)
+        store->ReadRegString(CViewSettings::kSection, QStringLiteral("FontFilePath"), m_strFontFilePath);
+    m_pView->SetSettingsStore(store);
+    m_pView->SetFontFilePathAtClose(m_strFontFilePath);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    m_pView->SetFontFilePathAtClose(m_strFontFilePath);
+    QMainWindow::closeEvent(event);
 }
 
 void CMainFrame::BuildStatusBar()
@@ -76,6 +95,10 @@ void CMainFrame::BuildMenusAndToolbars()
     edit->addSeparator();
     edit->addAction(clear);
 
+    QMenu* view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
+    view->addAction(AddCommand(ID_VIEW_SAMPLE, true));
+    view->addAction(AddCommand(ID_VIEW_GRID, true));
+
     auto* tools = new QToolBar(QStringLiteral("描画"), this);
     tools->setMovable(false);
     addToolBar(Qt::LeftToolBarArea, tools);
@@ -89,7 +112,7 @@ void CMainFrame::BuildMenusAndToolbars()
 void CMainFrame::UpdateCommandStates()
 {
     for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it) {
-        const CommandState state = m_pView->Model().UpdateCommand(it.key());
+        const CommandState state = m_pView->UpdateCommand(it.key());
         it.value()->setEnabled(state.enabled);
         if (it.value()->isCheckable())
             it.value()->setChecked(state.checked);

@@ -1,6 +1,11 @@
-#include "app/CMainFrame.h"
+#include "app/CAppPlatform.h"
+#include "app/CMyApp.h"
+#include "app/CQtMessageBox.h"
+#include "app/CSettingsStore.h"
+#include "app/CSingleInstance.h"
 
 #include <QApplication>
+#include <QStandardPaths>
 
 int main(int argc, char* argv[])
 {
@@ -9,7 +14,16 @@ int main(int argc, char* argv[])
     QApplication::setOrganizationName(QStringLiteral("Orvane"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLERY_VERSION));
 
-    CMainFrame frame;
-    frame.show();
-    return app.exec();
+    CQtMessageBox messages;
+    const CSettingsStore store;
+    CAppPlatform platform;
+    CMyApp quillery(store, messages, platform,
+                    {CSingleInstance::DefaultRuntimeDir(), QApplication::applicationDirPath(),
+                     QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)});
+    if (!quillery.InitInstance())
+        return 0;
+    const int result = QApplication::exec();
+    platform.DestroyMainWindow();
+    quillery.ExitInstance();
+    return result;
 }
