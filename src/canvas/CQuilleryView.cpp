@@ -16,6 +16,7 @@
 #include <QTabletEvent>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace {
@@ -24,6 +25,21 @@ const QRgb kGround = qRgb(128, 128, 128);
 // Grid lines are ANDed in: paper turns this grey, ink stays black.
 const QRgb kGridMask = qRgb(192, 192, 192);
 const QColor kSampleColor(0, 0, 255);
+
+// The eight pixels of every canvas byte, so that the canvas reaches the
+// surface a byte at a time.
+using PixelOctet = std::array<QRgb, 8>;
+const std::array<PixelOctet, 256>& PixelOctets()
+{
+    static const std::array<PixelOctet, 256> table = [] {
+        std::array<PixelOctet, 256> octets {};
+        for (int byte = 0; byte < 256; ++byte)
+            for (int bit = 0; bit < 8; ++bit)
+                octets[byte][bit] = (byte & (0x80 >> bit)) ? 0xFFFFFFFFu : 0xFF000000u;
+        return octets;
+    }();
+    return table;
+}
 
 } // namespace
 
@@ -263,11 +279,15 @@ void CQuilleryView::OnDraw(QImage& target)
     const CCanvasBitmap& canvas = m_model.Canvas();
     const int width = std::min(canvas.Width(), target.width());
     const int height = std::min(canvas.Height(), target.height());
+    const auto& octets = PixelOctets();
     for (int row = 0; row < height; ++row) {
         const uint8_t* bits = canvas.Row(canvas.Height() - 1 - row);
         auto* line = reinterpret_cast<QRgb*>(target.scanLine(row));
-        for (int x = 0; x < width; ++x)
-            line[x] = (bits[x >> 3] & (0x80 >> (x & 7))) ? 0xFFFFFFFFu : 0xFF000000u;
+        int x = 0;
+        for (; x + 8 <= width; x += 8)
+            std::memcpy(line + x, octets[bits[x >> 3]].data(), sizeof(PixelOctet));
+        for (; x < width; ++x)
+            line[x] = octets[bits[x >> 3]][x & 7];
     }
     if (m_settings.m_bViewGrid)
         DrawGrid(target);
