@@ -37,7 +37,16 @@ bool CQuilleryDoc::LoadTemplate(int size)
     // A damaged template has shown its reason already; it fails the load all
     // the same, since an empty bitmap leaves the canvas nowhere to go.
     QString errorText;
-    return m_dib.ReadDib(file, errorText, &m_messages);
+    if (!m_dib.ReadDib(file, errorText, &m_messages))
+        return false;
+    // The canvas is copied in row by row at its own side and one bit a dot;
+    // a template of another shape is refused rather than written past.
+    if (!m_dib.Fits(size, size)) {
+        m_dib.Free();
+        m_messages.ShowMessage(QStringLiteral("このビットマップ ファイルは無効です。"));
+        return false;
+    }
+    return true;
 }
 
 // The file appears only once it is complete, so the editor never imports a

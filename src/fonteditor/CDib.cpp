@@ -6,6 +6,7 @@
 #include <QFileDevice>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -50,6 +51,22 @@ void CDib::Free()
     m_nStride = 0;
     m_nColors = 0;
     m_hPalette.clear();
+}
+
+bool CDib::Fits(int width, int height) const
+{
+    return !IsEmpty() && BitCount() == 1 && Width() == width && std::abs(Height()) == height;
+}
+
+void CDib::SetRowBytes(int row, const uint8_t* bytes, int count)
+{
+    if (row < 0 || m_nStride <= 0 || count <= 0)
+        return;
+    const size_t start = static_cast<size_t>(row) * static_cast<size_t>(m_nStride);
+    if (start >= m_pBits.size())
+        return;
+    const size_t n = std::min({static_cast<size_t>(count), static_cast<size_t>(m_nStride), m_pBits.size() - start});
+    std::copy_n(bytes, n, m_pBits.begin() + static_cast<std::ptrdiff_t>(start));
 }
 
 int CDib::Width() const

@@ -50,6 +50,13 @@ public:
 
     void Free();
 
+    // Whether the bitmap is one bit a dot and has the given width and
+    // height, so that canvas rows of that size can go into it.
+    bool Fits(int width, int height) const;
+    // Copies count bytes to the start of pixel row `row` (in file order);
+    // what would fall outside the row or the bitmap is dropped.
+    void SetRowBytes(int row, const uint8_t* bytes, int count);
+
 private:
     bool CheckHeader(qint64 available, QString& reason);
 

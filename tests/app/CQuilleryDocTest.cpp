@@ -46,6 +46,14 @@ TEST_F(QuilleryDocTest, MissingOrDamagedTemplateFailsWithItsMessage)
     EXPECT_TRUE(messages.messages.front().contains(QStringLiteral("の読み込みに失敗しました。")));
 }
 
+TEST_F(QuilleryDocTest, TemplateOfAnotherShapeIsRefused)
+{
+    PutTemplate(192, CDib::BlankOneBitFile(128, 128));
+    EXPECT_FALSE(doc.LoadTemplate(192));
+    EXPECT_EQ(messages.messages, QStringList {QStringLiteral("このビットマップ ファイルは無効です。")});
+    EXPECT_TRUE(doc.Dib().IsEmpty());
+}
+
 TEST_F(QuilleryDocTest, LoadedTemplateIsWrittenBackAsAFile)
 {
     PutTemplate(128, CDib::BlankOneBitFile(128, 128));

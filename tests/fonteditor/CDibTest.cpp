@@ -180,3 +180,21 @@ TEST(FileErrorTextTest, EveryCauseHasItsText)
     all.removeDuplicates();
     EXPECT_EQ(all.size(), 15);
 }
+
+TEST_F(DibTest, RowCopiesStayInsideTheBitmap)
+{
+    CDib dib;
+    QString error;
+    ASSERT_TRUE(Read(dib, CDib::BlankOneBitFile(9, 2), error));
+    ASSERT_EQ(dib.Stride(), 4);
+    const uint8_t ink[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+    dib.SetRowBytes(0, ink, 2);
+    dib.SetRowBytes(1, ink, 8);
+    dib.SetRowBytes(2, ink, 8);
+    dib.SetRowBytes(-1, ink, 8);
+    const std::vector<uint8_t> expected = {0, 0, 0xFF, 0xFF, 0, 0, 0, 0};
+    EXPECT_EQ(dib.Bits(), expected);
+    EXPECT_TRUE(dib.Fits(9, 2));
+    EXPECT_FALSE(dib.Fits(9, 3));
+    EXPECT_FALSE(CDib().Fits(0, 0));
+}
