@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace {
 
 QString OpenFailureText(const QString& path)
@@ -24,6 +26,11 @@ CQuilleryDoc::CQuilleryDoc(const QString& applicationDir, IMessageBox& messages)
 QString CQuilleryDoc::TemplatePath(int size) const
 {
     return QStringLiteral("%1/%2.bin").arg(m_strSystemFolder).arg(size);
+}
+
+void CQuilleryDoc::ClearDib()
+{
+    std::fill(m_dib.Bits().begin(), m_dib.Bits().end(), uint8_t(0xFF));
 }
 
 bool CQuilleryDoc::LoadTemplate(int size)

@@ -25,6 +25,9 @@ public:
     // cannot be made or written.
     bool WriteDibFile(const QString& path);
 
+    // Paper in every byte of the pixels, as the canvas is after a clear.
+    void ClearDib();
+
     CDib& Dib() { return m_dib; }
     const CDib& Dib() const { return m_dib; }
 

@@ -41,8 +41,11 @@ bool CSingleInstance::Acquire()
     // QLockFile records the holder's process id and host; a lock whose
     // process is gone counts as stale and is removed by tryLock.
     auto lock = std::make_unique<QLockFile>(ServerPath() + QStringLiteral(".lock"));
-    if (!lock->tryLock(0))
-        return false;
+    if (!lock->tryLock(0)) {
+        // Only a lock held by a live copy means another copy runs; a folder
+        // where no lock can be made must not keep the program from starting.
+        return lock->error() != QLockFile::LockFailedError;
+    }
     m_lock = std::move(lock);
 
     // A socket file left by a crashed holder would make listen fail.

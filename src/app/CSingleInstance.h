@@ -27,6 +27,7 @@ public:
     static QString DefaultRuntimeDir();
 
     // True when this is the only copy; it then holds the lock until Release.
+    // Also true, holding nothing, when no lock can be made at all.
     bool Acquire();
     // Asks the copy that holds the lock to show its window; true when the
     // request was delivered.

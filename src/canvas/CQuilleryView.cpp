@@ -7,6 +7,7 @@
 #include "canvas/CCursorFactory.h"
 #include "canvas/CSampleFont.h"
 #include "canvas/CViewGeometry.h"
+#include "res/CommandIds.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -211,6 +212,8 @@ bool CQuilleryView::OnCommand(int id)
         return true;
     }
     const bool handled = m_model.OnCommand(id);
+    if (handled && id == cmd::ID_CLEAR_ALL && m_pDoc)
+        m_pDoc->ClearDib();
     if (handled) {
         UpdateCursor();
         emit StateChanged();

@@ -76,6 +76,12 @@ TEST_F(AppStartupTest, NormalStartShowsABlankCanvasInAWindowFittedToIt)
     EXPECT_EQ(Dword("FirstOperation"), 1);
     EXPECT_EQ(Dword("ToolSize"), -1);
 
+    // Clearing the canvas clears the bitmap that goes to the editor too.
+    app.Doc().Dib().Bits()[3] = 0;
+    view->OnCommand(32792);
+    EXPECT_EQ(std::count(app.Doc().Dib().Bits().begin(), app.Doc().Dib().Bits().end(), 0xFF),
+              static_cast<std::ptrdiff_t>(app.Doc().Dib().ImageSize()));
+
     // A second start says so and brings this window forward.
     CountingPlatform otherPlatform;
     CMyApp second(store, messages, otherPlatform, Folders());

@@ -129,8 +129,3 @@ TEST_F(SettingsStoreTest, WriteThatCannotReachTheFileFailsAndLeavesNoFile)
     EXPECT_FALSE(blocked.ReadRegDword(kSection, QStringLiteral("BmpSize"), n));
     EXPECT_EQ(n, 3);
 }
-
-TEST(SettingsStoreDefault, LivesUnderTheMakersFolder)
-{
-    EXPECT_TRUE(CSettingsStore::DefaultFilePath().endsWith(QStringLiteral("/Orvane/Quillery/3.1.0.ini")));
-}

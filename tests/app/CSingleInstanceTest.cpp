@@ -1,6 +1,7 @@
 #include "app/CSingleInstance.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -81,4 +82,14 @@ TEST_F(SingleInstanceTest, HolderIsActivatedAndReleaseFreesTheLock)
     holder.Release();
     EXPECT_FALSE(asker.AskRunningCopyToActivate());
     EXPECT_TRUE(asker.Acquire());
+}
+
+TEST_F(SingleInstanceTest, FolderWithoutRoomForALockDoesNotBlockStarting)
+{
+    QFile blocker(dir.filePath(QStringLiteral("file")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    CSingleInstance instance(dir.filePath(QStringLiteral("file/run")));
+    EXPECT_TRUE(instance.Acquire());
+    EXPECT_FALSE(instance.IsHeld());
 }
