@@ -1,10 +1,16 @@
 #include "app/CSettingsStore.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QVariant>
 
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -18,6 +24,82 @@ QString Key(const QString& section, const QString& name)
 bool IsText(const QVariant& value)
 {
     return value.typeId() == QMetaType::QString;
+}
+
+// The whole file; empty for a file that does not exist yet, nothing for one
+// that cannot be read.
+std::optional<QByteArray> ReadWhole(const QString& path)
+{
+    QFile file(path);
+    if (!file.exists())
+        return QByteArray();
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}
+
+// QSaveFile::commit does not notice when flushing its buffered data fails
+// (a full disk), and would then put a cut-off file in place of the old one;
+// flushing first and checking it leaves the old file alone instead.
+bool WriteWhole(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+// QSettings keeps every file it has read in a cache shared by the process and
+// trusts its own last write, so the settings file itself is never opened
+// through it: the text is parsed from, and produced in, a copy at a path the
+// process has never used before.
+class ScratchSettings
+{
+public:
+    explicit ScratchSettings(const QByteArray& text)
+        : m_strPath(NewPath())
+    {
+        if (!m_strPath.isEmpty() && WriteWhole(m_strPath, text) && ReadWhole(m_strPath) == text)
+            m_settings.emplace(m_strPath, QSettings::IniFormat);
+    }
+    ~ScratchSettings()
+    {
+        m_settings.reset();
+        if (!m_strPath.isEmpty())
+            QFile::remove(m_strPath);
+    }
+    ScratchSettings(const ScratchSettings&) = delete;
+    ScratchSettings& operator=(const ScratchSettings&) = delete;
+
+    QSettings* Get() { return m_settings && m_settings->status() == QSettings::NoError ? &*m_settings : nullptr; }
+    const QString& Path() const { return m_strPath; }
+
+private:
+    static QString NewPath()
+    {
+        static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/quillery-settings-XXXXXX"));
+        static int counter = 0;
+        return dir.isValid() ? dir.filePath(QStringLiteral("%1.ini").arg(++counter)) : QString();
+    }
+
+    QString m_strPath;
+    std::optional<QSettings> m_settings;
+};
+
+bool SameSettings(QSettings& a, QSettings& b)
+{
+    const QStringList keys = a.allKeys();
+    if (keys.size() != b.allKeys().size())
+        return false;
+    for (const QString& key : keys) {
+        if (a.value(key) != b.value(key))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -38,24 +120,38 @@ QString CSettingsStore::DefaultFilePath()
         + QStringLiteral("/Orvane/Quillery/3.1.0.ini");
 }
 
-// QSettings writes the whole file to a temporary one and renames it over the
-// old one (its atomic sync), so a crash or a full disk leaves the previous
-// file in place; status() tells whether the write went through.
+// The new text is made and checked aside; only a text that reads back as
+// exactly the intended settings replaces the file, by a rename, so a crash or
+// a full disk leaves the previous file in place.
 bool CSettingsStore::WriteValue(const QString& section, const QString& name, const QVariant& value) const
 {
-    QSettings settings(m_strFilePath, QSettings::IniFormat);
-    settings.setAtomicSyncRequired(true);
-    settings.setValue(Key(section, name), value);
-    settings.sync();
-    return settings.status() == QSettings::NoError;
+    const std::optional<QByteArray> before = ReadWhole(m_strFilePath);
+    if (!before)
+        return false;
+    ScratchSettings edited(*before);
+    QSettings* settings = edited.Get();
+    if (!settings)
+        return false;
+    settings->setValue(Key(section, name), value);
+    settings->sync();
+    const std::optional<QByteArray> after = ReadWhole(edited.Path());
+    if (settings->status() != QSettings::NoError || !after)
+        return false;
+    ScratchSettings check(*after);
+    if (!check.Get() || !SameSettings(*settings, *check.Get()))
+        return false;
+    QDir().mkpath(QFileInfo(m_strFilePath).path());
+    return WriteWhole(m_strFilePath, *after);
 }
 
 QVariant CSettingsStore::ReadValue(const QString& section, const QString& name) const
 {
-    QSettings settings(m_strFilePath, QSettings::IniFormat);
-    if (settings.status() != QSettings::NoError)
+    const std::optional<QByteArray> text = ReadWhole(m_strFilePath);
+    if (!text)
         return {};
-    return settings.value(Key(section, name));
+    ScratchSettings parsed(*text);
+    QSettings* settings = parsed.Get();
+    return settings ? settings->value(Key(section, name)) : QVariant();
 }
 
 bool CSettingsStore::WriteRegDword(const QString& section, const QString& name, int32_t value) const

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace {
 
 const QString kSection = QStringLiteral("Settings");
@@ -118,6 +121,21 @@ TEST_F(SettingsStoreTest, WritesReplaceTheWholeFileAndKeepOtherValues)
     EXPECT_EQ(files, QStringList {QStringLiteral("3.1.0.ini")});
 }
 
+// Nothing is cached: a value of the same length written in the same instant,
+// or a file replaced behind the store's back, reads as it is now.
+TEST_F(SettingsStoreTest, ReadsSeeTheFileAsItIsNow)
+{
+    int32_t n = 0;
+    for (int value : {448, 512, 256, 128}) {
+        ASSERT_TRUE(store.WriteRegDword(kSection, QStringLiteral("BmpSize"), value));
+        ASSERT_TRUE(store.ReadRegDword(kSection, QStringLiteral("BmpSize"), n));
+        EXPECT_EQ(n, value);
+    }
+    WriteRaw("[Settings]\nBmpSize=160\n");
+    ASSERT_TRUE(store.ReadRegDword(kSection, QStringLiteral("BmpSize"), n));
+    EXPECT_EQ(n, 160);
+}
+
 TEST_F(SettingsStoreTest, WriteThatCannotReachTheFileFailsAndLeavesNoFile)
 {
     QFile blocker(dir.filePath(QStringLiteral("blocker")));
@@ -128,4 +146,46 @@ TEST_F(SettingsStoreTest, WriteThatCannotReachTheFileFailsAndLeavesNoFile)
     int32_t n = 3;
     EXPECT_FALSE(blocked.ReadRegDword(kSection, QStringLiteral("BmpSize"), n));
     EXPECT_EQ(n, 3);
+}
+
+namespace {
+
+// Limits how large a file this process may write, as a full disk would.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
+
+private:
+    rlimit m_old {};
+};
+
+} // namespace
+
+TEST_F(SettingsStoreTest, WriteThatRunsOutOfSpaceKeepsThePreviousFile)
+{
+    ASSERT_TRUE(store.WriteRegString(kSection, QStringLiteral("Char"), QStringLiteral("あ")));
+    ASSERT_TRUE(store.WriteRegDword(kSection, QStringLiteral("BmpSize"), 448));
+    QFile file(store.FilePath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+
+    {
+        const FileSizeLimit limit(static_cast<rlim_t>(before.size() + 100));
+        EXPECT_FALSE(store.WriteRegBinary(kSection, QStringLiteral("BmpPenData"), QByteArray(512, 0x55)));
+    }
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+    int32_t n = 0;
+    EXPECT_TRUE(store.ReadRegDword(kSection, QStringLiteral("BmpSize"), n));
+    EXPECT_EQ(n, 448);
 }
