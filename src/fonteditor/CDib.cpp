@@ -167,7 +167,8 @@ bool CDib::WriteDib(QFileDevice& file, IMessageBox* messages) const
     out.append(m_pInfo.constData(), infoBytes);
     out.append(reinterpret_cast<const char*>(m_pBits.data()), static_cast<qsizetype>(m_dwImageSize));
 
-    if (file.write(out) != out.size() || !file.seek(0)) {
+    // Flushed here so that a full disk shows now, not as a cut-off file later.
+    if (file.write(out) != out.size() || !file.flush() || !file.seek(0)) {
         if (messages) {
             messages->ShowStop(QStringLiteral("ファイル%1の書き込みに失敗しました。\n原因：%2")
                                    .arg(file.fileName(), FileErrorText(FileError::CauseOf(file))));

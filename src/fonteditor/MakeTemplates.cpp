@@ -18,7 +18,8 @@ int main(int argc, char* argv[])
         return 1;
     for (int side : {128, 160, 192, 256, 448, 512}) {
         QSaveFile file(QStringLiteral("%1/%2.bin").arg(folder).arg(side));
-        if (!file.open(QIODevice::WriteOnly) || file.write(CDib::BlankOneBitFile(side, side)) < 0 || !file.commit()) {
+        if (!file.open(QIODevice::WriteOnly) || file.write(CDib::BlankOneBitFile(side, side)) < 0 || !file.flush()
+            || !file.commit()) {
             std::fprintf(stderr, "cannot write the template of side %d\n", side);
             return 1;
         }

@@ -1,13 +1,11 @@
 #include "app/CSettingsStore.h"
+#include "support/FileSizeLimit.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -147,28 +145,6 @@ TEST_F(SettingsStoreTest, WriteThatCannotReachTheFileFailsAndLeavesNoFile)
     EXPECT_FALSE(blocked.ReadRegDword(kSection, QStringLiteral("BmpSize"), n));
     EXPECT_EQ(n, 3);
 }
-
-namespace {
-
-// Limits how large a file this process may write, as a full disk would.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
-
-private:
-    rlimit m_old {};
-};
-
-} // namespace
 
 TEST_F(SettingsStoreTest, WriteThatRunsOutOfSpaceKeepsThePreviousFile)
 {
