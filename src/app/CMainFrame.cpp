@@ -5,6 +5,7 @@
 #include "app/CHelpWindow.h"
 #include "app/CMainToolBar.h"
 #include "app/CQtMessageBox.h"
+#include "app/CSettingsStore.h"
 #include "canvas/CQuilleryView.h"
 #include "pen/CBmpPenEditWnd.h"
 #include "res/CStringTable.h"
@@ -17,6 +18,7 @@
 #include <QCloseEvent>
 #include <QIcon>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -74,9 +76,9 @@ void SizeButtons(QToolBar* bar)
 
 } // namespace
 
-CMainFrame::CMainFrame(QWidget* parent)
+CMainFrame::CMainFrame(QWidget* parent, const CViewSettings& settings)
     : QMainWindow(parent)
-    , m_pView(new CQuilleryView(this))
+    , m_pView(new CQuilleryView(this, settings))
     , m_messages(std::make_unique<CQtMessageBox>(this))
     , m_pPenEditor(new CBmpPenEditWnd(m_pView->Model().PenTip(), this))
 {
@@ -85,7 +87,8 @@ CMainFrame::CMainFrame(QWidget* parent)
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setCentralWidget(m_pView);
-    m_pView->setFixedSize(m_pView->sizeHint());
+    // The window takes the size its contents ask for and no other.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
     BuildActions();
     BuildStandardToolBar();
     BuildDialogBar();
@@ -269,7 +272,7 @@ void CMainFrame::UpdateCommandStates()
     for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it) {
         if (IsFrameCommand(it.key()))
             continue;
-        const CommandState state = m_pView->Model().UpdateCommand(it.key());
+        const CommandState state = m_pView->UpdateCommand(it.key());
         it.value()->setEnabled(state.enabled);
         if (it.value()->isCheckable())
             it.value()->setChecked(state.checked);
@@ -309,9 +312,21 @@ void CMainFrame::SwitchPane(bool forward)
         m_pView->setFocus();
 }
 
+void CMainFrame::AttachSettings(const CSettingsStore* store)
+{
+    if (store)
+        store->ReadRegString(CViewSettings::kSection, QStringLiteral("FontFilePath"), m_strFontFilePath);
+    SetFontFilePathText(m_strFontFilePath);
+    SetCharText(m_pView->Settings().m_strChar);
+    m_pToolBar->SelectFaceName(m_pView->Settings().m_strFaceName);
+    m_pView->SetSettingsStore(store);
+    m_pView->SetFontFilePathAtClose(m_strFontFilePath);
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
     m_strFontFilePath = GetFontFilePathText();
+    m_pView->SetFontFilePathAtClose(m_strFontFilePath);
     QMainWindow::closeEvent(event);
 }
 

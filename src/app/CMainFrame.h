@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CViewSettings.h"
 #include "app/IFrameFields.h"
 
 #include <QHash>
@@ -12,6 +13,7 @@ class CHelpWindow;
 class CMainToolBar;
 class CQtMessageBox;
 class CQuilleryView;
+class CSettingsStore;
 class QAction;
 class QLabel;
 class QToolBar;
@@ -25,8 +27,12 @@ class CMainFrame : public QMainWindow, public IFrameFields
     Q_OBJECT
 
 public:
-    explicit CMainFrame(QWidget* parent = nullptr);
+    explicit CMainFrame(QWidget* parent = nullptr, const CViewSettings& settings = CViewSettings());
     ~CMainFrame() override;
+
+    // Fills the dialog bar and the face list from the stored settings and
+    // lets the view store the settings when it goes away.
+    void AttachSettings(const CSettingsStore* store);
 
     CQuilleryView* View() const { return m_pView; }
     CBmpPenEditWnd* PenEditor() const { return m_pPenEditor; }
