@@ -30,7 +30,7 @@ bool CAppPlatform::CreateMainWindow(const CViewSettings& settings, const CSettin
 {
     m_pFrame = std::make_unique<CMainFrame>(nullptr, settings);
     m_pFrame->AttachSettings(&store);
-    m_pFrame->View()->SetDocument(&doc);
+    m_pFrame->SetDocument(&doc);
     return m_pFrame->View()->OnCreate();
 }
 

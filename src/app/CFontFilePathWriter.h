@@ -1,17 +1,20 @@
 #pragma once
 
 #include <QString>
+#include <functional>
+#include <optional>
 
 class CSettingsStore;
-class IFontEditorShutdown;
 
-// Stores FontFilePath at the end of a run: the font file field's text when the
-// editor was never used, nothing when it could not be started, else the path
-// of the editor's active font, which is then saved when glyphs went into it.
-// Editor failures end the decision quietly; the editor is released in every
-// case.
+// Stores FontFilePath at the end of a run. Without an editor connection the
+// font file field's text is stored; with one, the editor session decides
+// (its active font's path, or nothing when the editor could not be started
+// or failed) and is released on the way.
 class CFontFilePathWriter
 {
 public:
-    static void Write(const CSettingsStore& store, const QString& fieldText, IFontEditorShutdown* editor);
+    // Gives the value to store from the field's text, releasing the editor.
+    using EditorRelease = std::function<std::optional<QString>(const QString& fieldText)>;
+
+    static void Write(const CSettingsStore& store, const QString& fieldText, const EditorRelease& releaseEditor);
 };

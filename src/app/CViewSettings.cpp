@@ -158,3 +158,35 @@ CommandState CViewSettings::UpdateCommand(int id) const
         return {true, m_bViewGrid};
     return {};
 }
+
+COptionValues CViewSettings::Options() const
+{
+    return {m_nBmpSize, m_bDoAndNext, m_nGridSize, m_bWriteStrokeFile, m_strStrkFolderPath};
+}
+
+COptionRules::Changes CViewSettings::ApplyOptions(const COptionValues& chosen, const CSettingsStore* store)
+{
+    const COptionRules::Changes changes = COptionRules::Compare(Options(), chosen);
+    auto storeDword = [store](const char* name, int value) {
+        if (store)
+            store->WriteRegDword(kSection, QString::fromLatin1(name), value);
+    };
+    if (changes.doAndNext) {
+        m_bDoAndNext = chosen.doAndNext;
+        storeDword("DoAndNext", m_bDoAndNext ? 1 : 0);
+    }
+    if (changes.gridSize) {
+        m_nGridSize = chosen.gridSize;
+        storeDword("GridSize", m_nGridSize);
+    }
+    if (changes.writeStrokeFile) {
+        m_bWriteStrokeFile = chosen.writeStrokeFile;
+        storeDword("WriteStrokeFile", m_bWriteStrokeFile ? 1 : 0);
+    }
+    if (changes.strkFolderPath) {
+        m_strStrkFolderPath = chosen.strkFolderPath;
+        if (store)
+            store->WriteRegString(kSection, QStringLiteral("StrkFolderPath"), m_strStrkFolderPath);
+    }
+    return changes;
+}

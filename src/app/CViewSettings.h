@@ -1,5 +1,8 @@
 #pragma once
 
+#include "app/COptionRules.h"
+#include "app/COptionValues.h"
+
 #include "canvas/CommandState.h"
 
 #include <QByteArray>
@@ -29,6 +32,12 @@ public:
     void Read(const CSettingsStore& store, QSize workArea, const QString& documentsFolder);
     // The values that only the end of a run stores.
     void WriteAtShutdown(const CSettingsStore& store) const;
+
+    // The options dialog's values, and taking them after OK: every value
+    // that changed except the canvas side (which rebuilds the canvas) is
+    // taken and stored. Gives what changed, the side included.
+    COptionValues Options() const;
+    COptionRules::Changes ApplyOptions(const COptionValues& chosen, const CSettingsStore* store);
 
     // Showing the sample and the grid; false for any other command.
     bool OnCommand(int id);

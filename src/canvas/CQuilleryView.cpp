@@ -1,6 +1,7 @@
 #include "canvas/CQuilleryView.h"
 
 #include "app/CFontFilePathWriter.h"
+#include "app/COptionDlg.h"
 #include "app/CQtMessageBox.h"
 #include "app/CQuilleryDoc.h"
 #include "app/CSettingsStore.h"
@@ -123,7 +124,22 @@ void CQuilleryView::StoreSettings()
     const CPenTip::Bits& bits = m_model.PenTip().PenBits();
     m_settings.m_penBits = QByteArray(reinterpret_cast<const char*>(bits.data()), CPenTip::kByteSize);
     m_settings.WriteAtShutdown(*m_pStore);
-    CFontFilePathWriter::Write(*m_pStore, m_strFontFilePathAtClose, m_pEditorShutdown);
+    CFontFilePathWriter::Write(*m_pStore, m_strFontFilePathAtClose, m_releaseEditor);
+}
+
+void CQuilleryView::OnOptions()
+{
+    COptionDlg dialog(*m_pMessages, window());
+    dialog.SetValues(m_settings.Options());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const COptionValues chosen = dialog.Values();
+    const COptionRules::Changes changes = m_settings.ApplyOptions(chosen, m_pStore);
+    if (changes.bmpSize)
+        SetCanvasSize(chosen.bmpSize);
+    m_model.SetWriteStrokeFile(m_settings.m_bWriteStrokeFile);
+    update();
+    emit StateChanged();
 }
 
 QSize CQuilleryView::sizeHint() const

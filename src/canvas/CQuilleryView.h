@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CFontFilePathWriter.h"
 #include "app/CViewSettings.h"
 #include "canvas/CDrawingModel.h"
 #include "canvas/IDrawingHost.h"
@@ -12,7 +13,6 @@
 
 class CQuilleryDoc;
 class CSettingsStore;
-class IFontEditorShutdown;
 class IMessageBox;
 class QLabel;
 
@@ -36,7 +36,8 @@ public:
     void SetMessageBox(IMessageBox* messages);
     void SetDocument(CQuilleryDoc* doc) { m_pDoc = doc; }
     void SetSettingsStore(const CSettingsStore* store) { m_pStore = store; }
-    void SetEditorShutdown(IFontEditorShutdown* editor) { m_pEditorShutdown = editor; }
+    // Releases the font editor at exit and gives the FontFilePath to store.
+    void SetEditorRelease(CFontFilePathWriter::EditorRelease release) { m_releaseEditor = std::move(release); }
     // The font file field's text as the frame last saw it, stored at exit
     // when the editor was never used.
     void SetFontFilePathAtClose(const QString& path) { m_strFontFilePathAtClose = path; }
@@ -62,6 +63,9 @@ public:
     // the old side when the screen cannot hold the window.
     void SetCanvasSize(int side);
     CommandState UpdateCommand(int id) const;
+    // The options command: runs the dialog and takes what changed.
+    void OnOptions();
+
     // Stores the settings of the run; done once, when the view goes away.
     void StoreSettings();
 
@@ -116,7 +120,7 @@ private:
     IMessageBox* m_pMessages = nullptr;
     CQuilleryDoc* m_pDoc = nullptr;
     const CSettingsStore* m_pStore = nullptr;
-    IFontEditorShutdown* m_pEditorShutdown = nullptr;
+    CFontFilePathWriter::EditorRelease m_releaseEditor;
     QString m_strFontFilePathAtClose;
     std::unique_ptr<ISampleGlyphSource> m_pSampleSource;
     bool m_bVerticalChecked = false;

@@ -1,7 +1,6 @@
 #include "app/CFontFilePathWriter.h"
 #include "app/CSettingsStore.h"
 #include "app/CViewSettings.h"
-#include "app/IFontEditorShutdown.h"
 
 #include <QTemporaryDir>
 
@@ -160,35 +159,6 @@ TEST_F(ViewSettingsTest, FaceNameKeepsAtMost31ShiftJisBytes)
     EXPECT_EQ(CViewSettings::TruncateFaceName(QString(40, QChar(0xFF71))), QString(31, QChar(0xFF71)));
 }
 
-namespace {
-
-class FakeEditor : public IFontEditorShutdown
-{
-public:
-    bool connected = true;
-    bool startFailed = false;
-    bool glyphWritten = false;
-    bool queryOk = true;
-    bool hasFont = true;
-    QString path = QStringLiteral("/fonts/mine.ttf");
-    int saves = 0;
-    int releases = 0;
-
-    bool EverConnected() const override { return connected; }
-    bool EditorStartFailed() const override { return startFailed; }
-    bool GlyphWritten() const override { return glyphWritten; }
-    bool QueryActiveFont(bool& has, QString& p) override
-    {
-        has = hasFont;
-        p = path;
-        return queryOk;
-    }
-    bool SaveActiveFont() override { return ++saves > 0; }
-    void Release() override { ++releases; }
-};
-
-} // namespace
-
 class FontFilePathTest : public ViewSettingsTest
 {
 protected:
@@ -200,48 +170,26 @@ protected:
     }
 };
 
-TEST_F(FontFilePathTest, NeverConnectedStoresTheFieldText)
+TEST_F(FontFilePathTest, WithoutAnEditorTheFieldTextIsStored)
 {
     CFontFilePathWriter::Write(store, QStringLiteral("/a.ttf"), nullptr);
     EXPECT_EQ(Stored(), QStringLiteral("/a.ttf"));
-
-    FakeEditor editor;
-    editor.connected = false;
-    CFontFilePathWriter::Write(store, QStringLiteral("/b.ttf"), &editor);
-    EXPECT_EQ(Stored(), QStringLiteral("/b.ttf"));
-    EXPECT_EQ(editor.releases, 1);
 }
 
-TEST_F(FontFilePathTest, ConnectedEditorDecidesThePath)
+TEST_F(FontFilePathTest, TheEditorSessionDecidesWhatIsStored)
 {
-    FakeEditor failed;
-    failed.startFailed = true;
-    CFontFilePathWriter::Write(store, QStringLiteral("/field.ttf"), &failed);
-    EXPECT_EQ(Stored(), QStringLiteral("<unwritten>"));
-
-    FakeEditor broken;
-    broken.queryOk = false;
-    CFontFilePathWriter::Write(store, QStringLiteral("/field.ttf"), &broken);
-    EXPECT_EQ(Stored(), QStringLiteral("<unwritten>"));
-    EXPECT_EQ(broken.releases, 1);
-
-    FakeEditor noFont;
-    noFont.hasFont = false;
-    CFontFilePathWriter::Write(store, QStringLiteral("/field.ttf"), &noFont);
-    EXPECT_EQ(Stored(), QStringLiteral("/field.ttf"));
-
-    FakeEditor written;
-    written.glyphWritten = true;
-    CFontFilePathWriter::Write(store, QStringLiteral("/field.ttf"), &written);
+    QString seenField;
+    CFontFilePathWriter::Write(store, QStringLiteral("/field.ttf"), [&](const QString& field) {
+        seenField = field;
+        return std::optional<QString>(QStringLiteral("/fonts/mine.ttf"));
+    });
+    EXPECT_EQ(seenField, QStringLiteral("/field.ttf"));
     EXPECT_EQ(Stored(), QStringLiteral("/fonts/mine.ttf"));
-    EXPECT_EQ(written.saves, 1);
 
-    FakeEditor unsaved;
-    unsaved.glyphWritten = true;
-    unsaved.path.clear();
-    CFontFilePathWriter::Write(store, QStringLiteral("/field.ttf"), &unsaved);
-    EXPECT_EQ(Stored(), QString());
-    EXPECT_EQ(unsaved.saves, 0);
+    // a failed editor keeps the stored value
+    CFontFilePathWriter::Write(store, QStringLiteral("/other.ttf"),
+                               [](const QString&) { return std::optional<QString>(); });
+    EXPECT_EQ(Stored(), QStringLiteral("/fonts/mine.ttf"));
 }
 
 TEST(ViewSettingsCommands, SampleAndGridToggleWithTheirCheckMarks)

@@ -192,6 +192,7 @@ TEST_F(ViewPaintTest, VerticalSampleNeedsTheBoxAndAVerticalForm)
     view->SetSampleSource(std::make_unique<FakeSampleSource>(&vertical));
     view->SetChar(QStringLiteral("ー"));
     view->SetVerticalChecked(true);
+    view->SetVerticalCharTest([](const QString&) { return false; });
     Grab(view);
     EXPECT_FALSE(vertical);
     view->SetVerticalCharTest([](const QString& ch) { return ch == QStringLiteral("ー"); });
