@@ -46,14 +46,17 @@ protected:
         ASSERT_TRUE(runtime.isValid() && out.isValid());
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
         qputenv("QUILLERY_AUTOMATION_REGISTRY", QUILLERY_BUILD_DIR "/automation.json");
+        automation = std::make_unique<CLocalAutomationSystem>();
+        controller = std::make_unique<CQuilleryController>(
+            CQuilleryController::Parts {drawing, settings, frame, messages, *automation, progress, progress});
         settings.m_nBmpSize = 256;
         settings.m_bDoAndNext = true;
         settings.m_bWriteStrokeFile = true;
         settings.m_strStrkFolderPath = out.filePath(QStringLiteral("strokes"));
         settings.m_strChar = QStringLiteral("あ");
         frame.SetCharText(settings.m_strChar);
-        frame.SetCharChanged([this] { controller.OnCharChanged(); });
-        controller.SetDocument(&doc);
+        frame.SetCharChanged([this] { controller->OnCharChanged(); });
+        controller->SetDocument(&doc);
         ASSERT_TRUE(doc.LoadTemplate(256));
     }
 
@@ -73,9 +76,10 @@ protected:
     CDrawingModel drawing {256, 2};
     CMemoryFrameFields frame;
     CConsoleProgress progress;
-    CLocalAutomationSystem automation;
     CQuilleryDoc doc {QStringLiteral(QUILLERY_BUILD_DIR), messages};
-    CQuilleryController controller {{drawing, settings, frame, messages, automation, progress, progress}};
+    // Made once the registration is pointed at the build's own.
+    std::unique_ptr<CLocalAutomationSystem> automation;
+    std::unique_ptr<CQuilleryController> controller;
 };
 
 } // namespace
@@ -87,17 +91,17 @@ TEST_F(ExecuteEndToEndTest, DrawnCharactersReachAFontAndTheirStrokesReachAnother
     messages.answers = {true, true};  // create the font file, create the stroke folder
 
     Stroke({{40, 60}, {200, 60}, {200, 220}});
-    controller.OnExecute();
+    controller->OnExecute();
     EXPECT_EQ(settings.m_strChar, QStringLiteral("ぃ"));
     EXPECT_EQ(frame.GetCharText(), QStringLiteral("ぃ"));
     EXPECT_EQ(drawing.Canvas().CountInk(), 0);  // a fresh canvas for the next character
     Stroke({{60, 40}, {60, 200}});
-    controller.OnExecute();
+    controller->OnExecute();
     EXPECT_EQ(settings.m_strChar, QStringLiteral("い"));
     EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join('|').toStdString();
 
-    EXPECT_TRUE(controller.QueryClose());
-    EXPECT_EQ(controller.ReleaseAtExit(frame.GetFontFilePathText()), ttf);
+    EXPECT_TRUE(controller->QueryClose());
+    EXPECT_EQ(controller->ReleaseAtExit(frame.GetFontFilePathText()), ttf);
     const QJsonObject font = CheckFont(ttf);
     EXPECT_TRUE(font["warnings"].toArray().isEmpty());
     EXPECT_TRUE(HasOutline(font, 0x3042));
