@@ -205,3 +205,28 @@ TEST(ViewSettingsCommands, SampleAndGridToggleWithTheirCheckMarks)
     EXPECT_EQ(settings.UpdateCommand(32813), (CommandState {true, true}));
     EXPECT_FALSE(settings.OnCommand(32771));
 }
+
+TEST_F(ViewSettingsTest, OptionsStoreOnlyWhatChanged)
+{
+    CViewSettings settings;
+    settings.m_strStrkFolderPath = QStringLiteral("/home/u/Strokes");
+    COptionValues chosen = settings.Options();
+    chosen.strkFolderPath = QStringLiteral("/HOME/U/strokes");  // only the letter case differs
+    auto changes = settings.ApplyOptions(chosen, &store);
+    EXPECT_FALSE(changes.strkFolderPath);
+    EXPECT_EQ(settings.m_strStrkFolderPath, QStringLiteral("/home/u/Strokes"));
+    for (const char* name : {"DoAndNext", "GridSize", "WriteStrokeFile", "StrkFolderPath", "BmpSize"})
+        EXPECT_FALSE(Has(QString::fromLatin1(name))) << name;
+
+    chosen.gridSize = 7;
+    chosen.writeStrokeFile = true;
+    chosen.bmpSize = 256;
+    changes = settings.ApplyOptions(chosen, &store);
+    EXPECT_TRUE(changes.gridSize && changes.writeStrokeFile && changes.bmpSize);
+    EXPECT_EQ(Dword(QStringLiteral("GridSize")), 7);
+    EXPECT_EQ(Dword(QStringLiteral("WriteStrokeFile")), 1);
+    EXPECT_FALSE(Has(QStringLiteral("DoAndNext")));
+    // the side is left to the canvas change, which stores it itself
+    EXPECT_FALSE(Has(QStringLiteral("BmpSize")));
+    EXPECT_EQ(settings.m_nBmpSize, 512);
+}
