@@ -268,7 +268,7 @@ class MemorySampler(threading.Thread):
             self.stopping.wait(self.interval)
 
 
-def run_autocreate(autocreate, folder, ttf, workdir):
+def run_autocreate(autocreate, folder, ttf, workdir, timeout):
     env = dict(os.environ)
     # Settings, the error log and the editor's runtime files stay in the
     # work folder, away from the user's own.
@@ -284,7 +284,11 @@ def run_autocreate(autocreate, folder, ttf, workdir):
         process = subprocess.Popen(command, stdout=log, stderr=subprocess.STDOUT, env=env)
         sampler = MemorySampler(os.getpid())
         sampler.start()
-        process.wait()
+        try:
+            process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
         wall = time.monotonic() - started
         # The editor ends with its last client and saves nothing more; give
         # it a moment, then any process still there is a fault.
@@ -462,6 +466,7 @@ def main():
     parser.add_argument("--autocreate", required=True, help="the quillery-autocreate program")
     parser.add_argument("--count", type=int, default=0, help="characters to replay (0: all)")
     parser.add_argument("--workdir", help="keep the stroke files, font and log here (default: a temporary folder)")
+    parser.add_argument("--timeout", type=float, default=1200, help="seconds before the run counts as hung")
     parser.add_argument("--json", help="also write the measurements to this file")
     args = parser.parse_args()
 
@@ -478,7 +483,7 @@ def main():
     print("%d characters and %d vertical forms: %d stroke files in %s" % (len(chars), len(vertical), files, folder))
 
     become_subreaper()
-    code, wall, peaks, log_path, leftovers = run_autocreate(os.path.abspath(args.autocreate), folder, ttf, workdir)
+    code, wall, peaks, log_path, leftovers = run_autocreate(os.path.abspath(args.autocreate), folder, ttf, workdir, args.timeout)
     print("replayed in %.1f s" % wall)
     with open(log_path, "rb") as f:
         log = f.read().decode("utf-8", "replace")
