@@ -247,21 +247,21 @@ void CMainFrame::BuildActions()
 
 void CMainFrame::BuildMenus()
 {
-    struct MenuSpec
+    struct MenuLayout
     {
         QString title;
         std::vector<int> items;
     };
-    const MenuSpec menus[] = {
+    const MenuLayout menus[] = {
         {QStringLiteral("ファイル(&F)"), {ID_AUTO_CREATE, ID_FONT_SAVE_AS, kSeparator, ID_APP_EXIT}},
         {QStringLiteral("編集(&E)"),
          {ID_EDIT_UNDO, ID_EDIT_REDO, kSeparator, ID_CLEAR_ALL, ID_EXECUTE, kSeparator, ID_OPTIONS}},
         {QStringLiteral("表示(&V)"), {ID_PREV_CHAR, ID_NEXT_CHAR, kSeparator, ID_VIEW_SAMPLE, ID_VIEW_GRID}},
         {QStringLiteral("ヘルプ(&H)"), {ID_HELP_FINDER, ID_CONTEXT_HELP, kSeparator, ID_APP_ABOUT}},
     };
-    for (const MenuSpec& spec : menus) {
-        QMenu* menu = menuBar()->addMenu(spec.title);
-        for (int id : spec.items) {
+    for (const MenuLayout& layout : menus) {
+        QMenu* menu = menuBar()->addMenu(layout.title);
+        for (int id : layout.items) {
             if (id == kSeparator)
                 menu->addSeparator();
             else
