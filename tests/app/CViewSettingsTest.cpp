@@ -2,6 +2,7 @@
 #include "app/CSettingsStore.h"
 #include "app/CViewSettings.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -229,4 +230,24 @@ TEST_F(ViewSettingsTest, OptionsStoreOnlyWhatChanged)
     // the side is left to the canvas change, which stores it itself
     EXPECT_FALSE(Has(QStringLiteral("BmpSize")));
     EXPECT_EQ(settings.m_nBmpSize, 512);
+}
+
+TEST_F(ViewSettingsTest, GarbageAndHugeValuesFallBackOrStayHarmless)
+{
+    {
+        QFile file(store.FilePath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[Settings]\nBmpSize=99999999999999\nToolSize=@ByteArray(\\x1)\nGridSize=1e9\n"
+                   "ViewGrid=yes please\nFaceName=@Variant(\\0\\0\\0\\x7f)\n\x01\x02\xff\xfe garbage ]]][[\n"
+                   "BmpPenData=not bytes\nChar=@ByteArray(\\xff\\xfe\\xfd)\n");
+    }
+    CViewSettings settings;
+    settings.Read(store, kLargeWorkArea, QStringLiteral("/home/u/Documents"));
+    EXPECT_EQ(settings.m_nBmpSize, 512);
+    EXPECT_EQ(settings.m_nToolSize, 2);
+    EXPECT_EQ(settings.m_nGridSize, 3);
+    EXPECT_FALSE(settings.m_bViewGrid);
+    EXPECT_EQ(settings.m_strFaceName, QStringLiteral("ＭＳ ゴシック"));
+    EXPECT_EQ(settings.m_penBits, CViewSettings::DefaultPenBits());
+    EXPECT_EQ(settings.m_strChar, QStringLiteral("あ"));
 }
