@@ -19,6 +19,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -37,6 +39,20 @@ bool HasOutline(const QJsonObject& font, int unicode)
     const QString glyph = font["cmap"].toObject()[QString::number(unicode)].toString();
     return !glyph.isEmpty() && font["boxes"].toObject().contains(glyph);
 }
+
+// Progress and view services of a run without a window, with a hook on the
+// pause between two characters.
+class PausingServices : public CConsoleProgress
+{
+public:
+    bool PumpMessages() override
+    {
+        if (onPump)
+            onPump();
+        return true;
+    }
+    std::function<void()> onPump;
+};
 
 class ExecuteEndToEndTest : public ::testing::Test
 {
@@ -75,7 +91,7 @@ protected:
     CViewSettings settings;
     CDrawingModel drawing {256, 2};
     CMemoryFrameFields frame;
-    CConsoleProgress progress;
+    PausingServices progress;
     CQuilleryDoc doc {QStringLiteral(QUILLERY_BUILD_DIR), messages};
     // Made once the registration is pointed at the build's own.
     std::unique_ptr<CLocalAutomationSystem> automation;
@@ -121,4 +137,33 @@ TEST_F(ExecuteEndToEndTest, DrawnCharactersReachAFontAndTheirStrokesReachAnother
     const QJsonObject replayed = CheckFont(again);
     EXPECT_TRUE(HasOutline(replayed, 0x3042));
     EXPECT_TRUE(HasOutline(replayed, 0x3043));
+}
+
+TEST_F(ExecuteEndToEndTest, EditorKilledBetweenTwoCharactersOfARunIsStartedAgain)
+{
+    const QString ttf = out.filePath(QStringLiteral("killed.ttf"));
+    frame.SetFontFilePathText(ttf);
+    messages.answers = {true, true};  // create the font file, create the stroke folder
+    for (int i = 0; i < 3; ++i) {
+        Stroke({{40 + i * 30, 60}, {200, 60 + i * 40}, {120, 220}});
+        controller->OnExecute();
+    }
+    ASSERT_TRUE(messages.messages.isEmpty()) << messages.messages.join('|').toStdString();
+
+    // The editor dies in the pause after the first character of the run.
+    int pauses = 0;
+    progress.onPump = [&] {
+        if (++pauses == 1)
+            QProcess::execute(QStringLiteral("pkill"), {QStringLiteral("-KILL"), QStringLiteral("-f"), runtime.path()});
+    };
+    messages.answers = {true};  // go ahead with the run
+    controller->OnAutoCreate();
+    EXPECT_EQ(pauses, 3);
+    EXPECT_LE(messages.messages.size(), 1) << messages.messages.join('|').toStdString();
+
+    // The editor came back for the later characters, and the font it saves is whole.
+    EXPECT_EQ(controller->ReleaseAtExit(frame.GetFontFilePathText()), ttf);
+    const QJsonObject font = CheckFont(ttf);
+    EXPECT_TRUE(font["warnings"].toArray().isEmpty());
+    EXPECT_TRUE(HasOutline(font, 0x3044));
 }
