@@ -26,6 +26,7 @@ test: build
 
 bench: build
 	./$(BUILD_DIR)/bench/quillery-bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+	./$(BUILD_DIR)/bench/quillery-view-bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -5,6 +5,13 @@
 #include "app/CHelpWindow.h"
 #include "app/CMainToolBar.h"
 #include "app/CQtMessageBox.h"
+#include "app/CQuilleryController.h"
+#include "autocreate/CProgressDlg.h"
+#include "fonteditor/CFontFileDialogs.h"
+#include "fonteditor/CLocalAutomationSystem.h"
+#include "fonteditor/CVerticalCharTable.h"
+#include "strokes/CodePage932.h"
+#include "app/CSettingsStore.h"
 #include "canvas/CQuilleryView.h"
 #include "pen/CBmpPenEditWnd.h"
 #include "res/CStringTable.h"
@@ -17,6 +24,7 @@
 #include <QCloseEvent>
 #include <QIcon>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -25,6 +33,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QWhatsThis>
+#include <QWindow>
 
 using namespace cmd;
 
@@ -74,9 +83,9 @@ void SizeButtons(QToolBar* bar)
 
 } // namespace
 
-CMainFrame::CMainFrame(QWidget* parent)
+CMainFrame::CMainFrame(QWidget* parent, const CViewSettings& settings)
     : QMainWindow(parent)
-    , m_pView(new CQuilleryView(this))
+    , m_pView(new CQuilleryView(this, settings))
     , m_messages(std::make_unique<CQtMessageBox>(this))
     , m_pPenEditor(new CBmpPenEditWnd(m_pView->Model().PenTip(), this))
 {
@@ -85,19 +94,103 @@ CMainFrame::CMainFrame(QWidget* parent)
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setCentralWidget(m_pView);
-    m_pView->setFixedSize(m_pView->sizeHint());
+    // The window takes the size its contents ask for and no other.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
     BuildActions();
     BuildStandardToolBar();
     BuildDialogBar();
     BuildDrawBar();
     BuildStatusBar();
     BuildMenus();
+    m_automation = std::make_unique<CLocalAutomationSystem>();
+    m_pProgress = new CProgressDlg(this, this);
+    m_controller = std::make_unique<CQuilleryController>(CQuilleryController::Parts {
+        m_pView->Model(), m_pView->Settings(), *this, *m_messages, *m_automation, *this, *m_pProgress});
+    m_pView->SetMessageBox(m_messages.get());
+    m_pView->SetEditorRelease([this](const QString& field) { return m_controller->ReleaseAtExit(field); });
+    m_pView->SetVerticalCharTest(
+        [](const QString& ch) { return IsVerticalChar(CharCode(StringToCp932(ch))); });
+    ConnectDialogBar();
     connect(m_pView, &CQuilleryView::StateChanged, this, &CMainFrame::UpdateCommandStates);
     connect(m_pView, &CQuilleryView::PenEditorRequested, m_pPenEditor, &CBmpPenEditWnd::ShowEditor);
     UpdateCommandStates();
 }
 
-CMainFrame::~CMainFrame() = default;
+// The view stores the settings and lets the editor go while the controller
+// that holds the connection is still there.
+CMainFrame::~CMainFrame()
+{
+    m_pView->StoreSettings();
+}
+
+void CMainFrame::SetDocument(CQuilleryDoc* doc)
+{
+    m_pView->SetDocument(doc);
+    m_controller->SetDocument(doc);
+}
+
+void CMainFrame::ConnectDialogBar()
+{
+    connect(this, &CMainFrame::CharTextChanged, this, [this] {
+        m_controller->OnCharChanged();
+        m_pView->update();
+        UpdateCommandStates();
+    });
+    connect(this, &CMainFrame::VerticalClicked, this, [this] {
+        m_controller->OnVerticalClicked();
+        UpdateCommandStates();
+    });
+    connect(m_pDlgBar->VerticalBox(), &QCheckBox::toggled, m_pView, &CQuilleryView::SetVerticalChecked);
+    connect(this, &CMainFrame::ChooseFontFileRequested, this, &CMainFrame::OnChooseFontFile);
+    connect(this, &CMainFrame::FaceSelected, m_pView, &CQuilleryView::SetFaceName);
+    connect(this, &CMainFrame::OptionsRequested, m_pView, &CQuilleryView::OnOptions);
+}
+
+void CMainFrame::OnChooseFontFile()
+{
+    m_controller->OnChooseFontFile(CFontFileDialogs::ChooseFontFile(this));
+}
+
+void CMainFrame::OnSaveFontAs()
+{
+    const QString path = CFontFileDialogs::ChooseSaveAsFile(this, GetFontFilePathText());
+    if (!path.isEmpty() && m_controller->SaveFontAs(path))
+        SetFontFilePathText(path);
+}
+
+// A run that ended because the window was asked to close closes it now.
+void CMainFrame::OnAutoCreate()
+{
+    m_controller->OnAutoCreate();
+    if (m_controller->TakeCloseAfterRun())
+        close();
+}
+
+void CMainFrame::Repaint()
+{
+    m_pView->update();
+}
+
+bool CMainFrame::PumpMessages()
+{
+    QApplication::processEvents(QEventLoop::AllEvents);
+    return !QCoreApplication::closingDown();
+}
+
+void CMainFrame::BringToFront()
+{
+    raise();
+    activateWindow();
+}
+
+bool CMainFrame::event(QEvent* event)
+{
+    if (event->type() == CProgressDlg::kCancelEvent) {
+        m_controller->OnCancelAutoCreate();
+        return true;
+    }
+    return QMainWindow::event(event);
+}
 
 QAction* CMainFrame::AddCommand(int id)
 {
@@ -120,7 +213,7 @@ void CMainFrame::BuildActions()
     for (int id : {ID_TOOL_PEN, ID_TOOL_ERASER, ID_TIP_10, ID_TIP_20, ID_TIP_30, ID_TIP_40, ID_TIP_USER,
                    ID_NEXT_CHAR, ID_PREV_CHAR, ID_CLEAR_ALL, ID_EXECUTE, ID_OPTIONS, ID_VIEW_SAMPLE, ID_VIEW_GRID,
                    ID_AUTO_CREATE, ID_EDIT_UNDO, ID_EDIT_REDO, ID_APP_EXIT, ID_HELP_FINDER, ID_CONTEXT_HELP,
-                   ID_HELP, ID_APP_ABOUT, ID_NEXT_PANE, ID_PREV_PANE})
+                   ID_HELP, ID_APP_ABOUT, ID_NEXT_PANE, ID_PREV_PANE, ID_FONT_SAVE_AS})
         AddCommand(id);
     Action(ID_EXECUTE)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     Action(ID_CLEAR_ALL)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
@@ -144,7 +237,7 @@ void CMainFrame::BuildMenus()
         std::vector<int> items;
     };
     const MenuSpec menus[] = {
-        {QStringLiteral("ファイル(&F)"), {ID_AUTO_CREATE, kSeparator, ID_APP_EXIT}},
+        {QStringLiteral("ファイル(&F)"), {ID_AUTO_CREATE, ID_FONT_SAVE_AS, kSeparator, ID_APP_EXIT}},
         {QStringLiteral("編集(&E)"),
          {ID_EDIT_UNDO, ID_EDIT_REDO, kSeparator, ID_CLEAR_ALL, ID_EXECUTE, kSeparator, ID_OPTIONS}},
         {QStringLiteral("表示(&V)"), {ID_PREV_CHAR, ID_NEXT_CHAR, kSeparator, ID_VIEW_SAMPLE, ID_VIEW_GRID}},
@@ -260,8 +353,15 @@ void CMainFrame::OnCommand(int id)
     case ID_NEXT_PANE: SwitchPane(true); return;
     case ID_PREV_PANE: SwitchPane(false); return;
     case ID_OPTIONS: emit OptionsRequested(); return;
+    case ID_EXECUTE: m_controller->OnExecute(); break;
+    case ID_NEXT_CHAR: m_controller->OnNextChar(); break;
+    case ID_PREV_CHAR: m_controller->OnPrevChar(); break;
+    case ID_AUTO_CREATE: OnAutoCreate(); break;
+    case ID_FONT_SAVE_AS: OnSaveFontAs(); break;
     default: m_pView->OnCommand(id); return;
     }
+    m_pView->update();
+    UpdateCommandStates();
 }
 
 void CMainFrame::UpdateCommandStates()
@@ -269,7 +369,8 @@ void CMainFrame::UpdateCommandStates()
     for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it) {
         if (IsFrameCommand(it.key()))
             continue;
-        const CommandState state = m_pView->Model().UpdateCommand(it.key());
+        const CommandState state = m_controller->OwnsCommand(it.key()) ? m_controller->UpdateCommand(it.key())
+                                                                         : m_pView->UpdateCommand(it.key());
         it.value()->setEnabled(state.enabled);
         if (it.value()->isCheckable())
             it.value()->setChecked(state.checked);
@@ -309,9 +410,26 @@ void CMainFrame::SwitchPane(bool forward)
         m_pView->setFocus();
 }
 
+void CMainFrame::AttachSettings(const CSettingsStore* store)
+{
+    if (store)
+        store->ReadRegString(CViewSettings::kSection, QStringLiteral("FontFilePath"), m_strFontFilePath);
+    SetFontFilePathText(m_strFontFilePath);
+    SetCharText(m_pView->Settings().m_strChar);
+    EnableVertical(IsVerticalChar(CharCode(StringToCp932(m_pView->Settings().m_strChar))));
+    m_pToolBar->SelectFaceName(m_pView->Settings().m_strFaceName);
+    m_pView->SetSettingsStore(store);
+    m_pView->SetFontFilePathAtClose(m_strFontFilePath);
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
+    if (!m_controller->QueryClose()) {
+        event->ignore();
+        return;
+    }
     m_strFontFilePath = GetFontFilePathText();
+    m_pView->SetFontFilePathAtClose(m_strFontFilePath);
     QMainWindow::closeEvent(event);
 }
 

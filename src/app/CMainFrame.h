@@ -1,17 +1,24 @@
 #pragma once
 
+#include "app/CViewSettings.h"
 #include "app/IFrameFields.h"
+#include "app/IViewServices.h"
 
 #include <QHash>
 #include <QMainWindow>
 #include <memory>
 
 class CBmpPenEditWnd;
+class CLocalAutomationSystem;
+class CProgressDlg;
+class CQuilleryController;
+class CQuilleryDoc;
 class CDialogBar;
 class CHelpWindow;
 class CMainToolBar;
 class CQtMessageBox;
 class CQuilleryView;
+class CSettingsStore;
 class QAction;
 class QLabel;
 class QToolBar;
@@ -20,13 +27,26 @@ class QToolBar;
 // toolbar and its face list, the dialog bar, the drawing toolbar, the status
 // bar and the menus. Commands go to the view; the frame handles only its own
 // (exit, help, about, pane switching).
-class CMainFrame : public QMainWindow, public IFrameFields
+class CMainFrame : public QMainWindow, public IFrameFields, public IViewServices
 {
     Q_OBJECT
 
 public:
-    explicit CMainFrame(QWidget* parent = nullptr);
+    explicit CMainFrame(QWidget* parent = nullptr, const CViewSettings& settings = CViewSettings());
     ~CMainFrame() override;
+
+    // Fills the dialog bar and the face list from the stored settings and
+    // lets the view store the settings when it goes away.
+    void AttachSettings(const CSettingsStore* store);
+    // The document whose bitmap Execute fills.
+    void SetDocument(CQuilleryDoc* doc);
+    CQuilleryController& Controller() { return *m_controller; }
+    CProgressDlg* ProgressDialog() const { return m_pProgress; }
+
+    // IViewServices
+    void Repaint() override;
+    bool PumpMessages() override;
+    void BringToFront() override;
 
     CQuilleryView* View() const { return m_pView; }
     CBmpPenEditWnd* PenEditor() const { return m_pPenEditor; }
@@ -61,6 +81,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     QAction* AddCommand(int id);
@@ -75,6 +96,10 @@ private:
     void OnHelp();
     void OnAbout();
     void SwitchPane(bool forward);
+    void ConnectDialogBar();
+    void OnChooseFontFile();
+    void OnSaveFontAs();
+    void OnAutoCreate();
 
     CQuilleryView* m_pView;
     std::unique_ptr<CQtMessageBox> m_messages;
@@ -87,4 +112,7 @@ private:
     // Hidden until the user-defined tip is chosen; lives as long as the frame.
     CBmpPenEditWnd* m_pPenEditor = nullptr;
     QHash<int, QAction*> m_actions;
+    std::unique_ptr<CLocalAutomationSystem> m_automation;
+    CProgressDlg* m_pProgress = nullptr;
+    std::unique_ptr<CQuilleryController> m_controller;
 };

@@ -6,7 +6,9 @@
 
 #include <QComboBox>
 #include <QFontDatabase>
-#include <QFontMetrics>
+#include <QFontInfo>
+
+#include <algorithm>
 
 namespace {
 
@@ -30,8 +32,11 @@ void CMainToolBar::AddFaceList()
     font.setPointSize(9);
     font.setStyleHint(QFont::Monospace);
     m_pFaceCombo->setFont(font);
-    const QFontMetrics metrics(font);
-    m_pFaceCombo->setFixedWidth(metrics.averageCharWidth() * kListWidthInChars);
+    // The average character width of a fixed-pitch Japanese font is its
+    // half-width cell, half the em; the fallback faces here are proportional,
+    // so take the cell from the pixel size rather than from their metrics.
+    const int halfWidthCell = std::max(QFontInfo(font).pixelSize() / 2, 1);
+    m_pFaceCombo->setFixedWidth(halfWidthCell * kListWidthInChars);
     m_pFaceCombo->setMaxVisibleItems(kDropDownLines);
     const QString prompt = CStringTable::Command(cmd::ID_FACE_LIST).prompt;
     m_pFaceCombo->setStatusTip(prompt);

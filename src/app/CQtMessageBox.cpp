@@ -13,3 +13,9 @@ bool CQtMessageBox::AskYesNo(const QString& text)
     QMessageBox box(QMessageBox::Question, Caption(), text, QMessageBox::Yes | QMessageBox::No, m_pParent);
     return box.exec() == QMessageBox::Yes;
 }
+
+void CQtMessageBox::ShowStop(const QString& text)
+{
+    QMessageBox box(QMessageBox::Critical, Caption(), text, QMessageBox::Ok, m_pParent);
+    box.exec();
+}

@@ -14,6 +14,7 @@ public:
     void SetParent(QWidget* parent) { m_pParent = parent; }
 
     void ShowMessage(const QString& text) override;
+    void ShowStop(const QString& text) override;
     bool AskYesNo(const QString& text) override;
 
     static QString Caption() { return QStringLiteral("Quillery"); }

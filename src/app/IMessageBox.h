@@ -12,6 +12,9 @@ public:
 
     // OK only, exclamation icon.
     virtual void ShowMessage(const QString& text) = 0;
+    // OK only, stop icon, for failures that lose work such as a file that
+    // could not be written.
+    virtual void ShowStop(const QString& text) { ShowMessage(text); }
     // Yes and No, question icon; true for Yes.
     virtual bool AskYesNo(const QString& text) = 0;
 };

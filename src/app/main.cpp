@@ -1,8 +1,13 @@
-#include "app/CMainFrame.h"
+#include "app/CAppPlatform.h"
+#include "app/CMyApp.h"
+#include "app/CQtMessageBox.h"
+#include "app/CSettingsStore.h"
+#include "app/CSingleInstance.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
+#include <QStandardPaths>
 
 int main(int argc, char* argv[])
 {
@@ -17,7 +22,16 @@ int main(int argc, char* argv[])
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslator);
 
-    CMainFrame frame;
-    frame.show();
-    return app.exec();
+    CQtMessageBox messages;
+    const CSettingsStore store;
+    CAppPlatform platform;
+    CMyApp quillery(store, messages, platform,
+                    {CSingleInstance::DefaultRuntimeDir(), QApplication::applicationDirPath(),
+                     QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)});
+    if (!quillery.InitInstance())
+        return 0;
+    const int result = QApplication::exec();
+    platform.DestroyMainWindow();
+    quillery.ExitInstance();
+    return result;
 }

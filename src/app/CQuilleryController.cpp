@@ -1,0 +1,224 @@
+#include "app/CQuilleryController.h"
+
+#include "app/CQuilleryDoc.h"
+#include "app/CViewSettings.h"
+#include "app/IFrameFields.h"
+#include "app/IMessageBox.h"
+#include "app/IViewServices.h"
+#include "canvas/CDrawingModel.h"
+#include "fonteditor/CAutomationFailure.h"
+#include "fonteditor/CDispatchException.h"
+#include "fonteditor/WorkFolder.h"
+#include "res/CommandIds.h"
+#include "strokes/CodePage932.h"
+
+CQuilleryController::CQuilleryController(const Parts& parts)
+    : m_drawing(parts.drawing)
+    , m_settings(parts.settings)
+    , m_frame(parts.frame)
+    , m_messages(parts.messages)
+    , m_view(parts.view)
+    , m_session(parts.automation, parts.messages, *this)
+    , m_navigator(*this, parts.messages)
+    , m_strokeFiles(*this, parts.messages)
+    , m_autoCreator(*this, parts.progress, parts.messages, CAutoCreator::DefaultErrorLogPath())
+{
+    m_session.SetBringToFront([this] { m_view.BringToFront(); });
+}
+
+void CQuilleryController::OnExecute()
+{
+    WriteGlyph();
+    if (m_settings.m_bWriteStrokeFile)
+        m_strokeFiles.SaveStrokeFile();
+    if (m_settings.m_bDoAndNext)
+        m_navigator.OnNextChar();
+}
+
+bool CQuilleryController::OwnsCommand(int id) const
+{
+    using namespace cmd;
+    switch (id) {
+    case ID_EXECUTE: case ID_NEXT_CHAR: case ID_PREV_CHAR: case ID_AUTO_CREATE: case ID_FONT_SAVE_AS:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// While a run replays stroke files, the commands that would move to another
+// character or put a glyph into the font wait for it to end.
+CommandState CQuilleryController::UpdateCommand(int id)
+{
+    using namespace cmd;
+    const bool idle = !m_autoCreator.IsRunning();
+    switch (id) {
+    case ID_FONT_SAVE_AS: return {idle && m_session.HasActiveFont(), false};
+    default: return {idle, false};
+    }
+}
+
+// Each row of the canvas goes to the same row of the bitmap: both are stored
+// bottom-up, so the picture keeps its orientation.
+void CQuilleryController::CopyCanvasToDib()
+{
+    if (!m_pDoc)
+        return;
+    const CCanvasBitmap& canvas = m_drawing.Canvas();
+    for (int r = canvas.Height() - 1; r >= 0; --r)
+        m_pDoc->Dib().SetRowBytes(r, canvas.Row(r), canvas.Width() / 8);
+}
+
+GlyphStepResult CQuilleryController::WriteGlyph()
+{
+    const QString failed = QStringLiteral("エラーが発生しました");
+    if (!m_pDoc)
+        return {false, failed};
+    CopyCanvasToDib();
+    const QString path = CreateWorkFile();
+    if (path.isEmpty()) {
+        const QString text = QStringLiteral("作業用の一時ファイルを作成できません。\n%1").arg(GetWorkFolder());
+        m_messages.ShowMessage(text);
+        return {false, text};
+    }
+    m_pDoc->WriteDibFile(path);
+    const bool ok = m_session.WriteGlyph(path, CharCode(CurrentChar()), m_frame.IsVerticalChecked());
+    return {ok, ok ? QString() : failed};
+}
+
+bool CQuilleryController::QueryClose()
+{
+    if (m_autoCreator.IsRunning()) {
+        m_autoCreator.RequestStop();
+        m_bCloseAfterRun = true;
+        return false;
+    }
+    return m_session.QueryClose();
+}
+
+std::optional<QString> CQuilleryController::ReleaseAtExit(const QString& fieldText)
+{
+    return m_session.ReleaseAtExit(fieldText);
+}
+
+bool CQuilleryController::HasEditor() const
+{
+    return m_session.EditorApp() != nullptr;
+}
+
+bool CQuilleryController::ConnectEditor()
+{
+    return m_session.EnsureEditor();
+}
+
+bool CQuilleryController::OpenFontInEditor()
+{
+    return m_session.OpenFontInEditor();
+}
+
+GlyphSelection CQuilleryController::SelectGlyph(quint16 code, bool vertical)
+{
+    try {
+        m_session.EditorFont().SelectGlyph(0, code, vertical);
+        return {};
+    } catch (const CDispatchException& e) {
+        const auto status = e.Code() == GlyphSelection::kRefusedCode ? GlyphSelection::Status::Refused
+                                                                      : GlyphSelection::Status::DispatchError;
+        return {status, e.Code(), e.Description()};
+    } catch (const std::exception& e) {
+        return {GlyphSelection::Status::Failed, 0, QString::fromStdString(e.what())};
+    }
+}
+
+void CQuilleryController::ReportEditorError(const QString& text)
+{
+    m_session.ReportEditorError(text);
+}
+
+QByteArray CQuilleryController::GetCharText() const
+{
+    return StringToCp932(m_frame.GetCharText());
+}
+
+void CQuilleryController::SetCharText(const QByteArray& ch)
+{
+    m_frame.SetCharText(Cp932ToString(ch));
+}
+
+bool CQuilleryController::IsVerticalChecked() const
+{
+    return m_frame.IsVerticalChecked();
+}
+
+void CQuilleryController::EnableVertical(bool enable)
+{
+    m_frame.EnableVertical(enable);
+}
+
+QByteArray CQuilleryController::CurrentChar() const
+{
+    return StringToCp932(m_settings.m_strChar);
+}
+
+void CQuilleryController::SetCurrentChar(const QByteArray& ch)
+{
+    m_settings.m_strChar = Cp932ToString(ch);
+}
+
+bool CQuilleryController::IsAutoCreating() const
+{
+    return m_autoCreator.IsAutoCreating();
+}
+
+bool CQuilleryController::IsAutoCreateRunning() const
+{
+    return m_autoCreator.IsRunning();
+}
+
+void CQuilleryController::Repaint()
+{
+    m_view.Repaint();
+}
+
+void CQuilleryController::ClearCanvasAndHistory()
+{
+    m_drawing.ClearCanvas();
+    if (m_pDoc)
+        m_pDoc->ClearDib();
+    m_drawing.ResetHistory();
+}
+
+QString CQuilleryController::StrokeFolder() const
+{
+    return m_settings.m_strStrkFolderPath;
+}
+
+void CQuilleryController::SetVerticalCheck(bool checked)
+{
+    m_frame.SetVerticalCheck(checked);
+}
+
+int CQuilleryController::BmpSize() const
+{
+    return m_settings.m_nBmpSize;
+}
+
+CPointAryAry2& CQuilleryController::Strokes()
+{
+    return m_drawing.Strokes();
+}
+
+bool CQuilleryController::PumpMessages()
+{
+    return m_view.PumpMessages();
+}
+
+QString CQuilleryController::GetFontFilePathText() const
+{
+    return m_frame.GetFontFilePathText();
+}
+
+void CQuilleryController::SetFontFilePathText(const QString& text)
+{
+    m_frame.SetFontFilePathText(text);
+}

@@ -1,0 +1,127 @@
+#pragma once
+
+#include "autocreate/CAutoCreator.h"
+#include "autocreate/IAutoCreateHost.h"
+#include "fonteditor/CCharNavigator.h"
+#include "fonteditor/CFontEditorSession.h"
+#include "fonteditor/ICharNavigationHost.h"
+#include "fonteditor/IFontFileField.h"
+#include "strokes/CStrokeFileStore.h"
+#include "strokes/IStrokeFileHost.h"
+
+#include "canvas/CommandState.h"
+
+#include <optional>
+#include <utility>
+
+class CDrawingModel;
+class CQuilleryDoc;
+class CViewSettings;
+class IAutomationSystem;
+class IFrameFields;
+class IMessageBox;
+class IViewServices;
+
+// The road of a character from the canvas into the font: Execute with its
+// glyph step, the stroke file and the move to the next character, character
+// navigation, and automatic creation. It joins the drawing model, the view's
+// settings, the document's bitmap, the dialog bar and the font editor.
+class CQuilleryController : public ICharNavigationHost,
+                            public IStrokeFileHost,
+                            public IAutoCreateHost,
+                            public IFontFileField
+{
+public:
+    struct Parts
+    {
+        CDrawingModel& drawing;
+        CViewSettings& settings;
+        IFrameFields& frame;
+        IMessageBox& messages;
+        IAutomationSystem& automation;
+        IViewServices& view;
+        IAutoCreateProgress& progress;
+    };
+
+    explicit CQuilleryController(const Parts& parts);
+
+    // The document whose bitmap the canvas is copied into; none until set.
+    void SetDocument(CQuilleryDoc* doc) { m_pDoc = doc; }
+
+    // Commands.
+    void OnExecute();
+    void OnNextChar() { m_navigator.OnNextChar(); }
+    void OnPrevChar() { m_navigator.OnPrevChar(); }
+    void OnCharChanged() { m_navigator.OnCharChanged(); }
+    void OnVerticalClicked() { m_navigator.OnVerticalClicked(); }
+    void OnAutoCreate() { m_autoCreator.AutoCreateFromStrokeFiles(); }
+    void OnCancelAutoCreate() { m_autoCreator.OnCancelAutoCreate(); }
+    void OnChooseFontFile(const QString& chosenPath) { m_session.OnChooseFontFile(chosenPath); }
+    bool SaveFontAs(const QString& path) { return m_session.SaveFontAs(path); }
+    bool OwnsCommand(int id) const;
+    CommandState UpdateCommand(int id);
+
+    // Copies the canvas rows into the document's bitmap.
+    void CopyCanvasToDib();
+    // The glyph step of Execute: the canvas to a temporary bitmap file and
+    // into the editor as the current character.
+    GlyphStepResult WriteGlyph() override;
+
+    // Closing: false when the window must stay (an unsaved new font the user
+    // keeps, or an automatic creation run that first has to end).
+    bool QueryClose();
+    // True once, after a run that a close request ended.
+    bool TakeCloseAfterRun() { return std::exchange(m_bCloseAfterRun, false); }
+    // The view goes away: the editor saves and is released; the value for
+    // the FontFilePath setting, or none to keep the stored one.
+    std::optional<QString> ReleaseAtExit(const QString& fieldText);
+
+    CFontEditorSession& Session() { return m_session; }
+    CAutoCreator& AutoCreator() { return m_autoCreator; }
+    CStrokeFileStore& StrokeFiles() { return m_strokeFiles; }
+
+    // ICharNavigationHost
+    bool HasEditor() const override;
+    bool ConnectEditor() override;
+    bool OpenFontInEditor() override;
+    GlyphSelection SelectGlyph(quint16 code, bool vertical) override;
+    void ReportEditorError(const QString& text) override;
+    QByteArray GetCharText() const override;
+    void SetCharText(const QByteArray& ch) override;
+    bool IsVerticalChecked() const override;
+    void EnableVertical(bool enable) override;
+    QByteArray CurrentChar() const override;
+    void SetCurrentChar(const QByteArray& ch) override;
+    bool IsAutoCreating() const override;
+    bool IsAutoCreateRunning() const override;
+    void Repaint() override;
+    void ClearCanvasAndHistory() override;
+
+    // IStrokeFileHost
+    QString StrokeFolder() const override;
+    void SetVerticalCheck(bool checked) override;
+    int BmpSize() const override;
+    CPointAryAry2& Strokes() override;
+
+    // IAutoCreateHost
+    CDrawingModel& Drawing() override { return m_drawing; }
+    bool LoadStrokeFile(const QString& path) override { return m_strokeFiles.LoadStrokeFile(path); }
+    bool PumpMessages() override;
+
+    // IFontFileField
+    QString GetFontFilePathText() const override;
+    void SetFontFilePathText(const QString& text) override;
+
+private:
+    CDrawingModel& m_drawing;
+    CViewSettings& m_settings;
+    IFrameFields& m_frame;
+    IMessageBox& m_messages;
+    IViewServices& m_view;
+    CQuilleryDoc* m_pDoc = nullptr;
+    CFontEditorSession m_session;
+    CCharNavigator m_navigator;
+    CStrokeFileStore m_strokeFiles;
+    CAutoCreator m_autoCreator;
+    bool m_bCloseAfterRun = false;
+};

@@ -1,0 +1,189 @@
+#include "canvas/CSampleFont.h"
+
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_OUTLINE_H
+#include FT_TRUETYPE_TABLES_H
+#include <hb-ft.h>
+#include <hb.h>
+
+struct CSampleFont::Library
+{
+    FT_Library ft = nullptr;
+    Library() { FT_Init_FreeType(&ft); }
+    ~Library()
+    {
+        if (ft)
+            FT_Done_FreeType(ft);
+    }
+};
+
+struct CSampleFont::Face
+{
+    QString file;
+    FT_Face ft = nullptr;
+    hb_font_t* hb = nullptr;
+    ~Face()
+    {
+        if (hb)
+            hb_font_destroy(hb);
+        if (ft)
+            FT_Done_Face(ft);
+    }
+};
+
+namespace {
+
+struct Match
+{
+    QString file;
+    int index = 0;
+};
+
+Match MatchFace(const QString& faceName)
+{
+    Match match;
+    FcPattern* pattern = FcPatternCreate();
+    const QByteArray family = faceName.toUtf8();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.constData()));
+    FcLangSet* langs = FcLangSetCreate();
+    FcLangSetAdd(langs, reinterpret_cast<const FcChar8*>("ja"));
+    FcPatternAddLangSet(pattern, FC_LANG, langs);
+    FcLangSetDestroy(langs);
+    FcPatternAddBool(pattern, FC_OUTLINE, FcTrue);
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    if (FcPattern* found = FcFontMatch(nullptr, pattern, &result)) {
+        FcChar8* file = nullptr;
+        if (FcPatternGetString(found, FC_FILE, 0, &file) == FcResultMatch)
+            match.file = QString::fromUtf8(reinterpret_cast<const char*>(file));
+        FcPatternGetInteger(found, FC_INDEX, 0, &match.index);
+        FcPatternDestroy(found);
+    }
+    FcPatternDestroy(pattern);
+    return match;
+}
+
+struct PathBuilder
+{
+    QPainterPath path;
+    QPointF last;
+};
+
+QPointF Point(const FT_Vector* v)
+{
+    return {double(v->x), double(v->y)};
+}
+
+int MoveTo(const FT_Vector* to, void* user)
+{
+    auto* b = static_cast<PathBuilder*>(user);
+    b->path.closeSubpath();
+    b->path.moveTo(Point(to));
+    return 0;
+}
+
+int LineTo(const FT_Vector* to, void* user)
+{
+    static_cast<PathBuilder*>(user)->path.lineTo(Point(to));
+    return 0;
+}
+
+int ConicTo(const FT_Vector* control, const FT_Vector* to, void* user)
+{
+    static_cast<PathBuilder*>(user)->path.quadTo(Point(control), Point(to));
+    return 0;
+}
+
+int CubicTo(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void* user)
+{
+    static_cast<PathBuilder*>(user)->path.cubicTo(Point(c1), Point(c2), Point(to));
+    return 0;
+}
+
+// The outline of one glyph in design units, y up; empty for a glyph that has
+// no outline (a bitmap-only face).
+QPainterPath GlyphOutline(FT_Face face, unsigned glyph)
+{
+    if (FT_Load_Glyph(face, glyph, FT_LOAD_NO_SCALE | FT_LOAD_NO_BITMAP) != 0
+        || face->glyph->format != FT_GLYPH_FORMAT_OUTLINE)
+        return {};
+    static const FT_Outline_Funcs funcs = {MoveTo, LineTo, ConicTo, CubicTo, 0, 0};
+    PathBuilder builder;
+    FT_Outline_Decompose(&face->glyph->outline, &funcs, &builder);
+    builder.path.closeSubpath();
+    return builder.path;
+}
+
+} // namespace
+
+CSampleFont::CSampleFont()
+    : m_library(std::make_unique<Library>())
+{
+}
+
+CSampleFont::~CSampleFont() = default;
+
+QString CSampleFont::MatchedFile(const QString& faceName)
+{
+    const Face* face = FaceFor(faceName);
+    return face ? face->file : QString();
+}
+
+CSampleFont::Face* CSampleFont::FaceFor(const QString& faceName)
+{
+    auto it = m_faces.find(faceName);
+    if (it != m_faces.end())
+        return it->get();
+    auto face = std::make_shared<Face>();
+    const Match match = MatchFace(faceName);
+    if (m_library->ft && !match.file.isEmpty()
+        && FT_New_Face(m_library->ft, match.file.toLocal8Bit().constData(), match.index, &face->ft) == 0) {
+        face->file = match.file;
+        // A font at HarfBuzz's default scale positions in design units.
+        hb_face_t* hbFace = hb_ft_face_create_referenced(face->ft);
+        face->hb = hb_font_create(hbFace);
+        hb_face_destroy(hbFace);
+    } else {
+        face->ft = nullptr;
+    }
+    return m_faces.insert(faceName, face)->get();
+}
+
+CSampleGlyph CSampleFont::Glyph(const QString& faceName, const QString& text, bool vertical)
+{
+    CSampleGlyph glyph;
+    Face* face = FaceFor(faceName);
+    if (!face || !face->ft)
+        return glyph;
+    FT_Face ft = face->ft;
+    glyph.hasOutlineMetrics = FT_IS_SCALABLE(ft) && ft->units_per_EM > 0;
+    glyph.unitsPerEm = ft->units_per_EM;
+    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(ft, FT_SFNT_OS2));
+    glyph.descender = os2 && os2->version != 0xFFFF ? os2->sTypoDescender : ft->descender;
+
+    hb_buffer_t* buffer = hb_buffer_create();
+    const std::u16string utf16 = text.toStdU16String();
+    hb_buffer_add_utf16(buffer, reinterpret_cast<const uint16_t*>(utf16.data()), int(utf16.size()), 0, -1);
+    hb_buffer_set_direction(buffer, HB_DIRECTION_LTR);
+    hb_buffer_set_script(buffer, HB_SCRIPT_HIRAGANA);
+    hb_buffer_set_language(buffer, hb_language_from_string("ja", -1));
+    // Vertical forms are the glyphs the 'vert' feature substitutes; they are
+    // laid out upright, as vertical text shows them.
+    hb_feature_t vert {HB_TAG('v', 'e', 'r', 't'), 1, HB_FEATURE_GLOBAL_START, HB_FEATURE_GLOBAL_END};
+    hb_shape(face->hb, buffer, &vert, vertical ? 1 : 0);
+
+    unsigned count = 0;
+    const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buffer, &count);
+    const hb_glyph_position_t* positions = hb_buffer_get_glyph_positions(buffer, &count);
+    double x = 0;
+    for (unsigned i = 0; i < count; ++i) {
+        const QPainterPath outline = GlyphOutline(ft, infos[i].codepoint);
+        glyph.outline.addPath(outline.translated(x + positions[i].x_offset, positions[i].y_offset));
+        x += positions[i].x_advance;
+    }
+    hb_buffer_destroy(buffer);
+    return glyph;
+}
