@@ -35,8 +35,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!CViewSettings::IsOfferedSize(settings.m_nBmpSize) || settings.m_penBits.size() != CViewSettings::kPenBytes
         || CViewSettings::TruncateFaceName(settings.m_strFaceName) != settings.m_strFaceName)
         std::abort();
-    // The drawing model copes with whatever tool size was stored.
+    // The drawing model draws with whatever tool size and pen were stored.
     CDrawingModel drawing(settings.m_nBmpSize, settings.m_nToolSize);
-    (void)drawing.ToolSize();
+    drawing.PenTip().LoadStored(settings.m_penBits);
+    drawing.StartStroke({10, 10}, true);
+    drawing.ContinueStroke({settings.m_nBmpSize - 1, 40}, true);
     return 0;
 }
