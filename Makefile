@@ -28,6 +28,13 @@ bench: build
 	./$(BUILD_DIR)/bench/quillery-bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	./$(BUILD_DIR)/bench/quillery-view-bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
+# Every kana and first-level kanji replayed into one font through the real
+# editor, then checked; the numbers go to docs/benchmarks.md by hand.
+.PHONY: proof
+proof: build
+	/usr/bin/python3 tests/proof/full_size_proof.py --autocreate $(BUILD_DIR)/quillery-autocreate \
+		--workdir $(BUILD_DIR)/proof --json $(BUILD_DIR)/proof/result.json
+
 clean:
 	rm -rf $(BUILD_DIR)
 

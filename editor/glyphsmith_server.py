@@ -9,6 +9,7 @@ user's runtime folder) and answers one JSON object per line; docs/automation.md
 describes the protocol and every dispatch number.
 """
 
+import contextlib
 import json
 import os
 import select
@@ -493,15 +494,19 @@ def serve(path):
             # new editor; one that connected just before is still served.
             if editor.start_flag and not clients:
                 if reachable:
-                    os.unlink(path)
+                    # The client that started this server may already have
+                    # removed its private runtime folder, socket and all.
+                    with contextlib.suppress(FileNotFoundError):
+                        os.unlink(path)
                     reachable = False
                 accept_waiting(server, clients)
                 if not clients:
                     return
     finally:
         server.close()
-        if reachable and os.path.exists(path):
-            os.unlink(path)
+        if reachable:
+            with contextlib.suppress(FileNotFoundError):
+                os.unlink(path)
 
 
 def main(argv):

@@ -33,6 +33,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QWhatsThis>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QWindow>
 
 using namespace cmd;
@@ -111,6 +113,9 @@ CMainFrame::CMainFrame(QWidget* parent, const CViewSettings& settings)
     m_pView->SetVerticalCharTest(
         [](const QString& ch) { return IsVerticalChar(CharCode(StringToCp932(ch))); });
     ConnectDialogBar();
+    connect(m_pView, &CQuilleryView::HelpRequested, this, &CMainFrame::OnHelp);
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        connect(screen, &QScreen::availableGeometryChanged, this, &CMainFrame::OnScreenChanged);
     connect(m_pView, &CQuilleryView::StateChanged, this, &CMainFrame::UpdateCommandStates);
     connect(m_pView, &CQuilleryView::PenEditorRequested, m_pPenEditor, &CBmpPenEditWnd::ShowEditor);
     UpdateCommandStates();
@@ -144,6 +149,17 @@ void CMainFrame::ConnectDialogBar()
     connect(this, &CMainFrame::ChooseFontFileRequested, this, &CMainFrame::OnChooseFontFile);
     connect(this, &CMainFrame::FaceSelected, m_pView, &CQuilleryView::SetFaceName);
     connect(this, &CMainFrame::OptionsRequested, m_pView, &CQuilleryView::OnOptions);
+}
+
+// After a change of the screen's settings the buttons keep their size, and a
+// window left too small for the canvas is fitted to it again.
+void CMainFrame::OnScreenChanged()
+{
+    SizeButtons(m_pToolBar);
+    SizeButtons(m_pDrawBar);
+    const int side = m_pView->Model().Canvas().Width();
+    if (m_pView->width() < side || m_pView->height() < side)
+        m_pView->FitFrameToCanvas();
 }
 
 void CMainFrame::OnChooseFontFile()
@@ -231,21 +247,21 @@ void CMainFrame::BuildActions()
 
 void CMainFrame::BuildMenus()
 {
-    struct MenuSpec
+    struct MenuLayout
     {
         QString title;
         std::vector<int> items;
     };
-    const MenuSpec menus[] = {
+    const MenuLayout menus[] = {
         {QStringLiteral("ファイル(&F)"), {ID_AUTO_CREATE, ID_FONT_SAVE_AS, kSeparator, ID_APP_EXIT}},
         {QStringLiteral("編集(&E)"),
          {ID_EDIT_UNDO, ID_EDIT_REDO, kSeparator, ID_CLEAR_ALL, ID_EXECUTE, kSeparator, ID_OPTIONS}},
         {QStringLiteral("表示(&V)"), {ID_PREV_CHAR, ID_NEXT_CHAR, kSeparator, ID_VIEW_SAMPLE, ID_VIEW_GRID}},
         {QStringLiteral("ヘルプ(&H)"), {ID_HELP_FINDER, ID_CONTEXT_HELP, kSeparator, ID_APP_ABOUT}},
     };
-    for (const MenuSpec& spec : menus) {
-        QMenu* menu = menuBar()->addMenu(spec.title);
-        for (int id : spec.items) {
+    for (const MenuLayout& layout : menus) {
+        QMenu* menu = menuBar()->addMenu(layout.title);
+        for (int id : layout.items) {
             if (id == kSeparator)
                 menu->addSeparator();
             else

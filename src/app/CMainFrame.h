@@ -97,6 +97,7 @@ private:
     void OnAbout();
     void SwitchPane(bool forward);
     void ConnectDialogBar();
+    void OnScreenChanged();
     void OnChooseFontFile();
     void OnSaveFontAs();
     void OnAutoCreate();

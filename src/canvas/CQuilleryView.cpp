@@ -131,6 +131,7 @@ void CQuilleryView::OnOptions()
 {
     COptionDlg dialog(*m_pMessages, window());
     dialog.SetValues(m_settings.Options());
+    connect(&dialog, &COptionDlg::HelpRequested, this, &CQuilleryView::HelpRequested);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const COptionValues chosen = dialog.Values();

@@ -94,6 +94,8 @@ signals:
     // Something changed that can alter a command's enabled or checked state.
     void StateChanged();
     void PenEditorRequested();
+    // The help button of a dialog the view runs.
+    void HelpRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

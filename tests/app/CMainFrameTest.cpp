@@ -182,3 +182,23 @@ TEST_F(MainFrameTest, FontFileFieldIsKeptAtClose)
     frame.close();
     EXPECT_EQ(frame.FontFilePathAtClose(), "/home/u/mine.ttf");
 }
+
+TEST_F(MainFrameTest, TypingACharacterStartsAFreshCanvasForIt)
+{
+    CQuilleryView* view = frame.View();
+    QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+    ASSERT_GT(view->Model().Canvas().CountInk(), 0);
+
+    frame.DialogBar()->CharEdit()->clear();
+    Type(frame.DialogBar()->CharEdit(), QString::fromUtf8("ー"));
+    EXPECT_EQ(view->Settings().m_strChar, QString::fromUtf8("ー"));
+    EXPECT_EQ(view->Model().Canvas().CountInk(), 0);
+    EXPECT_FALSE(frame.Action(ID_EDIT_UNDO)->isEnabled());
+    EXPECT_TRUE(frame.DialogBar()->VerticalBox()->isEnabled());  // ー has a vertical form
+
+    frame.DialogBar()->CharEdit()->clear();
+    Type(frame.DialogBar()->CharEdit(), QString::fromUtf8("あ"));
+    EXPECT_FALSE(frame.DialogBar()->VerticalBox()->isEnabled());
+    EXPECT_TRUE(frame.Action(ID_EXECUTE)->isEnabled());
+    EXPECT_TRUE(frame.Action(ID_NEXT_CHAR)->isEnabled());
+}

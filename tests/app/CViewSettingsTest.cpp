@@ -2,6 +2,7 @@
 #include "app/CSettingsStore.h"
 #include "app/CViewSettings.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -204,4 +205,49 @@ TEST(ViewSettingsCommands, SampleAndGridToggleWithTheirCheckMarks)
     EXPECT_EQ(settings.UpdateCommand(32812), (CommandState {true, false}));
     EXPECT_EQ(settings.UpdateCommand(32813), (CommandState {true, true}));
     EXPECT_FALSE(settings.OnCommand(32771));
+}
+
+TEST_F(ViewSettingsTest, OptionsStoreOnlyWhatChanged)
+{
+    CViewSettings settings;
+    settings.m_strStrkFolderPath = QStringLiteral("/home/u/Strokes");
+    COptionValues chosen = settings.Options();
+    chosen.strkFolderPath = QStringLiteral("/HOME/U/strokes");  // only the letter case differs
+    auto changes = settings.ApplyOptions(chosen, &store);
+    EXPECT_FALSE(changes.strkFolderPath);
+    EXPECT_EQ(settings.m_strStrkFolderPath, QStringLiteral("/home/u/Strokes"));
+    for (const char* name : {"DoAndNext", "GridSize", "WriteStrokeFile", "StrkFolderPath", "BmpSize"})
+        EXPECT_FALSE(Has(QString::fromLatin1(name))) << name;
+
+    chosen.gridSize = 7;
+    chosen.writeStrokeFile = true;
+    chosen.bmpSize = 256;
+    changes = settings.ApplyOptions(chosen, &store);
+    EXPECT_TRUE(changes.gridSize && changes.writeStrokeFile && changes.bmpSize);
+    EXPECT_EQ(Dword(QStringLiteral("GridSize")), 7);
+    EXPECT_EQ(Dword(QStringLiteral("WriteStrokeFile")), 1);
+    EXPECT_FALSE(Has(QStringLiteral("DoAndNext")));
+    // the side is left to the canvas change, which stores it itself
+    EXPECT_FALSE(Has(QStringLiteral("BmpSize")));
+    EXPECT_EQ(settings.m_nBmpSize, 512);
+}
+
+TEST_F(ViewSettingsTest, GarbageAndHugeValuesFallBackOrStayHarmless)
+{
+    {
+        QFile file(store.FilePath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[Settings]\nBmpSize=99999999999999\nToolSize=@ByteArray(\\x1)\nGridSize=1e9\n"
+                   "ViewGrid=yes please\nFaceName=@Variant(\\0\\0\\0\\x7f)\n\x01\x02\xff\xfe garbage ]]][[\n"
+                   "BmpPenData=not bytes\nChar=@ByteArray(\\xff\\xfe\\xfd)\n");
+    }
+    CViewSettings settings;
+    settings.Read(store, kLargeWorkArea, QStringLiteral("/home/u/Documents"));
+    EXPECT_EQ(settings.m_nBmpSize, 512);
+    EXPECT_EQ(settings.m_nToolSize, 2);
+    EXPECT_EQ(settings.m_nGridSize, 3);
+    EXPECT_FALSE(settings.m_bViewGrid);
+    EXPECT_EQ(settings.m_strFaceName, QStringLiteral("ＭＳ ゴシック"));
+    EXPECT_EQ(settings.m_penBits, CViewSettings::DefaultPenBits());
+    EXPECT_EQ(settings.m_strChar, QStringLiteral("あ"));
 }

@@ -380,3 +380,33 @@ INSTANTIATE_TEST_SUITE_P(CanvasSizes, FidelityTest,
     ::testing::Values(std::tuple { 512, 30, 0.97 }, std::tuple { 128, 10, 0.95 }, std::tuple { 160, 20, 0.95 }));
 
 } // namespace
+
+TEST_F(GlyphsmithServerTest, EditorEndsCleanlyWhenItsSocketIsAlreadyGone)
+{
+    // quillery-autocreate keeps the socket in a private folder that it
+    // removes as it exits, which may be before the editor it started has
+    // noticed the client leave.
+    const QString socketPath = CLocalAutomationSystem::SocketPath(CFontEditorSession::kProgId);
+    QProcess editor;
+    editor.start("fontforge",
+        { "-quiet", "-lang=py", "-script", QUILLERY_BUILD_DIR "/editor/glyphsmith_server.py", "--socket", socketPath });
+    QLocalSocket client;
+    for (int tries = 0; tries < 300 && client.state() != QLocalSocket::ConnectedState; ++tries) {
+        client.connectToServer(socketPath);
+        if (!client.waitForConnected(100))
+            QThread::msleep(50);
+    }
+    ASSERT_EQ(client.state(), QLocalSocket::ConnectedState);
+    // Flagged as started for a client, so it ends with its last one.
+    client.write(R"({"op":"invoke","id":1,"object":1,"dispid":7,"kind":"put","args":[{"type":"bool","value":true}]})"
+                 "\n");
+    while (!client.canReadLine())
+        ASSERT_TRUE(client.waitForReadyRead(10'000));
+    ASSERT_FALSE(QJsonDocument::fromJson(client.readLine()).object().contains("failure"));
+
+    ASSERT_TRUE(QFile::remove(socketPath));
+    client.disconnectFromServer();
+    ASSERT_TRUE(editor.waitForFinished(30'000));
+    EXPECT_EQ(editor.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(editor.exitCode(), 0) << editor.readAllStandardError().constData();
+}

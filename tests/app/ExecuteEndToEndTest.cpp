@@ -1,0 +1,169 @@
+// The whole road with the real font editor: drawing, Execute with its stroke
+// file and the move to the next character, the font saved at exit, and the
+// same strokes turned into another font by quillery-autocreate.
+
+#include "app/CQuilleryController.h"
+#include "app/CQuilleryDoc.h"
+#include "app/CViewSettings.h"
+#include "autocreate/CConsoleProgress.h"
+#include "autocreate/CMemoryFrameFields.h"
+#include "canvas/CDrawingModel.h"
+#include "fonteditor/CLocalAutomationSystem.h"
+#include "support/FakeMessageBox.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <functional>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QJsonObject CheckFont(const QString& ttf)
+{
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(CHECK_FONT_SCRIPT), ttf});
+    EXPECT_TRUE(python.waitForFinished(60'000));
+    EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().constData();
+    return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+}
+
+bool HasOutline(const QJsonObject& font, int unicode)
+{
+    const QString glyph = font["cmap"].toObject()[QString::number(unicode)].toString();
+    return !glyph.isEmpty() && font["boxes"].toObject().contains(glyph);
+}
+
+// Progress and view services of a run without a window, with a hook on the
+// pause between two characters.
+class PausingServices : public CConsoleProgress
+{
+public:
+    bool PumpMessages() override
+    {
+        if (onPump)
+            onPump();
+        return true;
+    }
+    std::function<void()> onPump;
+};
+
+class ExecuteEndToEndTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(runtime.isValid() && out.isValid());
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        qputenv("QUILLERY_AUTOMATION_REGISTRY", QUILLERY_BUILD_DIR "/automation.json");
+        automation = std::make_unique<CLocalAutomationSystem>();
+        controller = std::make_unique<CQuilleryController>(
+            CQuilleryController::Parts {drawing, settings, frame, messages, *automation, progress, progress});
+        settings.m_nBmpSize = 256;
+        settings.m_bDoAndNext = true;
+        settings.m_bWriteStrokeFile = true;
+        settings.m_strStrkFolderPath = out.filePath(QStringLiteral("strokes"));
+        settings.m_strChar = QStringLiteral("あ");
+        frame.SetCharText(settings.m_strChar);
+        frame.SetCharChanged([this] { controller->OnCharChanged(); });
+        controller->SetDocument(&doc);
+        ASSERT_TRUE(doc.LoadTemplate(256));
+    }
+
+    void Stroke(std::initializer_list<QPoint> points)
+    {
+        auto it = points.begin();
+        drawing.OnButtonDown(PointerButton::Left, *it);
+        for (++it; it != points.end(); ++it)
+            drawing.OnMove(*it, true);
+        drawing.OnButtonUp();
+    }
+
+    QTemporaryDir runtime;
+    QTemporaryDir out;
+    FakeMessageBox messages;
+    CViewSettings settings;
+    CDrawingModel drawing {256, 2};
+    CMemoryFrameFields frame;
+    PausingServices progress;
+    CQuilleryDoc doc {QStringLiteral(QUILLERY_BUILD_DIR), messages};
+    // Made once the registration is pointed at the build's own.
+    std::unique_ptr<CLocalAutomationSystem> automation;
+    std::unique_ptr<CQuilleryController> controller;
+};
+
+} // namespace
+
+TEST_F(ExecuteEndToEndTest, DrawnCharactersReachAFontAndTheirStrokesReachAnother)
+{
+    const QString ttf = out.filePath(QStringLiteral("hand.ttf"));
+    frame.SetFontFilePathText(ttf);
+    messages.answers = {true, true};  // create the font file, create the stroke folder
+
+    Stroke({{40, 60}, {200, 60}, {200, 220}});
+    controller->OnExecute();
+    EXPECT_EQ(settings.m_strChar, QStringLiteral("ぃ"));
+    EXPECT_EQ(frame.GetCharText(), QStringLiteral("ぃ"));
+    EXPECT_EQ(drawing.Canvas().CountInk(), 0);  // a fresh canvas for the next character
+    Stroke({{60, 40}, {60, 200}});
+    controller->OnExecute();
+    EXPECT_EQ(settings.m_strChar, QStringLiteral("い"));
+    EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join('|').toStdString();
+
+    EXPECT_TRUE(controller->QueryClose());
+    EXPECT_EQ(controller->ReleaseAtExit(frame.GetFontFilePathText()), ttf);
+    const QJsonObject font = CheckFont(ttf);
+    EXPECT_TRUE(font["warnings"].toArray().isEmpty());
+    EXPECT_TRUE(HasOutline(font, 0x3042));
+    EXPECT_TRUE(HasOutline(font, 0x3043));
+    const QDir strokes(settings.m_strStrkFolderPath);
+    EXPECT_TRUE(strokes.exists(QStringLiteral("U3042.stk")));
+    EXPECT_TRUE(strokes.exists(QStringLiteral("U3043.stk")));
+
+    // The same strokes, replayed at another size with another tip.
+    const QString again = out.filePath(QStringLiteral("again.ttf"));
+    QProcess autocreate;
+    autocreate.start(QStringLiteral(QUILLERY_BUILD_DIR "/quillery-autocreate"),
+                     {QStringLiteral("--size"), QStringLiteral("128"), QStringLiteral("--tip"), QStringLiteral("0"),
+                      QStringLiteral("--font"), again, settings.m_strStrkFolderPath});
+    ASSERT_TRUE(autocreate.waitForFinished(120'000));
+    EXPECT_EQ(autocreate.exitCode(), 0) << autocreate.readAllStandardError().constData();
+    const QJsonObject replayed = CheckFont(again);
+    EXPECT_TRUE(HasOutline(replayed, 0x3042));
+    EXPECT_TRUE(HasOutline(replayed, 0x3043));
+}
+
+TEST_F(ExecuteEndToEndTest, EditorKilledBetweenTwoCharactersOfARunIsStartedAgain)
+{
+    const QString ttf = out.filePath(QStringLiteral("killed.ttf"));
+    frame.SetFontFilePathText(ttf);
+    messages.answers = {true, true};  // create the font file, create the stroke folder
+    for (int i = 0; i < 3; ++i) {
+        Stroke({{40 + i * 30, 60}, {200, 60 + i * 40}, {120, 220}});
+        controller->OnExecute();
+    }
+    ASSERT_TRUE(messages.messages.isEmpty()) << messages.messages.join('|').toStdString();
+
+    // The editor dies in the pause after the first character of the run.
+    int pauses = 0;
+    progress.onPump = [&] {
+        if (++pauses == 1)
+            QProcess::execute(QStringLiteral("pkill"), {QStringLiteral("-KILL"), QStringLiteral("-f"), runtime.path()});
+    };
+    messages.answers = {true};  // go ahead with the run
+    controller->OnAutoCreate();
+    EXPECT_EQ(pauses, 3);
+    EXPECT_LE(messages.messages.size(), 1) << messages.messages.join('|').toStdString();
+
+    // The editor came back for the later characters, and the font it saves is whole.
+    EXPECT_EQ(controller->ReleaseAtExit(frame.GetFontFilePathText()), ttf);
+    const QJsonObject font = CheckFont(ttf);
+    EXPECT_TRUE(font["warnings"].toArray().isEmpty());
+    EXPECT_TRUE(HasOutline(font, 0x3044));
+}
