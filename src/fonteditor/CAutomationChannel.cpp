@@ -105,7 +105,18 @@ CDispValue CAutomationChannel::Call(
         { "kind", KindName(kind) }, { "args", jsonArgs } };
     const QByteArray line = QJsonDocument(request).toJson(QJsonDocument::Compact) + '\n';
     const QByteArray answer = Exchange(line, bound == ECallBound::Long ? m_nLongCallBoundMs : m_nCallBoundMs);
+    return ReadAnswer(answer, id);
+}
 
+std::shared_ptr<CAutomationChannel> CAutomationChannel::Unconnected()
+{
+    std::shared_ptr<CAutomationChannel> channel(new CAutomationChannel);
+    channel->m_socket = std::make_unique<QLocalSocket>();
+    return channel;
+}
+
+CDispValue CAutomationChannel::ReadAnswer(const QByteArray& answer, qint64 id)
+{
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(answer, &parseError);
     if (parseError.error != QJsonParseError::NoError || !doc.isObject())

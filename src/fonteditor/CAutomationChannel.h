@@ -19,7 +19,15 @@ public:
     // Null when nothing listens under that name within the wait.
     static std::shared_ptr<CAutomationChannel> Connect(const QString& serverName, int waitMs);
 
+    // A channel to no server: every call fails at once. Lets answer lines
+    // be read without a connection (ReadAnswer).
+    static std::shared_ptr<CAutomationChannel> Unconnected();
+
     CDispValue Call(qint64 handle, int dispId, EInvokeKind kind, const QList<CDispValue>& args, ECallBound bound);
+    // Reads one answer line to the call with that id: its value, or the
+    // CDispatchException or CAutomationFailure the call ends with. Anything
+    // garbled breaks the channel, as a late answer could not be matched.
+    CDispValue ReadAnswer(const QByteArray& answer, qint64 id);
     // Tells the server the object is no longer used; failures are ignored.
     void Release(qint64 handle);
     bool IsConnected();

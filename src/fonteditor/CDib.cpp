@@ -55,7 +55,7 @@ void CDib::Free()
 
 bool CDib::Fits(int width, int height) const
 {
-    return !IsEmpty() && BitCount() == 1 && Width() == width && std::abs(Height()) == height;
+    return !IsEmpty() && BitCount() == 1 && Width() == width && Rows() == height;
 }
 
 void CDib::SetRowBytes(int row, const uint8_t* bytes, int count)
@@ -79,6 +79,13 @@ int CDib::Height() const
     return m_pInfo.size() >= kInfoHeaderSize ? I32(m_pInfo.constData() + 8) : 0;
 }
 
+// A negative height marks a top-down bitmap; the most negative one has no
+// positive counterpart in an int, hence the wider type.
+int64_t CDib::Rows() const
+{
+    return std::abs(static_cast<int64_t>(Height()));
+}
+
 int CDib::BitCount() const
 {
     return m_pInfo.size() >= kInfoHeaderSize ? U16(m_pInfo.constData() + 14) : 0;
@@ -89,7 +96,7 @@ int CDib::BitCount() const
 bool CDib::CheckHeader(qint64 available, QString& reason)
 {
     const int width = Width();
-    const int height = std::abs(Height());
+    const int64_t height = Rows();
     const int bits = BitCount();
     if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide
         || !(bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32)) {

@@ -38,6 +38,8 @@ public:
     bool IsEmpty() const { return m_pBits.empty(); }
     int Width() const;
     int Height() const;
+    // The number of pixel rows, whichever way they run.
+    int64_t Rows() const;
     int BitCount() const;
     int Stride() const { return m_nStride; }
     uint32_t ImageSize() const { return m_dwImageSize; }

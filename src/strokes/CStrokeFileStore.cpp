@@ -124,7 +124,12 @@ bool CStrokeFileStore::LoadStrokeFile(const QString& path)
         m_messages.ShowMessage(Fill("ファイル「%1」のオープンに失敗しました。", path));
         return false;
     }
-    SignedReader in(file);
+    return ReadStrokeFile(file, path);
+}
+
+bool CStrokeFileStore::ReadStrokeFile(QIODevice& device, const QString& path)
+{
+    SignedReader in(device);
     const auto readFailed = [&] {
         m_messages.ShowMessage(Fill("ファイル「%1」の読み込みに失敗しました。", path));
         return false;

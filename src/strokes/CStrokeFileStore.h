@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QIODevice;
 class IMessageBox;
 class IStrokeFileHost;
 
@@ -23,6 +24,9 @@ public:
     // appends the strokes, scaled to the current canvas side. On a failure it
     // shows one message and returns false, keeping what was already applied.
     bool LoadStrokeFile(const QString& path);
+    // The reading part of LoadStrokeFile, from a device open for reading;
+    // `path` only names the file in the messages.
+    bool ReadStrokeFile(QIODevice& device, const QString& path);
 
 private:
     bool EnsureFolder();

@@ -11,6 +11,7 @@
 #include "fonteditor/CLocalAutomationSystem.h"
 #include "support/FakeMessageBox.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -18,6 +19,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <functional>
 
@@ -153,8 +155,15 @@ TEST_F(ExecuteEndToEndTest, EditorKilledBetweenTwoCharactersOfARunIsStartedAgain
     // The editor dies in the pause after the first character of the run.
     int pauses = 0;
     progress.onPump = [&] {
-        if (++pauses == 1)
-            QProcess::execute(QStringLiteral("pkill"), {QStringLiteral("-KILL"), QStringLiteral("-f"), runtime.path()});
+        if (++pauses != 1)
+            return;
+        QProcess::execute(QStringLiteral("pkill"), {QStringLiteral("-KILL"), QStringLiteral("-f"), runtime.path()});
+        // The signal only starts the end; the pause is over only once the
+        // editor is gone, or the next character would race its death.
+        QDeadlineTimer gone(10'000);
+        while (QProcess::execute(QStringLiteral("pgrep"), {QStringLiteral("-f"), runtime.path()}) == 0
+               && !gone.hasExpired())
+            QThread::msleep(20);
     };
     messages.answers = {true};  // go ahead with the run
     controller->OnAutoCreate();

@@ -13,8 +13,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
 #include <set>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -309,4 +312,89 @@ TEST_F(AutoCreatorTest, NeitherASecondRunNorThePenGetsInDuringARun)
     EXPECT_EQ(host.glyphs.size(), 2u);
     EXPECT_EQ(host.drawing.Strokes().size(), 1u);
     EXPECT_TRUE(host.drawing.OnButtonDown(PointerButton::Left, {5, 5}));
+}
+
+// What a stroke folder on a real disk may hold besides stroke files: many
+// files, files that cannot be read, names that are not UTF-8, special files
+// and links that lead nowhere or in a circle. Listing takes none of them
+// that would block, and the run ends with a message, never a hang.
+TEST_F(AutoCreatorTest, HostileFolderIsListedAndRunWithoutHangOrCrash)
+{
+    AddFile(0x41);
+    const QByteArray folder = QFile::encodeName(host.folder);
+    ASSERT_EQ(::symlink("U9999.stk", (folder + "/U8888.stk").constData()), 0); // to nothing
+    ASSERT_EQ(::symlink("loop2.stk", (folder + "/loop1.stk").constData()), 0);
+    ASSERT_EQ(::symlink("loop1.stk", (folder + "/loop2.stk").constData()), 0);
+    ASSERT_EQ(::symlink(".", (folder + "/here.stk").constData()), 0); // a folder again
+    // Opening a named pipe for reading would wait for a writer for ever.
+    ASSERT_EQ(::mkfifo((folder + "/U0042.stk").constData(), 0600), 0);
+    {
+        std::ofstream odd((folder + "/U\xff\xfe.stk").toStdString(), std::ios::binary);
+        odd << ReadAll(host.folder + "/U0041.stk").toStdString();
+    }
+    // A name that is not UTF-8 cannot be named back to the file system, so
+    // it is not offered at all; this program never writes such names.
+    EXPECT_EQ(CAutoCreator::ListStrokeFiles(host.folder), QStringList{"U0041.stk"});
+
+    host.box.answers = {true};
+    creator.AutoCreateFromStrokeFiles();
+    ASSERT_EQ(host.glyphs.size(), 1u);
+    EXPECT_EQ(host.glyphs[0].ch, QByteArray("A"));
+    EXPECT_TRUE(host.box.messages.isEmpty());
+    EXPECT_FALSE(creator.IsRunning());
+    // Nor can the temporary folder's clean-up see it.
+    ::unlink((folder + "/U\xff\xfe.stk").constData());
+
+    // A folder that is itself a link in a circle holds no stroke files.
+    const QByteArray circle = QFile::encodeName(m_tmp.path() + "/circle");
+    ASSERT_EQ(::symlink(circle.constData(), circle.constData()), 0);
+    EXPECT_TRUE(CAutoCreator::ListStrokeFiles(m_tmp.path() + "/circle").isEmpty());
+}
+
+// A file that opens but fails on reading, and (where permissions bind) one
+// that cannot be opened: each stops the run with one message naming it.
+TEST_F(AutoCreatorTest, UnreadableFilesStopTheRunWithTheirMessage)
+{
+    AddFile(0x42);
+    const QString failing = host.folder + "/U0041.stk";
+    ASSERT_TRUE(QFile::link("/proc/self/mem", failing)); // reading at 0 is an I/O error
+    host.box.answers = {true};
+    creator.AutoCreateFromStrokeFiles();
+    EXPECT_TRUE(host.glyphs.empty());
+    ASSERT_EQ(host.box.messages.size(), 1);
+    EXPECT_TRUE(host.box.messages[0].contains(failing));
+    EXPECT_FALSE(creator.IsRunning());
+
+    if (::geteuid() == 0)
+        return; // file permissions do not bind the super-user
+    QFile::remove(failing);
+    const QString locked = host.folder + "/U0042.stk";
+    ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::WriteOwner));
+    host.box.messages.clear();
+    host.box.answers = {true};
+    creator.AutoCreateFromStrokeFiles();
+    EXPECT_TRUE(host.glyphs.empty());
+    EXPECT_EQ(host.box.messages,
+              QStringList{QString::fromUtf8("ファイル「%1」のオープンに失敗しました。").arg(locked)});
+}
+
+TEST_F(AutoCreatorTest, ThousandsOfFilesAreListedInOrder)
+{
+    const QByteArray content = [this] {
+        AddFile(0x41);
+        return ReadAll(host.folder + "/U0041.stk");
+    }();
+    QFile::remove(host.folder + "/U0041.stk");
+    constexpr int kFiles = 5000;
+    // Written from the top down, so the listing cannot be in order by chance.
+    for (int i = kFiles - 1; i >= 0; --i) {
+        QFile f(host.folder + "/U" + QString::number(0x4E00 + i, 16).toUpper() + ".stk");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+    const QStringList names = CAutoCreator::ListStrokeFiles(host.folder);
+    ASSERT_EQ(names.size(), kFiles);
+    // Upper-case hex names of one length sort as their numbers do.
+    for (int i = 0; i < kFiles; ++i)
+        ASSERT_EQ(names[i].mid(1, 4).toInt(nullptr, 16), 0x4E00 + i) << names[i].toStdString();
 }

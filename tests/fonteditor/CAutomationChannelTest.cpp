@@ -139,6 +139,45 @@ TEST_F(AutomationChannelTest, GarbledAnswersAreFailuresThatBreakChannel)
     }
 }
 
+// An editor that streams without ever ending its line is cut off once the
+// answer outgrows any real one, well before the call's time bound.
+TEST_F(AutomationChannelTest, OversizedAnswerIsRefusedBeforeTheBound)
+{
+    auto channel = Start([](const QByteArray&) { return QByteArray(6 * 1024 * 1024, 'x'); });
+    channel->SetCallBounds(60'000, 60'000);
+    QElapsedTimer timer;
+    timer.start();
+    try {
+        CallApp(channel);
+        FAIL() << "no failure";
+    } catch (const CAutomationFailure& e) {
+        EXPECT_TRUE(e.Reason().contains("oversized")) << e.what();
+    }
+    EXPECT_LT(timer.elapsed(), 30'000);
+    EXPECT_FALSE(channel->IsConnected());
+}
+
+// Every answer line, whatever it holds, ends as a value or as one of the
+// two exceptions a call throws; a garbled one also breaks the channel.
+TEST(AutomationAnswerTest, AnswerLinesAreReadWithoutAConnection)
+{
+    auto channel = CAutomationChannel::Unconnected();
+    EXPECT_FALSE(channel->IsConnected());
+    EXPECT_THROW(channel->Call(CAutomationChannel::kApplicationHandle, 1, EInvokeKind::Method, {}, ECallBound::Normal),
+        CAutomationFailure);
+
+    auto reader = CAutomationChannel::Unconnected();
+    EXPECT_EQ(reader->ReadAnswer(R"({"id":7,"result":{"type":"short","value":12}})", 7).ToShort(), 12);
+    EXPECT_THROW(reader->ReadAnswer(R"({"id":7,"error":{"code":3,"description":"d"}})", 7), CDispatchException);
+    const QByteArray garbled[] = {
+        "", "\n", "{", "null", R"({"id":7.5,"result":{"type":"empty"}})", R"({"id":1e300,"result":{}})",
+        R"({"id":7,"result":{"type":"long","value":2147483648}})",
+        R"({"id":7,"result":{"type":"object","value":0}})", R"({"id":7,"result":[]})",
+    };
+    for (const QByteArray& line : garbled)
+        EXPECT_THROW(reader->ReadAnswer(line, 7), CAutomationFailure) << line.constData();
+}
+
 TEST_F(AutomationChannelTest, SilentServerFailsWithinBound)
 {
     auto channel = Start([](const QByteArray&) { return QByteArray(); });

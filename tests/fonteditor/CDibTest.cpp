@@ -120,6 +120,8 @@ TEST_F(DibTest, DamagedFilesAreRefusedWithTheirReason)
         {"pixels cut", good.left(good.size() - 1), endOfFile},
         {"zero width", patched(18, 0), kInvalid},
         {"huge height", patched(22, 0x7FFFFFFF), kInvalid},
+        // Found by fuzzing: its size was once taken by negating an int.
+        {"most negative height", patched(22, 0x80000000u), kInvalid},
         {"odd bit count", patched(26, 1 | (3u << 16)), kInvalid},
         {"image size below rows", patched(34, 16), kInvalid},
         {"image size past the end", patched(34, 0x10000000), endOfFile},
