@@ -12,6 +12,8 @@
 #include "res/CommandIds.h"
 #include "strokes/CodePage932.h"
 
+#include <QFile>
+
 CQuilleryController::CQuilleryController(const Parts& parts)
     : m_drawing(parts.drawing)
     , m_settings(parts.settings)
@@ -81,7 +83,12 @@ GlyphStepResult CQuilleryController::WriteGlyph()
         m_messages.ShowMessage(text);
         return {false, text};
     }
-    m_pDoc->WriteDibFile(path);
+    // A bitmap that could not be written whole (a full disk) would reach the
+    // editor as an empty or cut file; the message has been shown, so stop here.
+    if (!m_pDoc->WriteDibFile(path)) {
+        QFile::remove(path);
+        return {false, QStringLiteral("%1 を書き込めませんでした").arg(path)};
+    }
     const bool ok = m_session.WriteGlyph(path, CharCode(CurrentChar()), m_frame.IsVerticalChecked());
     return {ok, ok ? QString() : failed};
 }
