@@ -1,6 +1,7 @@
 #include "app/CQuilleryController.h"
 
 #include "app/CQuilleryDoc.h"
+#include "app/CSingleInstance.h"
 #include "app/CViewSettings.h"
 #include "autocreate/CConsoleProgress.h"
 #include "autocreate/CMemoryFrameFields.h"
@@ -9,12 +10,32 @@
 #include "support/FakeMessageBox.h"
 #include "support/FileSizeLimit.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
+
+// Services whose pause between two characters runs a hook, as the window's
+// event processing does.
+class PausingServices : public CConsoleProgress
+{
+public:
+    bool PumpMessages() override
+    {
+        if (onPump)
+            onPump();
+        return true;
+    }
+    std::function<void()> onPump;
+};
 
 class QuilleryControllerTest : public ::testing::Test
 {
@@ -45,7 +66,7 @@ protected:
     CViewSettings settings;
     CDrawingModel drawing {128, 0};
     CMemoryFrameFields frame;
-    CConsoleProgress services;
+    PausingServices services;
     CQuilleryDoc doc {QStringLiteral(QUILLERY_BUILD_DIR), messages};
     CQuilleryController controller {{drawing, settings, frame, messages, automation, services, services}};
 };
@@ -87,4 +108,53 @@ TEST_F(QuilleryControllerTest, BitmapThatCannotBeWrittenStopsTheGlyphStepAndLeav
     EXPECT_TRUE(WorkFiles().isEmpty());
     // Going on to the next character does not depend on the glyph step.
     EXPECT_EQ(settings.m_strChar, QStringLiteral("ぃ"));
+}
+
+TEST_F(QuilleryControllerTest, SecondCopyStartedDuringARunIsAnsweredBetweenCharacters)
+{
+    int argc = 1;
+    char name[] = "test";
+    char* argv[] = {name};
+    QCoreApplication app(argc, argv);
+
+    settings.m_bDoAndNext = true;
+    settings.m_bWriteStrokeFile = true;
+    settings.m_strStrkFolderPath = temp.filePath(QStringLiteral("strokes"));
+    messages.answers = {true, true};  // a new font, a new stroke folder
+    for (int i = 0; i < 3; ++i)
+        controller.OnExecute();
+    ASSERT_EQ(QDir(settings.m_strStrkFolderPath).entryList(QDir::Files).size(), 3);
+
+    CSingleInstance running(temp.filePath(QStringLiteral("runtime")));
+    QDir().mkpath(temp.filePath(QStringLiteral("runtime")));
+    ASSERT_TRUE(running.Acquire());
+    int activations = 0;
+    QObject::connect(&running, &CSingleInstance::ActivateRequested, [&] { ++activations; });
+
+    // The second copy starts in the pause after the first character; the run
+    // lets events through there until the request has come.
+    QProcess second;
+    int pauses = 0;
+    services.onPump = [&] {
+        if (++pauses != 1)
+            return;
+        second.start(QStringLiteral(QUILLERY_SINGLE_INSTANCE_HELPER),
+                     {QStringLiteral("ask"), temp.filePath(QStringLiteral("runtime"))});
+        const QDeadlineTimer deadline(10000);
+        while (activations == 0 && !deadline.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+            QThread::msleep(5);
+        }
+    };
+    messages.answers = {true};  // go ahead with the run
+    controller.OnAutoCreate();
+
+    EXPECT_EQ(pauses, 3);
+    EXPECT_EQ(activations, 1);
+    // It may have ended already while the run let events through.
+    if (second.state() != QProcess::NotRunning) {
+        ASSERT_TRUE(second.waitForFinished(10000));
+    }
+    EXPECT_EQ(second.readAll().simplified(), QByteArray("busy asked"));
+    EXPECT_EQ(second.exitCode(), 1);
 }

@@ -1,6 +1,8 @@
 // A second process for the single-copy tests. "hold <dir>" takes the lock,
 // prints "ready" and waits for an activation request, then prints
-// "activated"; "crash <dir>" takes the lock and dies without releasing it.
+// "activated"; "crash <dir>" takes the lock and dies without releasing it;
+// "ask <dir>" is a second copy: it finds the lock taken, prints "busy" and
+// whether the running copy took its activation request.
 #include "app/CSingleInstance.h"
 
 #include <QCoreApplication>
@@ -17,6 +19,8 @@ int main(int argc, char* argv[])
     CSingleInstance instance(QString::fromLocal8Bit(argv[2]));
     if (!instance.Acquire()) {
         std::puts("busy");
+        if (QByteArray(argv[1]) == "ask")
+            std::puts(instance.AskRunningCopyToActivate() ? "asked" : "unanswered");
         return 1;
     }
     std::puts("ready");
