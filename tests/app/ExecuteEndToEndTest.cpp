@@ -21,7 +21,9 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <chrono>
 #include <functional>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -54,6 +56,34 @@ public:
         return true;
     }
     std::function<void()> onPump;
+};
+
+// Freezes the editor of this test's runtime folder, so that the next call to
+// it is surely in flight, and kills it a moment later from another thread
+// while that call waits.
+class EditorKiller
+{
+public:
+    explicit EditorKiller(const QString& runtimeDir)
+        : m_dir(runtimeDir)
+    {
+        QProcess::execute(QStringLiteral("pkill"), {QStringLiteral("-STOP"), QStringLiteral("-f"), m_dir});
+        m_thread = std::thread([dir = m_dir] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            QProcess::execute(QStringLiteral("pkill"), {QStringLiteral("-KILL"), QStringLiteral("-f"), dir});
+        });
+    }
+    ~EditorKiller()
+    {
+        m_thread.join();
+        QDeadlineTimer gone(10'000);
+        while (QProcess::execute(QStringLiteral("pgrep"), {QStringLiteral("-f"), m_dir}) == 0 && !gone.hasExpired())
+            QThread::msleep(20);
+    }
+
+private:
+    QString m_dir;
+    std::thread m_thread;
 };
 
 class ExecuteEndToEndTest : public ::testing::Test
@@ -175,4 +205,51 @@ TEST_F(ExecuteEndToEndTest, EditorKilledBetweenTwoCharactersOfARunIsStartedAgain
     const QJsonObject font = CheckFont(ttf);
     EXPECT_TRUE(font["warnings"].toArray().isEmpty());
     EXPECT_TRUE(HasOutline(font, 0x3044));
+}
+
+TEST_F(ExecuteEndToEndTest, EditorKilledDuringAnImportOrASaveLeavesAWholeFont)
+{
+    const QString ttf = out.filePath(QStringLiteral("saved.ttf"));
+    frame.SetFontFilePathText(ttf);
+    settings.m_bDoAndNext = false;
+    settings.m_bWriteStrokeFile = false;
+    messages.answers = {true};  // create the font file
+    Stroke({{40, 60}, {200, 60}});
+    controller->OnExecute();
+    ASSERT_TRUE(messages.messages.isEmpty()) << messages.messages.join('|').toStdString();
+
+    // Killed while the glyph of the next Execute is on its way: one message,
+    // no temporary bitmap left behind.
+    // The temporary bitmaps of this test go to a folder of its own.
+    const QString work = out.filePath(QStringLiteral("work"));
+    QDir().mkpath(work);
+    qputenv("TMPDIR", QFile::encodeName(work));
+    const auto bitmaps = [&work] { return QDir(work).entryList({QStringLiteral("QL*")}, QDir::Files).size(); };
+    const auto before = bitmaps();
+    {
+        const EditorKiller killer(runtime.path());
+        controller->OnExecute();
+    }
+    EXPECT_EQ(messages.messages.size(), 1) << messages.messages.join('|').toStdString();
+    EXPECT_EQ(bitmaps(), before);
+
+    // The next Execute starts the editor again and goes through.
+    controller->OnExecute();
+    EXPECT_EQ(messages.messages.size(), 1) << messages.messages.join('|').toStdString();
+
+    // Killed during the save at exit: quiet, and the file on disk is the
+    // last whole one, not a cut one.
+    {
+        const EditorKiller killer(runtime.path());
+        controller->ReleaseAtExit(frame.GetFontFilePathText());
+    }
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"),
+        QStringLiteral("import sys; from fontTools.ttLib import TTFont; f = TTFont(sys.argv[1]); "
+                       "[f[t] for t in f.keys()]; print(len(f.getGlyphOrder()))"), ttf});
+    ASSERT_TRUE(python.waitForFinished(60'000));
+    EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().constData();
+    EXPECT_EQ(QDir(out.path()).entryList({QStringLiteral("saved.ttf*")}, QDir::Files | QDir::Hidden),
+              QStringList({QStringLiteral("saved.ttf")}));
+    qunsetenv("TMPDIR");
 }
