@@ -8,6 +8,7 @@
 #include "canvas/CDrawingModel.h"
 #include "fonteditor/FakeGlyphsmith.h"
 #include "support/FakeMessageBox.h"
+#include "support/PausingServices.h"
 #include "support/FileSizeLimit.h"
 
 #include <QCoreApplication>
@@ -22,20 +23,6 @@
 #include <functional>
 
 namespace {
-
-// Services whose pause between two characters runs a hook, as the window's
-// event processing does.
-class PausingServices : public CConsoleProgress
-{
-public:
-    bool PumpMessages() override
-    {
-        if (onPump)
-            onPump();
-        return true;
-    }
-    std::function<void()> onPump;
-};
 
 class QuilleryControllerTest : public ::testing::Test
 {

@@ -10,6 +10,7 @@
 #include "canvas/CDrawingModel.h"
 #include "fonteditor/CLocalAutomationSystem.h"
 #include "support/FakeMessageBox.h"
+#include "support/PausingServices.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -43,20 +44,6 @@ bool HasOutline(const QJsonObject& font, int unicode)
     const QString glyph = font["cmap"].toObject()[QString::number(unicode)].toString();
     return !glyph.isEmpty() && font["boxes"].toObject().contains(glyph);
 }
-
-// Progress and view services of a run without a window, with a hook on the
-// pause between two characters.
-class PausingServices : public CConsoleProgress
-{
-public:
-    bool PumpMessages() override
-    {
-        if (onPump)
-            onPump();
-        return true;
-    }
-    std::function<void()> onPump;
-};
 
 // Freezes the editor of this test's runtime folder, so that the next call to
 // it is surely in flight, and kills it a moment later from another thread
