@@ -134,7 +134,7 @@ CDispValue CAutomationChannel::ReadAnswer(const QByteArray& answer, qint64 id)
             static_cast<quint16>(error.value("code").toInt()), error.value("description").toString());
     }
     if (reply.value("failure").isString())
-        throw CAutomationFailure(reply.value("failure").toString());
+        throw CAutomationFailure(reply.value("failure").toString(), true);
     Fail(QStringLiteral("the font editor sent an answer without a result"));
 }
 
