@@ -819,6 +819,11 @@ class Font:
             # permission is told apart from a failure of the font writer.
             fd = os.open(temporary, os.O_WRONLY | os.O_CREAT | os.O_TRUNC | os.O_CLOEXEC, 0o644)
             os.close(fd)
+            # The writer adds a .null glyph of no height unless there is one.
+            null = self.ff[".null"] if ".null" in self.ff else self.ff.createChar(-1, ".null")
+            if null.vwidth != self.em:
+                null.width = 0
+                null.vwidth = self.em
             if not self.ff.hasvmetrics:
                 # Vertical metrics for a font that had none: one em each.
                 self.ff.hasvmetrics = True
