@@ -14,6 +14,7 @@ answer never waits for. Prints medians in milliseconds.
 
 import math
 import os
+import shutil
 import statistics
 import struct
 import sys
@@ -88,6 +89,9 @@ def main():
                          ("fdatasync, on the journal's thread", sync)):
         print("%-40s median %.3f ms, 90th percentile %.3f ms"
               % (label, statistics.median(times) * 1000, sorted(times)[len(times) * 9 // 10] * 1000))
+    font.journal.discard()
+    shutil.rmtree(folder, ignore_errors=True)
+    shutil.rmtree(os.environ["XDG_DATA_HOME"], ignore_errors=True)
 
 
 main()
