@@ -170,6 +170,15 @@ class Journal:
                     break  # one orphan per new font
         return found
 
+    @staticmethod
+    def clear_stale(font_path):
+        """Removes the journals no living editor holds for a file that was
+        just written whole: what they kept belongs to the font it replaced."""
+        for path, fd in Journal.candidates(font_path):
+            with contextlib.suppress(OSError):
+                os.unlink(path)
+            os.close(fd)
+
     def adopt(self, path, fd):
         """Takes over a journal found by candidates() as this font's own."""
         self.path, self.fd = path, fd

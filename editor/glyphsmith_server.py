@@ -717,7 +717,7 @@ class Font:
             for record in records:
                 try:
                     key = self.apply(record)
-                except (KeyError, ValueError, TypeError, DispatchError, EnvironmentError) as e:
+                except Exception as e:  # a damaged record never stops the font from opening
                     sys.stderr.write("glyphsmith: a journal record of %s was skipped: %s\n" % (path, e))
                     continue
                 applied = True
@@ -858,6 +858,7 @@ class Font:
             with contextlib.suppress(OSError):
                 os.unlink(temporary)
             raise
+        font_journal.Journal.clear_stale(path)
 
     def save_to(self, path):
         if not path:

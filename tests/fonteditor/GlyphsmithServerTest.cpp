@@ -607,6 +607,11 @@ TEST_F(GlyphsmithServerTest, EditorKilledAfterImportsLosesNoneOfThem)
     m_session->EditorFont().SetCopyright("(c) Test");
     editor.kill(); // nothing saved since the file was made
     editor.waitForFinished();
+    // A write cut short leaves a torn line at the journal's end.
+    QFile journal(m_out.filePath(".控え.ttf.glyphsmith-journal"));
+    ASSERT_TRUE(journal.open(QIODevice::Append));
+    journal.write("0badc0de {\"op\":\"remove\",\"u\":12354,\"v\":false}\n3f2a {\"op\":\"gly");
+    journal.close();
 
     // The next import launches an editor, which opens the file and its journal.
     m_session = std::make_unique<CFontEditorSession>(*m_system, m_messages, m_field);
