@@ -820,7 +820,9 @@ class Font:
             fd = os.open(temporary, os.O_WRONLY | os.O_CREAT | os.O_TRUNC | os.O_CLOEXEC, 0o644)
             os.close(fd)
             # The writer adds a .null glyph of no height unless there is one.
-            null = self.ff[".null"] if ".null" in self.ff else self.ff.createChar(-1, ".null")
+            if ".null" not in self.ff:
+                self.ff.createChar(-1, ".null").unicode = -1  # its name would map it to U+0000
+            null = self.ff[".null"]
             if null.vwidth != self.em:
                 null.width = 0
                 null.vwidth = self.em
