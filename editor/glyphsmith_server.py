@@ -819,10 +819,10 @@ class Font:
             # permission is told apart from a failure of the font writer.
             fd = os.open(temporary, os.O_WRONLY | os.O_CREAT | os.O_TRUNC | os.O_CLOEXEC, 0o644)
             os.close(fd)
-            # The writer adds a .null glyph of no height unless there is one.
-            if ".null" not in self.ff:
-                self.ff.createChar(-1, ".null").unicode = -1  # its name would map it to U+0000
-            null = self.ff[".null"]
+            # The writer adds a .null glyph of no height unless there is one;
+            # made here it is one em high, and mapped from U+0000 as in the
+            # classic TrueType fonts (its unicode cannot be unset safely).
+            null = self.ff[".null"] if ".null" in self.ff else self.ff.createChar(-1, ".null")
             if null.vwidth != self.em:
                 null.width = 0
                 null.vwidth = self.em
