@@ -1,8 +1,8 @@
 // Runs the real font editor (FontForge with the program's server script)
 // through the registration in the build folder, imports drawn canvases and
 // checks the saved .ttf with fontTools and FreeType.
-#include "fonteditor/CFontEditorSession.h"
 #include "fonteditor/CDispatchException.h"
+#include "fonteditor/CFontEditorSession.h"
 #include "fonteditor/CGlyphOutline.h"
 #include "fonteditor/CLocalAutomationSystem.h"
 
@@ -22,9 +22,9 @@
 #include <QThread>
 #include <cmath>
 #include <fcntl.h>
+#include <ft2build.h>
 #include <sys/file.h>
 #include <unistd.h>
-#include <ft2build.h>
 #include FT_FREETYPE_H
 #include <gtest/gtest.h>
 
@@ -626,10 +626,8 @@ TEST_F(GlyphsmithServerTest, EditorKilledAfterImportsLosesNoneOfThem)
     EXPECT_EQ(font.value("vert").toObject().size(), 1);
     EXPECT_EQ(font.value("name").toObject().value("0").toString(), "(c) Test");
     // A family name of no Latin letters gets a PostScript name of its own.
-    const QString hash = QCryptographicHash::hash(QStringLiteral("控え").toUtf8(), QCryptographicHash::Sha1)
-                             .toHex()
-                             .left(8)
-                             .toUpper();
+    const QString hash
+        = QCryptographicHash::hash(QStringLiteral("控え").toUtf8(), QCryptographicHash::Sha1).toHex().left(8).toUpper();
     EXPECT_EQ(font.value("name").toObject().value("6").toString(), "Glyphsmith" + hash + "-Regular");
     EXPECT_EQ(font.value("nameJa").toObject().value("1").toString(), "控え");
     // Saved: the journal is gone.
