@@ -234,9 +234,18 @@ class Journal:
         if self.fd is None:
             self._create()
         data = b"".join(lines)
-        written = os.write(self.fd, data)
-        if written != len(data):
-            raise OSError(errno.ENOSPC, "the journal could not be written whole")
+        end = os.lseek(self.fd, 0, os.SEEK_CUR)
+        try:
+            written = os.write(self.fd, data)
+            if written != len(data):
+                raise OSError(errno.ENOSPC, "the journal could not be written whole")
+        except OSError:
+            # A torn line would end every later replay there: the journal
+            # goes back to its last whole record.
+            with contextlib.suppress(OSError):
+                os.ftruncate(self.fd, end)
+                os.lseek(self.fd, end, os.SEEK_SET)
+            raise
         if self.flusher is None:
             self.flusher = Flusher(self)
         self.flusher.wanted.set()

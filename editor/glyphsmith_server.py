@@ -190,23 +190,31 @@ def table_checksum(data):
     return sum(words) & 0xFFFFFFFF
 
 
-def centre_vertical_header(path, em):
-    """Puts the vertical ascent and descent of a written font on the em
-    box, half an em either side of the vertical baseline (the font writer
-    derives them from the outlines), and mends the checksums."""
+def finish_written_font(path, em):
+    """Checks that the font writer wrote the whole file (it reports a full
+    disk only as a message), then puts the vertical ascent and descent on
+    the em box, half an em either side of the vertical baseline (the writer
+    derives them from the outlines), and mends the checksums. False when
+    the file is not whole."""
     with open(path, "r+b") as f:
         data = bytearray(f.read())
+        if len(data) < 12 or data[:4] not in (b"\0\1\0\0", b"true", b"OTTO"):
+            return False
         count = struct.unpack_from(">H", data, 4)[0]
+        if count == 0 or 12 + 16 * count > len(data):
+            return False
         entries = {}
         for i in range(count):
             at = 12 + 16 * i
             tag, _sum, offset, length = struct.unpack_from(">4sIII", data, at)
+            if offset + length > len(data):
+                return False
             entries[tag] = (at, offset, length)
-        if b"vhea" not in entries or b"head" not in entries:
-            return
+        if b"head" not in entries or table_checksum(data) != 0xB1B0AFBA:
+            return False
+        if b"vhea" not in entries or entries[b"vhea"][2] < 36:
+            return True
         at, offset, length = entries[b"vhea"]
-        if length < 36 or offset + length > len(data):
-            return
         struct.pack_into(">hhh", data, offset + 4, em // 2, em // 2 - em, 0)
         struct.pack_into(">I", data, at + 4, table_checksum(data[offset:offset + length]))
         head = entries[b"head"][1]
@@ -214,6 +222,7 @@ def centre_vertical_header(path, em):
         struct.pack_into(">I", data, head + 8, (0xB1B0AFBA - table_checksum(data)) & 0xFFFFFFFF)
         f.seek(0)
         f.write(data)
+    return True
 
 
 def arg(args, index, kind):
@@ -833,12 +842,14 @@ class Font:
                     glyph.vwidth = self.em
             try:
                 self.ff.generate(temporary, flags=("opentype", "no-FFTM-table"))
-            except (EnvironmentError, OSError) as e:
+                whole = finish_written_font(temporary, self.em)
+            except (EnvironmentError, OSError):
+                whole = False
+            if not whole:
                 space = os.statvfs(folder)
                 if space.f_bavail * space.f_frsize < 16 * 1024 * 1024:
                     raise OSError(errno.ENOSPC, "disk full")
-                raise OSError(None, str(e))
-            centre_vertical_header(temporary, self.em)
+                raise OSError(None, "the font was not written whole")
             fd = os.open(temporary, os.O_RDONLY | os.O_CLOEXEC)
             try:
                 os.fsync(fd)  # a full disk shows here at the latest

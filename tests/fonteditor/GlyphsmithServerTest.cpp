@@ -9,6 +9,7 @@
 #include "FakeGlyphsmith.h"
 #include "canvas/CCanvasBitmap.h"
 #include "support/FakeMessageBox.h"
+#include "support/FileSizeLimit.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -447,6 +448,32 @@ TEST_F(GlyphsmithServerTest, FailedSaveKeepsPreviousFileAndOtherBitmapDepthsTrac
     EXPECT_TRUE(m_session->WriteGlyph(grey, 0x82A2, false));
     SaveAndRelease();
     EXPECT_TRUE(Check(ttf).value("boxes").toObject().contains("uni3044"));
+    WaitForSocketGone();
+
+    // A disk that fills up while the font is written: the font writer only
+    // grumbles, the editor refuses the save, and the file stays as it was.
+    QFile before(ttf);
+    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+    const QByteArray whole = before.readAll();
+    before.close();
+    QProcess full;
+    {
+        const FileSizeLimit limit(static_cast<rlim_t>(whole.size() + 256));
+        StartEditor(full);
+    }
+    m_session = std::make_unique<CFontEditorSession>(*m_system, m_messages, m_field);
+    for (qint32 code : { 0x889F, 0x88A0, 0x88A1 })
+        ASSERT_TRUE(Import(drawing, code, false));
+    m_messages.messages.clear();
+    EXPECT_FALSE(m_session->SaveFontAs(ttf));
+    ASSERT_EQ(m_messages.messages.size(), 1);
+    EXPECT_TRUE(m_messages.messages[0].startsWith("エラー:2011\n")) << m_messages.messages[0].toStdString();
+    EXPECT_TRUE(m_messages.messages[0].contains("原因：")) << m_messages.messages[0].toStdString();
+    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+    EXPECT_EQ(before.readAll(), whole);
+    m_session.reset();
+    full.kill();
+    full.waitForFinished();
 }
 
 class FidelityTest : public GlyphsmithServerTest,
