@@ -76,7 +76,8 @@ def decode(line):
 
 
 def read_records(fd):
-    """The valid records after the header, and the raw lines they came from."""
+    """The valid records after the header, and the raw lines they came from;
+    None when the file is no journal at all."""
     os.lseek(fd, 0, os.SEEK_SET)
     chunks = []
     while True:
@@ -85,8 +86,9 @@ def read_records(fd):
             break
         chunks.append(chunk)
     lines = b"".join(chunks).splitlines(keepends=True)
-    if not lines or decode(lines[0]) is None or "journal" not in decode(lines[0]):
-        return [], []
+    header = decode(lines[0]) if lines else None
+    if header is None or "journal" not in header:
+        return None
     records, raw = [], []
     for line in lines[1:]:
         record = decode(line)

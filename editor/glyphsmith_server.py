@@ -722,7 +722,15 @@ class Font:
         glyphs = set()
         applied = False
         for path, fd in font_journal.Journal.candidates(self.path):
-            records, lines = font_journal.read_records(fd)
+            found = font_journal.read_records(fd)
+            if found is None:
+                # Not a journal: kept aside for a look, never written to.
+                sys.stderr.write("glyphsmith: %s is no journal; it is kept as %s.damaged\n" % (path, path))
+                with contextlib.suppress(OSError):
+                    os.replace(path, path + ".damaged")
+                os.close(fd)
+                continue
+            records, lines = found
             for record in records:
                 try:
                     key = self.apply(record)
