@@ -99,6 +99,13 @@ def read_records(fd):
     return records, raw
 
 
+def modified(path):
+    try:
+        return os.stat(path).st_mtime
+    except OSError:
+        return 0  # removed by its editor a moment ago
+
+
 def lock_existing(path):
     """An open, locked descriptor of a journal no living editor holds, or None."""
     try:
@@ -161,8 +168,7 @@ class Journal:
             paths = [beside_path(font_path)]
             paths += sorted(glob.glob(os.path.join(data_folder(), "f-%s*.journal" % path_key(font_path))))
         else:
-            paths = sorted(glob.glob(os.path.join(data_folder(), "new-*.journal")),
-                           key=lambda p: os.stat(p).st_mtime if os.path.exists(p) else 0, reverse=True)
+            paths = sorted(glob.glob(os.path.join(data_folder(), "new-*.journal")), key=modified, reverse=True)
         found = []
         for path in paths:
             fd = lock_existing(path)
