@@ -166,9 +166,9 @@ class Journal:
         fonts, newest first): a list of (path, locked descriptor)."""
         if font_path:
             paths = [beside_path(font_path)]
-            paths += sorted(glob.glob(os.path.join(data_folder(), "f-%s*.journal" % path_key(font_path))))
+            paths += sorted(glob.glob(os.path.join(glob.escape(data_folder()), "f-%s*.journal" % path_key(font_path))))
         else:
-            paths = sorted(glob.glob(os.path.join(data_folder(), "new-*.journal")), key=modified, reverse=True)
+            paths = sorted(glob.glob(os.path.join(glob.escape(data_folder()), "new-*.journal")), key=modified, reverse=True)
         found = []
         for path in paths:
             fd = lock_existing(path)
