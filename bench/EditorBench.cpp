@@ -105,6 +105,9 @@ static void BM_ExecuteAt512(benchmark::State& state)
 {
     QTemporaryDir runtime;
     qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    // The never saved font's journal stays with the run, not with the user.
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
     qputenv("QUILLERY_AUTOMATION_REGISTRY", QUILLERY_BUILD_DIR "/automation.json");
     CLocalAutomationSystem system;
     CSilentMessages messages;

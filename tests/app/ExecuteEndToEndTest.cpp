@@ -36,7 +36,10 @@ QJsonObject CheckFont(const QString& ttf)
     python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(CHECK_FONT_SCRIPT), ttf});
     EXPECT_TRUE(python.waitForFinished(60'000));
     EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().constData();
-    return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+    const QJsonObject font = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+    EXPECT_TRUE(font["problems"].toArray().isEmpty())
+        << QJsonDocument(font["problems"].toArray()).toJson(QJsonDocument::Compact).constData();
+    return font;
 }
 
 bool HasOutline(const QJsonObject& font, int unicode)
@@ -78,8 +81,10 @@ class ExecuteEndToEndTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(runtime.isValid() && out.isValid());
+        ASSERT_TRUE(runtime.isValid() && out.isValid() && data.isValid());
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        // The editor's journals of fonts without a file stay with the test.
+        qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
         qputenv("QUILLERY_AUTOMATION_REGISTRY", QUILLERY_BUILD_DIR "/automation.json");
         automation = std::make_unique<CLocalAutomationSystem>();
         controller = std::make_unique<CQuilleryController>(
@@ -106,6 +111,7 @@ protected:
 
     QTemporaryDir runtime;
     QTemporaryDir out;
+    QTemporaryDir data;
     FakeMessageBox messages;
     CViewSettings settings;
     CDrawingModel drawing {256, 2};
@@ -187,10 +193,12 @@ TEST_F(ExecuteEndToEndTest, EditorKilledBetweenTwoCharactersOfARunIsStartedAgain
     EXPECT_EQ(pauses, 3);
     EXPECT_LE(messages.messages.size(), 1) << messages.messages.join('|').toStdString();
 
-    // The editor came back for the later characters, and the font it saves is whole.
+    // The editor came back for the later characters, with the one it had
+    // done before it died, and the font it saves is whole.
     EXPECT_EQ(controller->ReleaseAtExit(frame.GetFontFilePathText()), ttf);
     const QJsonObject font = CheckFont(ttf);
     EXPECT_TRUE(font["warnings"].toArray().isEmpty());
+    EXPECT_TRUE(HasOutline(font, 0x3042));
     EXPECT_TRUE(HasOutline(font, 0x3044));
 }
 

@@ -1,13 +1,17 @@
 // Runs the real font editor (FontForge with the program's server script)
 // through the registration in the build folder, imports drawn canvases and
 // checks the saved .ttf with fontTools and FreeType.
+#include "fonteditor/CDispatchException.h"
 #include "fonteditor/CFontEditorSession.h"
+#include "fonteditor/CGlyphOutline.h"
 #include "fonteditor/CLocalAutomationSystem.h"
 
 #include "FakeGlyphsmith.h"
 #include "canvas/CCanvasBitmap.h"
 #include "support/FakeMessageBox.h"
+#include "support/FileSizeLimit.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -18,7 +22,10 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <cmath>
+#include <fcntl.h>
 #include <ft2build.h>
+#include <sys/file.h>
+#include <unistd.h>
 #include FT_FREETYPE_H
 #include <gtest/gtest.h>
 
@@ -144,8 +151,10 @@ class GlyphsmithServerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_runtime.isValid() && m_out.isValid());
+        ASSERT_TRUE(m_runtime.isValid() && m_out.isValid() && m_data.isValid());
         qputenv("XDG_RUNTIME_DIR", m_runtime.path().toLocal8Bit());
+        // Journals of fonts without a file go here, not to the user's.
+        qputenv("XDG_DATA_HOME", m_data.path().toLocal8Bit());
         qputenv("QUILLERY_AUTOMATION_REGISTRY", QUILLERY_BUILD_DIR "/automation.json");
         m_system = std::make_unique<CLocalAutomationSystem>();
         m_session = std::make_unique<CFontEditorSession>(*m_system, m_messages, m_field);
@@ -166,12 +175,58 @@ protected:
         python.start("/usr/bin/python3", { CHECK_FONT_SCRIPT, ttf });
         EXPECT_TRUE(python.waitForFinished(60'000));
         EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().constData();
-        return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+        const QJsonObject font = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+        // Whatever else a test checks, every font written is fit for use.
+        for (const char* key : { "warnings", "problems" })
+            EXPECT_TRUE(font.value(key).toArray().isEmpty())
+                << ttf.toStdString() << ": "
+                << QJsonDocument(font.value(key).toArray()).toJson(QJsonDocument::Compact).constData();
+        return font;
     }
     void SaveAndRelease() { m_session->ReleaseAtExit(QString()); }
+    // Starts an editor of this test's own, which the session attaches to.
+    void StartEditor(QProcess& editor)
+    {
+        editor.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        editor.start("fontforge",
+            { "-quiet", "-lang=py", "-script", QUILLERY_BUILD_DIR "/editor/glyphsmith_server.py", "--socket",
+                CLocalAutomationSystem::SocketPath(CFontEditorSession::kProgId) });
+        for (int tries = 0; tries < 300 && !m_system->GetActiveObject(CFontEditorSession::kProgId); ++tries)
+            QThread::msleep(50);
+    }
+    // The editor saves and ends a moment after its socket is gone; its end
+    // shows as its journals being free (or gone).
+    void WaitForEditorEnd(const QString& journal)
+    {
+        for (int tries = 0; tries < 400 && QFile::exists(journal) && !JournalFree(journal); ++tries)
+            QThread::msleep(50);
+    }
+    static bool JournalFree(const QString& path)
+    {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return true;
+        const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+        ::close(fd);
+        return free;
+    }
+    QString NewFontJournal() const
+    {
+        const QDir folder(m_data.filePath("Orvane/Quillery/journal"));
+        const QStringList found = folder.entryList({ "new-*.journal" }, QDir::Files);
+        return found.size() == 1 ? folder.filePath(found[0]) : QString();
+    }
+    void WaitForSocketGone()
+    {
+        const QString socket = CLocalAutomationSystem::SocketPath(CFontEditorSession::kProgId);
+        for (int tries = 0; tries < 400 && QFile::exists(socket); ++tries)
+            QThread::msleep(50);
+        ASSERT_FALSE(QFile::exists(socket));
+    }
 
     QTemporaryDir m_runtime;
     QTemporaryDir m_out;
+    QTemporaryDir m_data;
     int m_nBmps = 0;
     FakeMessageBox m_messages;
     FakeFontFileField m_field;
@@ -188,18 +243,20 @@ TEST_F(GlyphsmithServerTest, GlyphsGoIntoValidFontSavedAtExit)
     DrawHandwriting(drawing, 30);
     EXPECT_TRUE(Import(drawing, 0x82A0, false)); // あ
     EXPECT_TRUE(Import(drawing, 0x41, false)); // A, half width
-    EXPECT_TRUE(Import(drawing, 0x8141, true)); // 、 vertical form
-    EXPECT_TRUE(Import(CCanvasBitmap(512, 512), 0x82A2, false)); // い left empty
+    EXPECT_TRUE(Import(drawing, 0x8141, false)); // 、
+    EXPECT_TRUE(Import(drawing, 0x8141, true)); // and its vertical form
+    EXPECT_TRUE(Import(CCanvasBitmap(512, 512), 0x82A2, false)); // い left empty on purpose
     EXPECT_FALSE(Import(drawing, 0x817F, false)); // no character there
     EXPECT_EQ(m_messages.messages.size(), 1);
     EXPECT_TRUE(m_messages.messages.value(0).startsWith("エラー:2006\n"));
+    // Characters only passed over, across and down, leave nothing behind.
+    m_session->EditorFont().SelectGlyph(0, 0x82A4, false); // う
+    m_session->EditorFont().SelectGlyph(0, 0x8142, true); // 。
     EXPECT_TRUE(m_session->QueryClose());
     EXPECT_EQ(m_messages.questions.size(), 1); // only the missing-file question
     EXPECT_EQ(m_session->ReleaseAtExit(QString()), ttf);
 
     const QJsonObject font = Check(ttf);
-    EXPECT_EQ(font.value("warnings").toArray().size(), 0)
-        << QJsonDocument(font.value("warnings").toArray()).toJson().constData();
     const QJsonObject cmap = font.value("cmap").toObject();
     const QJsonObject advances = font.value("advances").toObject();
     const QString a = cmap.value(QString::number(0x3042)).toString();
@@ -207,22 +264,42 @@ TEST_F(GlyphsmithServerTest, GlyphsGoIntoValidFontSavedAtExit)
     const QString comma = cmap.value(QString::number(0x3001)).toString();
     const QString i = cmap.value(QString::number(0x3044)).toString();
     ASSERT_FALSE(a.isEmpty() || latinA.isEmpty() || comma.isEmpty() || i.isEmpty());
+    EXPECT_EQ(cmap.size() - cmap.contains("0"), 4) << QJsonDocument(cmap).toJson(QJsonDocument::Compact).constData();
+    EXPECT_FALSE(cmap.contains(QString::number(0x3046)));
+    EXPECT_FALSE(cmap.contains(QString::number(0x3002)));
     EXPECT_EQ(advances.value(a).toInt(), 1024);
     EXPECT_EQ(advances.value(latinA).toInt(), 512);
     EXPECT_EQ(advances.value(i).toInt(), 1024);
     EXPECT_FALSE(font.value("boxes").toObject().contains(i));
-    const QString vertical = font.value("vert").toObject().value(comma).toString();
-    ASSERT_FALSE(vertical.isEmpty());
-    EXPECT_EQ(advances.value(vertical).toInt(), 1024);
+    const QJsonObject vert = font.value("vert").toObject();
+    EXPECT_EQ(vert.keys(), QStringList { comma });
+    EXPECT_EQ(advances.value(vert.value(comma).toString()).toInt(), 1024);
+    EXPECT_TRUE(font.value("boxes").toObject().contains(vert.value(comma).toString()));
     EXPECT_EQ(font.value("glyphOrder0").toString(), ".notdef");
+    EXPECT_EQ(font.value("notdefContours").toInt(), 2); // a box with its counter
+
+    // The em box of a new font, and lines that do not touch: the same line
+    // height of about 1.45 em whichever metrics a program reads.
     EXPECT_EQ(font.value("unitsPerEm").toInt(), 1024);
-    EXPECT_EQ(font.value("ascent").toArray(), (QJsonArray { 880, 880, 880 }));
-    EXPECT_EQ(font.value("descent").toArray(), (QJsonArray { -144, -144, -144 }));
+    EXPECT_EQ(font.value("ascent").toArray().at(1).toInt(), 880);
+    EXPECT_EQ(font.value("descent").toArray().at(1).toInt(), -144);
+    const QJsonArray heights = font.value("lineHeights").toArray();
+    EXPECT_EQ(heights.at(0), heights.at(1));
+    EXPECT_EQ(heights.at(1), heights.at(2));
+    EXPECT_GE(heights.at(0).toInt(), 1434);
+    EXPECT_LE(heights.at(0).toInt(), 1536);
     EXPECT_EQ(font.value("fsType").toInt(), 0);
+    EXPECT_TRUE(font.value("fsSelection").toInt() & 0x40);
     EXPECT_TRUE(font.value("codePage1").toInteger() & (1 << 17));
-    for (int id : { 1, 2, 4, 6 })
-        EXPECT_TRUE(font.value("names").toArray().contains(id)) << id;
-    EXPECT_TRUE(font.value("japaneseNames").toArray().contains(1));
+
+    const QJsonObject name = font.value("name").toObject();
+    EXPECT_EQ(name.value("1").toString(), "hand");
+    EXPECT_EQ(name.value("4").toString(), "hand Regular");
+    EXPECT_EQ(name.value("6").toString(), "hand-Regular");
+    EXPECT_EQ(name.value("5").toString(), "Version 1.001"); // made by SaveAs, then saved at exit
+    EXPECT_FALSE(name.value("0").toString().isEmpty());
+    EXPECT_EQ(font.value("nameJa").toObject().value("1").toString(), "hand");
+    EXPECT_EQ(font.value("macNames").toArray(), (QJsonArray { 0, 1, 2, 3, 4, 5, 6 }));
 
     QProcess scan;
     scan.start("fc-scan", { "--format", "%{family}", ttf });
@@ -237,17 +314,18 @@ TEST_F(GlyphsmithServerTest, ReopenedFontFindsItsVerticalLookupAgain)
     m_messages.answers = { true };
     CCanvasBitmap drawing(256, 256);
     DrawHandwriting(drawing, 20);
-    ASSERT_TRUE(Import(drawing, 0x8141, true)); // 、
+    ASSERT_TRUE(Import(drawing, 0x8141, false)); // 、
+    ASSERT_TRUE(Import(drawing, 0x8141, true));
     SaveAndRelease();
     // The launched editor ends with its last client; the next one opens the
     // saved .ttf from the field.
-    const QString socket = CLocalAutomationSystem::SocketPath(CFontEditorSession::kProgId);
-    for (int tries = 0; tries < 200 && QFile::exists(socket); ++tries)
-        QThread::msleep(50);
-    ASSERT_FALSE(QFile::exists(socket));
+    WaitForSocketGone();
 
     m_session = std::make_unique<CFontEditorSession>(*m_system, m_messages, m_field);
-    ASSERT_TRUE(Import(drawing, 0x8142, true)) << m_messages.messages.join('|').toStdString(); // 。
+    // The vertical form of 。 comes before 。 itself and is reached once
+    // the character has its glyph.
+    ASSERT_TRUE(Import(drawing, 0x8142, true)) << m_messages.messages.join('|').toStdString();
+    ASSERT_TRUE(Import(drawing, 0x8142, false));
     ASSERT_TRUE(Import(drawing, 0x8141, true)); // 、 again: still one rule
     SaveAndRelease();
     const QJsonObject vert = Check(ttf).value("vert").toObject();
@@ -280,7 +358,7 @@ TEST_F(GlyphsmithServerTest, EditorThatWentAwayIsLaunchedAgain)
 
 TEST_F(GlyphsmithServerTest, EditorAnswersGarbledRequestsAndStaysUp)
 {
-    ASSERT_TRUE(m_session->EnsureEditor());
+    ASSERT_TRUE(m_session->EnsureEditor() && m_session->OpenFontInEditor()); // font handle 2
     QLocalSocket raw;
     raw.connectToServer(CLocalAutomationSystem::SocketPath(CFontEditorSession::kProgId));
     ASSERT_TRUE(raw.waitForConnected(5000));
@@ -288,6 +366,20 @@ TEST_F(GlyphsmithServerTest, EditorAnswersGarbledRequestsAndStaysUp)
              QByteArray(R"({"op":"invoke","id":3,"object":1,"dispid":99,"kind":"get","args":[]})"
                         "\n"),
              QByteArray(R"({"op":"invoke","id":4,"object":1,"dispid":13,"kind":"method","args":[1]})"
+                        "\n"),
+             // The later members refuse arguments of the wrong type or number.
+             QByteArray(R"({"op":"invoke","id":5,"object":2,"dispid":101,"kind":"method",)"
+                        R"("args":[{"type":"string","value":"A"},{"type":"bool","value":false}]})"
+                        "\n"),
+             QByteArray(R"({"op":"invoke","id":6,"object":2,"dispid":102,"kind":"method","args":[]})"
+                        "\n"),
+             QByteArray(R"({"op":"invoke","id":7,"object":2,"dispid":104,"kind":"put",)"
+                        R"("args":[{"type":"long","value":3}]})"
+                        "\n"),
+             QByteArray(R"({"op":"invoke","id":8,"object":2,"dispid":103,"kind":"method",)"
+                        R"("args":[{"type":"string","value":null}]})"
+                        "\n"),
+             QByteArray(R"({"op":"invoke","id":9,"object":2,"dispid":110,"kind":"get","args":[]})"
                         "\n") }) {
         raw.write(request);
         while (!raw.canReadLine())
@@ -356,6 +448,32 @@ TEST_F(GlyphsmithServerTest, FailedSaveKeepsPreviousFileAndOtherBitmapDepthsTrac
     EXPECT_TRUE(m_session->WriteGlyph(grey, 0x82A2, false));
     SaveAndRelease();
     EXPECT_TRUE(Check(ttf).value("boxes").toObject().contains("uni3044"));
+    WaitForSocketGone();
+
+    // A disk that fills up while the font is written: the font writer only
+    // grumbles, the editor refuses the save, and the file stays as it was.
+    QFile before(ttf);
+    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+    const QByteArray whole = before.readAll();
+    before.close();
+    QProcess full;
+    {
+        const FileSizeLimit limit(static_cast<rlim_t>(whole.size() + 256));
+        StartEditor(full);
+    }
+    m_session = std::make_unique<CFontEditorSession>(*m_system, m_messages, m_field);
+    for (qint32 code : { 0x889F, 0x88A0, 0x88A1 })
+        ASSERT_TRUE(Import(drawing, code, false));
+    m_messages.messages.clear();
+    EXPECT_FALSE(m_session->SaveFontAs(ttf));
+    ASSERT_EQ(m_messages.messages.size(), 1);
+    EXPECT_TRUE(m_messages.messages[0].startsWith("エラー:2011\n")) << m_messages.messages[0].toStdString();
+    EXPECT_TRUE(m_messages.messages[0].contains("原因：")) << m_messages.messages[0].toStdString();
+    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+    EXPECT_EQ(before.readAll(), whole);
+    m_session.reset();
+    full.kill();
+    full.waitForFinished();
 }
 
 class FidelityTest : public GlyphsmithServerTest,
@@ -409,4 +527,238 @@ TEST_F(GlyphsmithServerTest, EditorEndsCleanlyWhenItsSocketIsAlreadyGone)
     ASSERT_TRUE(editor.waitForFinished(30'000));
     EXPECT_EQ(editor.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(editor.exitCode(), 0) << editor.readAllStandardError().constData();
+}
+
+namespace {
+
+// A font as another program makes it: an em of 2048, its own ascent, descent
+// and line gaps, preview-and-print embedding, full-width glyphs 2000 wide, and
+// the damage an earlier version of this editor left: an empty い in the cmap
+// and a vertical form of 、 that is empty.
+const char* const kOtherMakersFont = R"(
+import sys
+from fontTools.fontBuilder import FontBuilder
+from fontTools.pens.ttGlyphPen import TTGlyphPen
+def box(x0, y0, x1, y1):
+    pen = TTGlyphPen(None)
+    if x1 > x0:
+        pen.moveTo((x0, y0)); pen.lineTo((x0, y1)); pen.lineTo((x1, y1)); pen.lineTo((x1, y0)); pen.closePath()
+    return pen.glyph()
+glyphs = {".notdef": box(100, 0, 900, 1600), "A": box(100, 0, 900, 1400), "uni4E00": box(100, 700, 1900, 900),
+          "uni3001": box(200, -100, 500, 200), "uni3001.vert": box(0, 0, 0, 0), "space": box(0, 0, 0, 0),
+          "uni3000": box(0, 0, 0, 0), "uni3044": box(0, 0, 0, 0)}
+order = list(glyphs)
+fb = FontBuilder(2048, isTTF=True)
+fb.setupGlyphOrder(order)
+fb.setupCharacterMap({0x41: "A", 0x4E00: "uni4E00", 0x3001: "uni3001", 0x20: "space", 0x3000: "uni3000",
+                      0x3044: "uni3044"})
+fb.setupGlyf(glyphs)
+fb.setupHorizontalMetrics({n: (1000 if n in ("A", ".notdef", "space") else 2000, 100) for n in order})
+fb.setupHorizontalHeader(ascent=1900, descent=-500, lineGap=67)
+fb.setupNameTable({"familyName": "Other Maker Sans", "styleName": "Regular", "copyright": "Copyright Other Maker",
+                   "version": "Version 2.500", "psName": "OtherMakerSans-Regular"})
+fb.setupOS2(sTypoAscender=1802, sTypoDescender=-246, sTypoLineGap=200, usWinAscent=1900, usWinDescent=500,
+            fsType=0x0004, achVendID="OTHR")
+fb.setupPost()
+fb.addOpenTypeFeatures("feature vert { sub uni3001 by uni3001.vert; } vert;")
+fb.save(sys.argv[1])
+)";
+
+CCanvasBitmap FullInk(int size)
+{
+    CCanvasBitmap canvas(size, size);
+    for (int y = 0; y < size; ++y)
+        canvas.FillSpan(y, 0, size - 1, true);
+    return canvas;
+}
+
+QJsonArray Box(const QJsonObject& font, int unicode)
+{
+    const QString glyph = font.value("cmap").toObject().value(QString::number(unicode)).toString();
+    return font.value("boxes").toObject().value(glyph).toArray();
+}
+
+} // namespace
+
+TEST_F(GlyphsmithServerTest, OtherMakersFontIsKeptWholeAndItsNewGlyphFillsItsEmBox)
+{
+    const QString ttf = m_out.filePath("other.ttf");
+    ASSERT_EQ(QProcess::execute("/usr/bin/python3", { "-c", kOtherMakersFont, ttf }), 0);
+    m_field.text = ttf;
+    ASSERT_TRUE(Import(FullInk(256), 0x82A0, false)); // あ: ink over the whole canvas
+    CCanvasBitmap drawing(256, 256);
+    DrawHandwriting(drawing, 20);
+    ASSERT_TRUE(Import(drawing, 0x42, false)); // B, half of the font's full width
+    EXPECT_EQ(m_session->EditorFont().GetMetrics(), "2048 1802 246 2000");
+    SaveAndRelease();
+    ASSERT_TRUE(m_messages.messages.isEmpty()) << m_messages.messages.join('|').toStdString();
+
+    const QJsonObject font = Check(ttf);
+    EXPECT_EQ(font.value("unitsPerEm").toInt(), 2048);
+    EXPECT_EQ(font.value("ascent").toArray(), (QJsonArray { 1900, 1802, 1900 }));
+    EXPECT_EQ(font.value("descent").toArray(), (QJsonArray { -500, -246, -500 }));
+    EXPECT_EQ(font.value("lineGaps").toArray(), (QJsonArray { 67, 200 }));
+    EXPECT_EQ(font.value("fsType").toInt(), 4);
+    const QJsonObject name = font.value("name").toObject();
+    EXPECT_EQ(name.value("0").toString(), "Copyright Other Maker");
+    EXPECT_EQ(name.value("1").toString(), "Other Maker Sans");
+    EXPECT_EQ(name.value("6").toString(), "OtherMakerSans-Regular");
+    EXPECT_EQ(name.value("5").toString(), "Version 2.501");
+
+    EXPECT_EQ(Box(font, 0x3042), (QJsonArray { 0, -246, 2048, 1802 }));
+    const QJsonObject advances = font.value("advances").toObject();
+    const QJsonObject cmap = font.value("cmap").toObject();
+    EXPECT_EQ(advances.value(cmap.value(QString::number(0x3042)).toString()).toInt(), 2000);
+    EXPECT_EQ(advances.value(cmap.value(QString::number(0x42)).toString()).toInt(), 1000);
+    EXPECT_EQ(Box(font, 0x41), (QJsonArray { 100, 0, 900, 1400 }));
+    EXPECT_EQ(Box(font, 0x4E00), (QJsonArray { 100, 700, 1900, 900 }));
+    // The damage is mended, the spaces stay.
+    EXPECT_FALSE(cmap.contains(QString::number(0x3044)));
+    EXPECT_TRUE(font.value("vert").toObject().isEmpty());
+    EXPECT_TRUE(cmap.contains(QString::number(0x20)) && cmap.contains(QString::number(0x3000)));
+    EXPECT_TRUE(cmap.contains(QString::number(0x3001)));
+}
+
+TEST_F(GlyphsmithServerTest, EditorKilledAfterImportsLosesNoneOfThem)
+{
+    const QString ttf = m_out.filePath("控え.ttf");
+    m_field.text = ttf;
+    m_messages.answers = { true };
+    QProcess editor;
+    StartEditor(editor);
+    CCanvasBitmap drawing(256, 256);
+    DrawHandwriting(drawing, 20);
+    ASSERT_TRUE(Import(drawing, 0x82A0, false)); // あ, into the new font saved under its name
+    ASSERT_TRUE(Import(drawing, 0x82A2, false)); // い
+    ASSERT_TRUE(Import(drawing, 0x8141, false)); // 、
+    ASSERT_TRUE(Import(drawing, 0x8141, true));
+    m_session->EditorFont().SetCopyright("(c) Test");
+    editor.kill(); // nothing saved since the file was made
+    editor.waitForFinished();
+    // A write cut short leaves a torn line at the journal's end.
+    QFile journal(m_out.filePath(".控え.ttf.glyphsmith-journal"));
+    ASSERT_TRUE(journal.open(QIODevice::Append));
+    journal.write("0badc0de {\"op\":\"remove\",\"u\":12354,\"v\":false}\n3f2a {\"op\":\"gly");
+    journal.close();
+
+    // The next import launches an editor, which opens the file and its journal.
+    m_session = std::make_unique<CFontEditorSession>(*m_system, m_messages, m_field);
+    ASSERT_TRUE(Import(drawing, 0x82A4, false)) << m_messages.messages.join('|').toStdString(); // う
+    EXPECT_EQ(m_session->EditorFont().GetRecoveredGlyphs(), 4);
+    SaveAndRelease();
+    WaitForSocketGone();
+    const QJsonObject font = Check(ttf);
+    for (int unicode : { 0x3042, 0x3044, 0x3046, 0x3001 })
+        EXPECT_EQ(Box(font, unicode).size(), 4) << std::hex << unicode;
+    EXPECT_EQ(font.value("vert").toObject().size(), 1);
+    EXPECT_EQ(font.value("name").toObject().value("0").toString(), "(c) Test");
+    // A family name of no Latin letters gets a PostScript name of its own.
+    const QString hash
+        = QCryptographicHash::hash(QStringLiteral("控え").toUtf8(), QCryptographicHash::Sha1).toHex().left(8).toUpper();
+    EXPECT_EQ(font.value("name").toObject().value("6").toString(), "Glyphsmith" + hash + "-Regular");
+    EXPECT_EQ(font.value("nameJa").toObject().value("1").toString(), "控え");
+    // Saved: the journal is gone.
+    EXPECT_EQ(QDir(m_out.path()).entryList(QDir::Files | QDir::Hidden), QStringList { "控え.ttf" });
+}
+
+TEST_F(GlyphsmithServerTest, ClientThatVanishesWithoutSavingLosesNothing)
+{
+    const QString ttf = m_out.filePath("left.ttf");
+    m_field.text = ttf;
+    m_messages.answers = { true };
+    CCanvasBitmap drawing(256, 256);
+    DrawHandwriting(drawing, 20);
+    ASSERT_TRUE(Import(drawing, 0x82A0, false));
+    const QString journal = m_out.filePath(".left.ttf.glyphsmith-journal");
+    ASSERT_TRUE(QFile::exists(journal));
+    // Gone without the save at exit, as when the program is killed.
+    m_session.reset();
+    WaitForEditorEnd(journal);
+    EXPECT_FALSE(QFile::exists(journal));
+    EXPECT_EQ(Box(Check(ttf), 0x3042).size(), 4);
+
+    // A new font that never got a file comes back with the next new font.
+    m_field.text.clear();
+    m_session = std::make_unique<CFontEditorSession>(*m_system, m_messages, m_field);
+    ASSERT_TRUE(Import(drawing, 0x82A2, false));
+    const QString orphan = NewFontJournal();
+    ASSERT_FALSE(orphan.isEmpty());
+    m_session.reset();
+    WaitForSocketGone();
+    WaitForEditorEnd(orphan);
+    m_session = std::make_unique<CFontEditorSession>(*m_system, m_messages, m_field);
+    ASSERT_TRUE(m_session->EnsureEditor() && m_session->OpenFontInEditor());
+    EXPECT_EQ(m_session->EditorFont().GetRecoveredGlyphs(), 1);
+    EXPECT_EQ(m_session->EditorFont().GetGlyphCodes(), "82A2");
+}
+
+TEST_F(GlyphsmithServerTest, LaterMembersReadAndChangeTheFont)
+{
+    const QString ttf = m_out.filePath("members.ttf");
+    m_field.text = ttf;
+    m_messages.answers = { true };
+    CCanvasBitmap drawing(256, 256);
+    DrawHandwriting(drawing, 20);
+    ASSERT_TRUE(Import(drawing, 0x82A0, false)); // あ
+    ASSERT_TRUE(Import(drawing, 0x8141, false)); // 、
+    ASSERT_TRUE(Import(drawing, 0x8141, true));
+    ASSERT_TRUE(Import(CCanvasBitmap(256, 256), 0x8140, false)); // the ideographic space
+    const CGlyphsmithTypeface& font = m_session->EditorFont();
+    EXPECT_EQ(font.GetGlyphCodes(), "8140 8141 8141v 82A0");
+    EXPECT_EQ(font.GetMetrics(), "1024 880 144 1024");
+    EXPECT_EQ(font.GetRecoveredGlyphs(), 0);
+
+    const auto outline = CGlyphOutline::Parse(font.GetGlyphOutline(0x82A0, false));
+    ASSERT_TRUE(outline.has_value());
+    EXPECT_EQ(outline->Advance(), 1024);
+    ASSERT_FALSE(outline->IsEmpty());
+    for (const CGlyphOutline::Command& command : outline->Commands())
+        for (const QPointF& p : command.points)
+            EXPECT_TRUE(p.x() >= 0 && p.x() <= 1024 && p.y() >= -144 && p.y() <= 880) << p.x() << "," << p.y();
+    EXPECT_EQ(font.GetGlyphOutline(0x8140, false), "A 1024");
+    EXPECT_EQ(font.GetGlyphOutline(0x82A2, false), "");
+
+    font.RemoveGlyph(0x8141, true);
+    EXPECT_EQ(font.GetGlyphCodes(), "8140 8141 82A0");
+    font.RemoveGlyph(0x82A0, false);
+    font.RemoveGlyph(0x82A2, false); // never there: nothing happens
+    EXPECT_EQ(font.GetGlyphCodes(), "8140 8141");
+
+    font.SetFamilyName("Quill Hand");
+    font.SetFamilyNameJa("羽ペン手書き");
+    font.SetFontVersion("2.000");
+    font.SetCopyright("Copyright (c) 2026, Q");
+    EXPECT_EQ(font.GetFamilyName(), "Quill Hand");
+    EXPECT_EQ(font.GetFamilyNameJa(), "羽ペン手書き");
+    EXPECT_EQ(font.GetFontVersion(), "2.000");
+    EXPECT_EQ(font.GetCopyright(), "Copyright (c) 2026, Q");
+    const auto refused = [&](const std::function<void()>& call, int code) {
+        try {
+            call();
+        } catch (const CDispatchException& e) {
+            EXPECT_EQ(e.Code(), code);
+            EXPECT_FALSE(e.Description().contains("Font generation failed"));
+            return e.Description();
+        }
+        ADD_FAILURE() << "not refused";
+        return QString();
+    };
+    refused([&] { font.SetFamilyName("  "); }, 2012);
+    refused([&] { font.SetFamilyName("手書き"); }, 2012); // not for the Latin names
+    refused([&] { font.SetFontVersion("one"); }, 2012);
+    refused([&] { font.GetGlyphOutline(0x817F, false); }, 2006);
+    refused([&] { font.RemoveGlyph(0x10000, false); }, 2006);
+    EXPECT_TRUE(refused([&] { font.SaveCopy(m_out.filePath("gone/copy.ttf")); }, 2011).contains("フォルダ"));
+
+    const QString copy = m_out.filePath("copy.ttf");
+    font.SaveCopy(copy);
+    EXPECT_EQ(font.GetFilePath(), ttf);
+    EXPECT_EQ(Check(copy).value("name").toObject().value("1").toString(), "Quill Hand");
+    font.Save();
+    font.Save(); // each save grows the version
+    EXPECT_EQ(font.GetFontVersion(), "2.001");
+    const QJsonObject saved = Check(ttf);
+    EXPECT_EQ(saved.value("name").toObject().value("5").toString(), "Version 2.001");
+    EXPECT_EQ(saved.value("name").toObject().value("6").toString(), "QuillHand-Regular");
+    EXPECT_EQ(saved.value("nameJa").toObject().value("4").toString(), "羽ペン手書き Regular");
 }

@@ -1,12 +1,20 @@
 """Reads a .ttf with fontTools and prints what the tests check, as JSON:
 every warning fontTools logs while decoding all tables, the cmap, the
-advances, the 'vert' substitutions, the vertical metrics and the names."""
+advances, the 'vert' substitutions, the metrics and the names, and under
+"problems" whatever makes the font unfit for use anywhere: refused by the
+OpenType Sanitizer or by fc-scan, vertical metrics that do not put every
+glyph one em apart from the top of the em box, a .notdef without a box,
+empty or invalid names."""
 
 import json
 import logging
+import re
+import subprocess
 import sys
 
 from fontTools.ttLib import TTFont
+
+POSTSCRIPT_NAME = re.compile(r"[\x21-\x7e]{1,63}")
 
 
 class Collect(logging.Handler):
@@ -16,6 +24,47 @@ class Collect(logging.Handler):
 
     def emit(self, record):
         self.records.append(record.getMessage())
+
+
+def problems_of(path, font):
+    problems = []
+    ots = subprocess.run(["ots-sanitize", path, "/dev/null"], capture_output=True, text=True, timeout=120)
+    if ots.returncode != 0:
+        problems.append("ots-sanitize: %s" % (ots.stdout + ots.stderr).strip()[-500:])
+    scan = subprocess.run(["fc-scan", "--format", "%{family}", path], capture_output=True, text=True, timeout=120)
+    if scan.returncode != 0 or not scan.stdout.strip():
+        problems.append("fc-scan refused the font: %s" % scan.stderr.strip())
+
+    head, os2 = font["head"], font["OS/2"]
+    em = head.unitsPerEm
+    box_top = round(os2.sTypoAscender * em / (os2.sTypoAscender - os2.sTypoDescender))
+    if "vhea" not in font or "vmtx" not in font:
+        problems.append("no vertical metrics")
+    else:
+        glyf = font["glyf"]
+        for name in font.getGlyphOrder():
+            height, tsb = font["vmtx"][name]
+            glyph = glyf[name]
+            if height != em:
+                problems.append("%s: advance height %d" % (name, height))
+            elif glyph.numberOfContours and tsb != box_top - glyph.yMax:
+                problems.append("%s: top side bearing %d, not %d" % (name, tsb, box_top - glyph.yMax))
+    if font["glyf"][".notdef"].numberOfContours == 0:
+        problems.append(".notdef draws nothing")
+
+    names = font["name"]
+    platforms = sorted({n.platformID for n in names.names})
+    for platform in platforms:
+        for name_id in (1, 2, 4, 6):
+            found = [str(n) for n in names.names if n.platformID == platform and n.nameID == name_id
+                     and n.langID in (0, 0x409)]
+            if not found or not all(t.strip() for t in found):
+                problems.append("English name %d on platform %d is missing or empty" % (name_id, platform))
+    postscript = names.getName(6, 3, 1, 0x409)
+    if postscript is None or not POSTSCRIPT_NAME.fullmatch(str(postscript)) \
+            or any(c in str(postscript) for c in "[](){}<>/%"):
+        problems.append("PostScript name %r is not valid" % (str(postscript) if postscript else None))
+    return problems
 
 
 def main(path):
@@ -37,25 +86,37 @@ def main(path):
     os2, hhea, head = font["OS/2"], font["hhea"], font["head"]
     glyf = font["glyf"]
     boxes = {}
-    for name in cmap.values():
+    for name in set(cmap.values()) | set(vert.values()):
         g = glyf[name]
         if g.numberOfContours:
             boxes[name] = [g.xMin, g.yMin, g.xMax, g.yMax]
+    names = font["name"]
     print(json.dumps({
         "warnings": collect.records,
+        "problems": problems_of(path, font),
         "cmap": {str(code): name for code, name in cmap.items()},
         "advances": {name: font["hmtx"][name][0] for name in font.getGlyphOrder()},
         "boxes": boxes,
         "vert": vert,
         "glyphOrder0": font.getGlyphOrder()[0],
+        "notdefContours": glyf[".notdef"].numberOfContours,
         "unitsPerEm": head.unitsPerEm,
         "ascent": [hhea.ascent, os2.sTypoAscender, os2.usWinAscent],
         "descent": [hhea.descent, os2.sTypoDescender, -os2.usWinDescent],
+        # Line heights of hhea, of the typographic and of the Windows metrics.
+        "lineHeights": [hhea.ascent - hhea.descent + hhea.lineGap,
+                        os2.sTypoAscender - os2.sTypoDescender + os2.sTypoLineGap,
+                        os2.usWinAscent + os2.usWinDescent],
+        "lineGaps": [hhea.lineGap, os2.sTypoLineGap],
         "fsType": os2.fsType,
+        "fsSelection": os2.fsSelection,
         "codePage1": os2.ulCodePageRange1,
-        "japaneseNames": sorted({n.nameID for n in font["name"].names if n.langID == 0x411}),
-        "names": sorted({n.nameID for n in font["name"].names}),
-    }))
+        "japaneseNames": sorted({n.nameID for n in names.names if n.langID == 0x411}),
+        "names": sorted({n.nameID for n in names.names}),
+        "name": {str(i): str(names.getName(i, 3, 1, 0x409) or "") for i in (0, 1, 2, 3, 4, 5, 6)},
+        "nameJa": {str(i): str(names.getName(i, 3, 1, 0x411) or "") for i in (1, 2, 4)},
+        "macNames": sorted({n.nameID for n in names.names if n.platformID == 1 and str(n).strip()}),
+    }, ensure_ascii=False))
 
 
 if __name__ == "__main__":

@@ -11,6 +11,10 @@ checks that
 - every character is in the cmap and its glyph has contours,
 - every vertical form is reached through the 'vert' feature and has contours,
 - every glyph, vertical forms included, has the box of its own strokes,
+- the OpenType Sanitizer (ots-sanitize) accepts the font,
+- every glyph is one em high in vertical writing, measured from the top of
+  the em box; .notdef draws a box; the names are there, the PostScript name
+  valid; hhea, typographic and Windows metrics give the same line height,
 - fc-scan accepts the font and lists every character in its charset,
 - FreeType renders a line of text with ink in every glyph.
 
@@ -379,6 +383,46 @@ def check_font_tools(ttf, chars, vertical):
     return failures, len(font.getGlyphOrder())
 
 
+def check_sanitizer(ttf):
+    done = subprocess.run(["ots-sanitize", ttf, os.devnull], capture_output=True, text=True, timeout=300)
+    if done.returncode != 0:
+        return ["ots-sanitize refused the font: %s" % (done.stdout + done.stderr).strip()[-1000:]]
+    return []
+
+
+def check_tables(ttf):
+    """Vertical metrics, .notdef, names and line spacing."""
+    failures = []
+    font = TTFont(ttf)
+    em = font["head"].unitsPerEm
+    os2, hhea = font["OS/2"], font["hhea"]
+    top = os2.sTypoAscender
+    if "vmtx" not in font or "vhea" not in font:
+        return ["no vertical metrics"]
+    glyf, vmtx = font["glyf"], font["vmtx"]
+    wrong = [name for name in font.getGlyphOrder()
+             if vmtx[name][0] != em or (glyf[name].numberOfContours and vmtx[name][1] != top - glyf[name].yMax)]
+    if wrong:
+        failures.append("%d glyphs with wrong vertical metrics: %s" % (len(wrong), " ".join(wrong[:10])))
+    if glyf[".notdef"].numberOfContours < 2:
+        failures.append(".notdef is no box")
+    names = font["name"]
+    for platform, encoding, language in ((1, 0, 0), (3, 1, 0x409)):
+        for name_id in (0, 1, 2, 4, 5, 6):
+            record = names.getName(name_id, platform, encoding, language)
+            if record is None or not str(record).strip():
+                failures.append("name %d missing on platform %d" % (name_id, platform))
+    postscript = str(names.getName(6, 3, 1, 0x409) or "")
+    if not (0 < len(postscript) <= 63 and all(33 <= ord(c) <= 126 and c not in "[](){}<>/%" for c in postscript)):
+        failures.append("PostScript name %r is not valid" % postscript)
+    heights = {hhea.ascent - hhea.descent + hhea.lineGap,
+               os2.sTypoAscender - os2.sTypoDescender + os2.sTypoLineGap,
+               os2.usWinAscent + os2.usWinDescent}
+    if len(heights) != 1 or not 1.4 * em <= heights.copy().pop() <= 1.5 * em:
+        failures.append("line heights %s do not agree on 1.4 to 1.5 em" % sorted(heights))
+    return failures
+
+
 def drawn_box(strokes):
     """The inked box of strokes on the canvas, in dots from its bottom left."""
     xs = [x for points in strokes for x, _ in points]
@@ -501,6 +545,8 @@ def main():
         checking = time.monotonic()
         more, glyphs = check_font_tools(ttf, chars, vertical)
         failures += more
+        failures += check_sanitizer(ttf)
+        failures += check_tables(ttf)
         failures += check_fc_scan(ttf, chars)
         sample = "".join(c for _, c in chars[:8]) + "".join(c for _, c in chars[-12:])
         failures += check_freetype(ttf, sample, os.path.join(workdir, "line.png"))
