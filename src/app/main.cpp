@@ -3,6 +3,7 @@
 #include "app/CQtMessageBox.h"
 #include "app/CSettingsStore.h"
 #include "app/CSingleInstance.h"
+#include "fonteditor/Utf8Locale.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -11,12 +12,15 @@
 
 int main(int argc, char* argv[])
 {
+    EnsureUtf8Locale();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillery"));
     QApplication::setOrganizationName(QStringLiteral("Orvane"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLERY_VERSION));
 
-    // Qt's own buttons and dialogs speak Japanese like the rest of the program.
+    // Qt's own buttons and dialogs speak Japanese like the rest of the
+    // program, and show dates and numbers the Japanese way.
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     QTranslator qtTranslator;
     if (qtTranslator.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

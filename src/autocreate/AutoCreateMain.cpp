@@ -11,12 +11,16 @@
 #include "autocreate/CMemoryFrameFields.h"
 #include "canvas/CDrawingModel.h"
 #include "fonteditor/CLocalAutomationSystem.h"
+#include "fonteditor/Utf8Locale.h"
 #include "pen/CPenFile.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QTemporaryDir>
+#include <QTranslator>
 
 #include <cstdio>
 
@@ -34,21 +38,24 @@ struct Options
 bool ParseArguments(QCoreApplication& app, Options& options)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("ストロークファイルのフォルダからフォントの文字を自動作成します。"));
+    parser.setApplicationDescription(QStringLiteral(
+        "ストロークファイルのフォルダからフォントの文字を自動作成します。\n"
+        "例: quillery-autocreate --size 512 --tip 2 --font new.ttf ~/Documents/ストロークファイル"));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("folder"), QStringLiteral("ストロークファイル (*.stk) のフォルダ"));
+    parser.addPositionalArgument(QStringLiteral("folder"), QStringLiteral("ストロークファイル (*.stk) のフォルダ (例: ~/Documents/ストロークファイル)"));
     const QCommandLineOption font({QStringLiteral("f"), QStringLiteral("font")},
-                                  QStringLiteral("文字を入れる TrueType フォントファイル (無ければ新規作成)"),
+                                  QStringLiteral("文字を入れる TrueType フォントファイル (無ければ新規作成)\n例: --font new.ttf"),
                                   QStringLiteral("file.ttf"));
     const QCommandLineOption size({QStringLiteral("s"), QStringLiteral("size")},
-                                  QStringLiteral("キャンバスの一辺のドット数 (128, 160, 192, 256, 448, 512)"),
+                                  QStringLiteral("キャンバスの一辺のドット数 (128, 160, 192, 256, 448, 512)\n例: --size 512"),
                                   QStringLiteral("dots"));
     const QCommandLineOption tip({QStringLiteral("t"), QStringLiteral("tip")},
-                                 QStringLiteral("ペン先: 0=10, 1=20, 2=30, 3=40 ドット円, 4=ユーザ定義ペン"),
+                                 QStringLiteral("ペン先: 0=10, 1=20, 2=30, 3=40 ドット円, 4=ユーザ定義ペン\n例: --tip 2"),
                                  QStringLiteral("index"));
     const QCommandLineOption pen({QStringLiteral("p"), QStringLiteral("pen")},
-                                 QStringLiteral("ユーザ定義ペンのペンファイル (*.pen)"), QStringLiteral("file.pen"));
+                                 QStringLiteral("ユーザ定義ペンのペンファイル (*.pen)\n例: --tip 4 --pen brush.pen"),
+                                 QStringLiteral("file.pen"));
     parser.addOptions({font, size, tip, pen});
     parser.process(app);
     if (parser.positionalArguments().size() != 1) {
@@ -92,14 +99,46 @@ CViewSettings ReadSettings(const Options& options)
     return settings;
 }
 
+// The run's private folder: the runtime folder of its own font editor, with
+// the editor's socket and the log of what the editor prints. It is removed
+// once the editor has ended; the log is shown only when the run failed.
+class RunFolder
+{
+public:
+    bool IsValid() const { return m_dir.isValid(); }
+    QString Path() const { return m_dir.path(); }
+    QString EditorLog() const { return m_dir.filePath(QStringLiteral("editor.log")); }
+
+    void Finish(CLocalAutomationSystem& automation, bool failed)
+    {
+        automation.WaitForLaunchedServers(kEditorEndWaitMs);
+        QFile log(EditorLog());
+        if (failed && log.open(QIODevice::ReadOnly) && log.size() > 0) {
+            std::fprintf(stderr, "フォントエディタの出力:\n");
+            std::fwrite(log.readAll().constData(), 1, static_cast<size_t>(log.size()), stderr);
+        }
+        log.close();
+        m_dir.remove();
+    }
+
+private:
+    static constexpr int kEditorEndWaitMs = 10'000;
+    QTemporaryDir m_dir;
+};
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    EnsureUtf8Locale();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quillery-autocreate"));
     QCoreApplication::setOrganizationName(QStringLiteral("Orvane"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLERY_VERSION));
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTranslator);
 
     Options options;
     if (!ParseArguments(app, options))
@@ -107,13 +146,13 @@ int main(int argc, char* argv[])
 
     // A font editor of this run's own, so that the glyphs never land in a
     // font the user has open in the program's window.
-    QTemporaryDir runtime;
-    if (!runtime.isValid()) {
+    RunFolder runtime;
+    if (!runtime.IsValid()) {
         std::fprintf(stderr, "一時フォルダを作成できません。\n");
         return 1;
     }
-    QFile::setPermissions(runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    QFile::setPermissions(runtime.Path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.Path()));
 
     CConsoleMessageBox messages;
     CViewSettings settings = ReadSettings(options);
@@ -130,6 +169,7 @@ int main(int argc, char* argv[])
     frame.SetFontFilePathText(options.fontFile);
     CConsoleProgress progress;
     CLocalAutomationSystem automation;
+    automation.SetServerLog(runtime.EditorLog());
     CQuilleryController controller({drawing, settings, frame, messages, automation, progress, progress});
     controller.SetDocument(&doc);
     frame.SetCharChanged([&controller] { controller.OnCharChanged(); });
@@ -139,5 +179,7 @@ int main(int argc, char* argv[])
     const auto fontFile = controller.ReleaseAtExit(frame.GetFontFilePathText());
     if (fontFile && !fontFile->isEmpty())
         std::fprintf(stderr, "%s\n", qPrintable(*fontFile));
-    return messages.MessageCount() > before ? 1 : 0;
+    const int status = messages.MessageCount() > before ? 1 : 0;
+    runtime.Finish(automation, status != 0);
+    return status;
 }

@@ -113,3 +113,26 @@ TEST_F(AppStartupTest, UnknownToolSizeDrawsWithThe30DotTipAndIsKept)
     }
     EXPECT_EQ(Dword("ToolSize"), 7);
 }
+
+// The stored character is shown and kept as it is while the window is being
+// made; one longer than the field can hold gives the default.
+TEST_F(AppStartupTest, StoredCharacterSurvivesStartUp)
+{
+    const QString section = QStringLiteral("Settings");
+    for (const auto& [stored, expected] : {std::pair {"AB", "AB"}, std::pair {"ABC", "あ"}}) {
+        store.WriteRegString(section, QStringLiteral("Char"), QString::fromUtf8(stored));
+        {
+            CAppPlatform platform;
+            CMyApp app(store, messages, platform, Folders());
+            ASSERT_TRUE(app.InitInstance());
+            CMainFrame* frame = platform.Frame();
+            EXPECT_EQ(frame->View()->Settings().m_strChar, QString::fromUtf8(expected)) << stored;
+            EXPECT_EQ(frame->GetCharText(), QString::fromUtf8(expected)) << stored;
+            platform.DestroyMainWindow();
+            app.ExitInstance();
+        }
+        QString written;
+        EXPECT_TRUE(store.ReadRegString(section, QStringLiteral("Char"), written));
+        EXPECT_EQ(written, QString::fromUtf8(expected)) << stored;
+    }
+}
