@@ -18,9 +18,7 @@ int main(int argc, char* argv[])
     QApplication::setOrganizationName(QStringLiteral("Orvane"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLERY_VERSION));
 
-    // Qt's own buttons and dialogs speak Japanese like the rest of the
-    // program, and show dates and numbers the Japanese way.
-    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    // Qt's own buttons and dialogs speak Japanese like the rest of the program.
     QTranslator qtTranslator;
     if (qtTranslator.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

@@ -41,8 +41,14 @@ bool ParseArguments(QCoreApplication& app, Options& options)
     parser.setApplicationDescription(QStringLiteral(
         "ストロークファイルのフォルダからフォントの文字を自動作成します。\n"
         "例: quillery-autocreate --size 512 --tip 2 --font new.ttf ~/Documents/ストロークファイル"));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    // Qt's own help and version options have English texts (and a
+    // --help-all of no use here); these say what they do in the program's
+    // language.
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("このヘルプを表示する。\n例: quillery-autocreate --help"));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("バージョンを表示する。\n例: quillery-autocreate --version"));
+    parser.addOptions({help, version});
     parser.addPositionalArgument(QStringLiteral("folder"), QStringLiteral("ストロークファイル (*.stk) のフォルダ (例: ~/Documents/ストロークファイル)"));
     const QCommandLineOption font({QStringLiteral("f"), QStringLiteral("font")},
                                   QStringLiteral("文字を入れる TrueType フォントファイル (無ければ新規作成)\n例: --font new.ttf"),
@@ -58,6 +64,10 @@ bool ParseArguments(QCoreApplication& app, Options& options)
                                  QStringLiteral("file.pen"));
     parser.addOptions({font, size, tip, pen});
     parser.process(app);
+    if (parser.isSet(help))
+        parser.showHelp(0);
+    if (parser.isSet(version))
+        parser.showVersion();
     if (parser.positionalArguments().size() != 1) {
         std::fprintf(stderr, "%s", qPrintable(parser.helpText()));
         return false;
