@@ -123,11 +123,12 @@ public:
     {
         automation.WaitForLaunchedServers(kEditorEndWaitMs);
         QFile log(EditorLog());
-        if (failed && log.open(QIODevice::ReadOnly) && log.size() > 0) {
-            std::fprintf(stderr, "フォントエディタの出力:\n");
-            std::fwrite(log.readAll().constData(), 1, static_cast<size_t>(log.size()), stderr);
-        }
+        const QByteArray output = failed && log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
         log.close();
+        if (!output.isEmpty()) {
+            std::fprintf(stderr, "フォントエディタの出力:\n");
+            std::fwrite(output.constData(), 1, static_cast<size_t>(output.size()), stderr);
+        }
         m_dir.remove();
     }
 

@@ -104,8 +104,9 @@ TEST_F(MainFrameTest, EveryMenuHasUniqueMnemonics)
             const QString text = action->text().section(QLatin1Char('\t'), 0, 0);
             const QChar key = mnemonicOf(text);
             if (const qsizetype open = text.lastIndexOf(QLatin1Char('(')); open >= 0 && open + 2 < text.size()
-                && text[open + 2] == QLatin1Char(')'))
+                && text[open + 2] == QLatin1Char(')')) {
                 EXPECT_EQ(key, text[open + 1].toUpper()) << qPrintable(text);
+            }
             if (!key.isNull()) {
                 EXPECT_FALSE(taken.contains(key)) << qPrintable(menus[m].first) << ": " << qPrintable(text)
                                                   << " and " << qPrintable(taken.value(key));
@@ -209,6 +210,14 @@ TEST_F(MainFrameTest, FaceListSelectsByPrefixAndReportsTheChoice)
     bar->FaceCombo()->setCurrentIndex(2);
     emit bar->FaceCombo()->activated(2);
     EXPECT_EQ(chosen, "Noto Sans CJK JP");
+
+    // A name longer than 31 bytes is cut where the view takes it, so the
+    // face drawn now is the one stored for the next start.
+    const QString longName = QStringLiteral("Long Face Name For The Sample Outline X");  // 39 bytes
+    bar->FillFaceNames({longName});
+    bar->FaceCombo()->setCurrentIndex(0);
+    emit bar->FaceCombo()->activated(0);
+    EXPECT_EQ(frame.View()->Settings().m_strFaceName, longName.left(31));
 }
 
 TEST_F(MainFrameTest, FontFileFieldIsKeptAtClose)
