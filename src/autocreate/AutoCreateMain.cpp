@@ -6,6 +6,7 @@
 #include "app/CQuilleryDoc.h"
 #include "app/CSettingsStore.h"
 #include "app/CViewSettings.h"
+#include "app/QtTranslations.h"
 #include "autocreate/CConsoleMessageBox.h"
 #include "autocreate/CConsoleProgress.h"
 #include "autocreate/CMemoryFrameFields.h"
@@ -17,10 +18,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QTemporaryDir>
-#include <QTranslator>
 
 #include <cstdio>
 
@@ -146,10 +144,7 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationName(QStringLiteral("quillery-autocreate"));
     QCoreApplication::setOrganizationName(QStringLiteral("Orvane"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLERY_VERSION));
-    QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(&qtTranslator);
+    InstallJapaneseQtTranslations();
 
     Options options;
     if (!ParseArguments(app, options))

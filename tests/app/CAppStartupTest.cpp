@@ -1,10 +1,13 @@
 #include "app/CAppPlatform.h"
 #include "app/CMainFrame.h"
+#include "app/CMainToolBar.h"
 #include "app/CMyApp.h"
 #include "app/CSettingsStore.h"
 #include "canvas/CQuilleryView.h"
+#include "canvas/CSampleFont.h"
 #include "support/FakeMessageBox.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -75,6 +78,13 @@ TEST_F(AppStartupTest, NormalStartShowsABlankCanvasInAWindowFittedToIt)
     EXPECT_EQ(frame->size(), frame->sizeHint());
     EXPECT_EQ(Dword("FirstOperation"), 1);
     EXPECT_EQ(Dword("ToolSize"), -1);
+    // The default face is not installed here; the list shows the face the
+    // sample is really drawn in.
+    const QStringList matched = CSampleFont::MatchedFamilies(view->Settings().m_strFaceName);
+    if (!matched.isEmpty() && frame->StandardToolBar()->FaceCombo()->count() > 0) {
+        EXPECT_TRUE(matched.contains(frame->StandardToolBar()->GetSelectedFaceName()))
+            << qPrintable(matched.join(','));
+    }
 
     // Clearing the canvas clears the bitmap that goes to the editor too.
     app.Doc().Dib().Bits()[3] = 0;

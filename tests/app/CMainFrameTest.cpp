@@ -1,12 +1,15 @@
 #include "app/CDialogBar.h"
 #include "app/CMainFrame.h"
 #include "app/CMainToolBar.h"
+#include "app/QtTranslations.h"
 #include "canvas/CQuilleryView.h"
 #include "res/CommandIds.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -245,4 +248,14 @@ TEST_F(MainFrameTest, TypingACharacterStartsAFreshCanvasForIt)
     EXPECT_FALSE(frame.DialogBar()->VerticalBox()->isEnabled());
     EXPECT_TRUE(frame.Action(ID_EXECUTE)->isEnabled());
     EXPECT_TRUE(frame.Action(ID_NEXT_CHAR)->isEnabled());
+}
+
+// Qt's standard buttons speak Japanese once its translations are in; a
+// machine without them would show English buttons in every message box.
+TEST(QtTranslations, StandardButtonsAreJapanese)
+{
+    ASSERT_TRUE(InstallJapaneseQtTranslations());
+    QDialogButtonBox buttons(QDialogButtonBox::Cancel | QDialogButtonBox::Yes);
+    EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text(), QString::fromUtf8("キャンセル"));
+    EXPECT_TRUE(buttons.button(QDialogButtonBox::Yes)->text().startsWith(QString::fromUtf8("はい")));
 }
