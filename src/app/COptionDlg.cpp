@@ -1,5 +1,6 @@
 #include "app/COptionDlg.h"
 
+#include "app/CJapaneseFileModel.h"
 #include "app/COptionRules.h"
 #include "app/IMessageBox.h"
 
@@ -181,5 +182,11 @@ void COptionDlg::OnBrowseFolder()
 
 QString COptionDlg::BrowseForFolder(QWidget* owner)
 {
-    return QFileDialog::getExistingDirectory(owner, QStringLiteral("フォルダを選択してください"));
+    QFileDialog dialog(owner, QStringLiteral("フォルダを選択してください"));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    CJapaneseFileModel::Install(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().first();
 }
