@@ -243,7 +243,8 @@ TEST_F(ExecuteEndToEndTest, EditorKilledDuringAnImportOrASaveLeavesAWholeFont)
 
 // Started under the C locale, as from cron, with Japanese in the stroke
 // folder and the font path: the editor still writes the font, its chatter
-// stays out of the terminal, and no folder is left in the temporary folder.
+// stays out of the output, the progress is plain lines, and no folder is
+// left in the temporary folder.
 TEST_F(ExecuteEndToEndTest, CommandLineRunUnderTheCLocaleWithJapanesePaths)
 {
     const QString folder = out.filePath(QStringLiteral("ストローク"));
@@ -275,6 +276,9 @@ TEST_F(ExecuteEndToEndTest, CommandLineRunUnderTheCLocaleWithJapanesePaths)
     EXPECT_EQ(autocreate.exitCode(), 0) << errors.toStdString();
     EXPECT_FALSE(errors.contains(QStringLiteral("Program root"))) << errors.toStdString();
     EXPECT_FALSE(errors.contains(QStringLiteral("Detected locale"))) << errors.toStdString();
+    // Not a terminal: the progress comes as plain lines, never redrawn.
+    EXPECT_TRUE(errors.contains(QStringLiteral("\n100%\n"))) << errors.toStdString();
+    EXPECT_FALSE(errors.contains(QLatin1Char('\r'))) << errors.toStdString();
     EXPECT_TRUE(HasOutline(CheckFont(ttf), 0x3042));
     EXPECT_EQ(QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
 }
