@@ -1,7 +1,12 @@
 #include "app/CHelpWindow.h"
 
 #include "app/CChmArchive.h"
+#include "app/CWindowPlacement.h"
 
+#include <QAction>
+#include <QScreen>
+#include <QStyle>
+#include <QToolBar>
 #include <QUrl>
 
 namespace {
@@ -17,6 +22,41 @@ CHelpWindow::CHelpWindow(QWidget* parent)
     setWindowFlag(Qt::Window);
     setOpenExternalLinks(false);
     resize(560, 520);
+
+    // The buttons sit in a strip above the page, kept free by the margin.
+    m_pNavigation = new QToolBar(this);
+    m_pNavigation->setObjectName(QStringLiteral("helpNavigation"));
+    m_pNavigation->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    QAction* back = m_pNavigation->addAction(style()->standardIcon(QStyle::SP_ArrowBack), QStringLiteral("戻る"));
+    QAction* forward = m_pNavigation->addAction(style()->standardIcon(QStyle::SP_ArrowForward), QStringLiteral("進む"));
+    back->setObjectName(QStringLiteral("back"));
+    forward->setObjectName(QStringLiteral("forward"));
+    back->setEnabled(false);
+    forward->setEnabled(false);
+    connect(back, &QAction::triggered, this, &QTextBrowser::backward);
+    connect(forward, &QAction::triggered, this, &QTextBrowser::forward);
+    connect(this, &QTextBrowser::backwardAvailable, back, &QAction::setEnabled);
+    connect(this, &QTextBrowser::forwardAvailable, forward, &QAction::setEnabled);
+    setViewportMargins(0, m_pNavigation->sizeHint().height(), 0, 0);
+}
+
+void CHelpWindow::resizeEvent(QResizeEvent* event)
+{
+    QTextBrowser::resizeEvent(event);
+    const QRect inside = contentsRect();
+    m_pNavigation->setGeometry(inside.left(), inside.top(), inside.width(), m_pNavigation->sizeHint().height());
+}
+
+void CHelpWindow::PlaceBeside(const QWidget* frame)
+{
+    const QScreen* screen = frame->screen();
+    if (!screen)
+        return;
+    const QRect frameRect = frame->frameGeometry();
+    const QSize decoration = frameGeometry().size() - size();
+    const QRect place = CWindowPlacement::Beside(frameRect, size() + decoration, screen->availableGeometry());
+    resize(place.size() - decoration);
+    move(place.topLeft());
 }
 
 CHelpWindow::~CHelpWindow() = default;

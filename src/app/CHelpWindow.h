@@ -4,8 +4,11 @@
 #include <memory>
 
 class CChmArchive;
+class QToolBar;
 
-// A small window that shows the pages of the program's help file.
+// A small window that shows the pages of the program's help file, with
+// buttons to go back and forward through the pages seen (as Alt+Left and
+// Alt+Right do).
 class CHelpWindow : public QTextBrowser
 {
     Q_OBJECT
@@ -20,6 +23,14 @@ public:
 
     QVariant loadResource(int type, const QUrl& name) override;
 
+    // Moves the window beside the main window, inside the screen's work area.
+    void PlaceBeside(const QWidget* frame);
+    QToolBar* NavigationBar() const { return m_pNavigation; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    QToolBar* m_pNavigation = nullptr;
     std::unique_ptr<CChmArchive> m_archive;
 };

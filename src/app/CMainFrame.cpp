@@ -1,5 +1,6 @@
 #include "app/CMainFrame.h"
 
+#include "app/CAboutDlg.h"
 #include "app/CChmArchive.h"
 #include "app/CDialogBar.h"
 #include "app/CHelpWindow.h"
@@ -13,6 +14,7 @@
 #include "strokes/CodePage932.h"
 #include "app/CSettingsStore.h"
 #include "canvas/CQuilleryView.h"
+#include "canvas/CSampleFont.h"
 #include "pen/CBmpPenEditWnd.h"
 #include "res/CStringTable.h"
 #include "res/CUiResources.h"
@@ -27,7 +29,6 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QToolBar>
@@ -35,6 +36,7 @@
 #include <QWhatsThis>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QWindow>
 
 using namespace cmd;
@@ -404,15 +406,28 @@ void CMainFrame::OnHelp()
         m_messages->ShowMessage(QStringLiteral("ヘルプの起動に失敗しました。"));
         return;
     }
+    // Placed as it opens; while it is open it stays where the user put it.
+    if (!m_pHelpWindow->isVisible())
+        m_pHelpWindow->PlaceBeside(this);
     m_pHelpWindow->show();
     m_pHelpWindow->raise();
     m_pHelpWindow->activateWindow();
 }
 
+// The editor is asked for its version only when it runs already; the about
+// box never starts one.
 void CMainFrame::OnAbout()
 {
-    QMessageBox::about(this, QStringLiteral("バージョン情報"),
-                       QStringLiteral("Quillery Version %1").arg(QApplication::applicationVersion()));
+    QString editorVersion;
+    if (const CGlyphsmithApplication* editor = m_controller->Session().EditorApp(); editor && editor->HasDispatch()) {
+        try {
+            editorVersion = editor->GetVersion();
+        } catch (const std::exception&) {
+            editorVersion.clear();
+        }
+    }
+    CAboutDlg about(editorVersion, this);
+    about.exec();
 }
 
 // F6 and Shift+F6 move the keyboard focus between the drawing view and the
@@ -431,9 +446,21 @@ void CMainFrame::AttachSettings(const CSettingsStore* store)
     if (store)
         store->ReadRegString(CViewSettings::kSection, QStringLiteral("FontFilePath"), m_strFontFilePath);
     SetFontFilePathText(m_strFontFilePath);
-    SetCharText(m_pView->Settings().m_strChar);
+    {
+        // The view is not following the field yet: the stored character is
+        // shown as it is, not taken back through the change handler.
+        const QSignalBlocker quiet(m_pDlgBar->CharEdit());
+        SetCharText(m_pView->Settings().m_strChar);
+    }
     EnableVertical(IsVerticalChar(CharCode(StringToCp932(m_pView->Settings().m_strChar))));
     m_pToolBar->SelectFaceName(m_pView->Settings().m_strFaceName);
+    // A face that is not installed is drawn in the face fontconfig puts in
+    // its place; the list shows that one, so that it and the canvas agree.
+    for (const QString& family : CSampleFont::MatchedFamilies(m_pView->Settings().m_strFaceName)) {
+        if (!m_pToolBar->GetSelectedFaceName().isEmpty())
+            break;
+        m_pToolBar->SelectFaceName(family);
+    }
     m_pView->SetSettingsStore(store);
     m_pView->SetFontFilePathAtClose(m_strFontFilePath);
 }

@@ -1,5 +1,6 @@
 #include "app/COptionDlg.h"
 
+#include "app/CJapaneseFileModel.h"
 #include "app/COptionRules.h"
 #include "app/IMessageBox.h"
 
@@ -15,6 +16,23 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
+
+namespace {
+
+// Typing or pasting that would take the folder past its byte limit is
+// refused by the field itself, as the character field refuses a third byte.
+class FolderLengthValidator : public QValidator
+{
+public:
+    using QValidator::QValidator;
+
+    State validate(QString& input, int&) const override
+    {
+        return COptionRules::FolderFits(input) ? Acceptable : Invalid;
+    }
+};
+
+} // namespace
 
 COptionDlg::COptionDlg(IMessageBox& messages, QWidget* parent)
     : QDialog(parent)
@@ -40,6 +58,7 @@ void COptionDlg::BuildControls()
     m_pWriteStrokeFile->setObjectName(QStringLiteral("1016"));
     m_pFolderEdit = new QLineEdit(this);
     m_pFolderEdit->setObjectName(QStringLiteral("1017"));
+    m_pFolderEdit->setValidator(new FolderLengthValidator(m_pFolderEdit));
     auto* browse = new QPushButton(QStringLiteral("..."), this);
     browse->setObjectName(QStringLiteral("1018"));
     connect(browse, &QPushButton::clicked, this, &COptionDlg::OnBrowseFolder);
@@ -163,5 +182,11 @@ void COptionDlg::OnBrowseFolder()
 
 QString COptionDlg::BrowseForFolder(QWidget* owner)
 {
-    return QFileDialog::getExistingDirectory(owner, QStringLiteral("フォルダを選択してください"));
+    QFileDialog dialog(owner, QStringLiteral("フォルダを選択してください"));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    CJapaneseFileModel::Install(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().first();
 }

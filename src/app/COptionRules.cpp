@@ -1,20 +1,12 @@
 #include "app/COptionRules.h"
 
-#include <QStringEncoder>
+#include "strokes/CodePage932.h"
+
 #include <array>
 
 namespace {
 
 constexpr std::array<int, 6> kSizes = {128, 160, 192, 256, 448, 512};
-
-qsizetype Cp932Length(const QString& text)
-{
-    QStringEncoder encoder("CP932");
-    const QByteArray bytes = encoder(text);
-    // Characters outside the code page still take room; count them as two
-    // bytes, the most a character takes there.
-    return encoder.hasError() ? text.size() * 2 : bytes.size();
-}
 
 QChar FoldAscii(QChar c)
 {
@@ -49,9 +41,14 @@ COptionRules::GridResult COptionRules::ParseGridSize(const QString& text)
     return {value, QString()};
 }
 
+bool COptionRules::FolderFits(const QString& folder)
+{
+    return Cp932ByteLength(folder) <= kMaxFolderBytes;
+}
+
 QString COptionRules::CheckFolderLength(const QString& folder)
 {
-    if (Cp932Length(folder) <= kMaxFolderBytes)
+    if (FolderFits(folder))
         return QString();
     return QStringLiteral("%1 文字以内で入力してください。").arg(kMaxFolderBytes);
 }

@@ -26,8 +26,11 @@ public:
     };
     static GridResult ParseGridSize(const QString& text);
 
-    // The message that refuses a folder longer than 256 bytes of code page
-    // 932, or an empty text when it fits.
+    // Whether the folder takes at most 256 bytes of code page 932; a
+    // character without a form there counts as two bytes.
+    static bool FolderFits(const QString& folder);
+    // The message that refuses a folder that does not fit, or an empty text
+    // when it does.
     static QString CheckFolderLength(const QString& folder);
     static QString MissingFolderMessage();
 

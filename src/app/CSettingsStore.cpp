@@ -63,8 +63,12 @@ public:
     explicit ScratchSettings(const QByteArray& text)
         : m_strPath(NewPath())
     {
-        if (!m_strPath.isEmpty() && WriteWhole(m_strPath, text) && ReadWhole(m_strPath) == text)
+        if (!m_strPath.isEmpty() && WriteWhole(m_strPath, text) && ReadWhole(m_strPath) == text) {
             m_settings.emplace(m_strPath, QSettings::IniFormat);
+            // QSettings parses the file on first use; only then does its
+            // status tell whether the text could be parsed.
+            m_settings->allKeys();
+        }
     }
     ~ScratchSettings()
     {
@@ -89,6 +93,33 @@ private:
     QString m_strPath;
     std::optional<QSettings> m_settings;
 };
+
+// A line Qt's INI reader does not take (a "# note", a line without "=")
+// puts the whole file into its format-error state, after which nothing could
+// be written again. Each line is tried on its own and the ones the reader
+// refuses are left out, so every other value keeps working and the next
+// write repairs the file.
+QByteArray WithoutUnreadableLines(const QByteArray& text)
+{
+    QByteArray kept;
+    for (const QByteArray& line : text.split('\n')) {
+        ScratchSettings alone(line + '\n');
+        if (alone.Get())
+            kept += line + '\n';
+    }
+    return kept;
+}
+
+// The file as Qt can parse it: as it is, or without its unreadable lines.
+std::optional<QByteArray> ReadableText(const QString& path)
+{
+    std::optional<QByteArray> text = ReadWhole(path);
+    if (!text)
+        return std::nullopt;
+    if (!ScratchSettings(*text).Get())
+        return WithoutUnreadableLines(*text);
+    return text;
+}
 
 bool SameSettings(QSettings& a, QSettings& b)
 {
@@ -125,7 +156,7 @@ QString CSettingsStore::DefaultFilePath()
 // a full disk leaves the previous file in place.
 bool CSettingsStore::WriteValue(const QString& section, const QString& name, const QVariant& value) const
 {
-    const std::optional<QByteArray> before = ReadWhole(m_strFilePath);
+    const std::optional<QByteArray> before = ReadableText(m_strFilePath);
     if (!before)
         return false;
     ScratchSettings edited(*before);
@@ -146,7 +177,7 @@ bool CSettingsStore::WriteValue(const QString& section, const QString& name, con
 
 QVariant CSettingsStore::ReadValue(const QString& section, const QString& name) const
 {
-    const std::optional<QByteArray> text = ReadWhole(m_strFilePath);
+    const std::optional<QByteArray> text = ReadableText(m_strFilePath);
     if (!text)
         return {};
     ScratchSettings parsed(*text);

@@ -1,5 +1,6 @@
 #include "app/CViewSettings.h"
 
+#include "app/CCharFieldRule.h"
 #include "app/CSettingsStore.h"
 #include "res/CommandIds.h"
 
@@ -92,7 +93,11 @@ QString CViewSettings::TruncateFaceName(const QString& name)
 
 void CViewSettings::Read(const CSettingsStore& store, QSize workArea, const QString& documentsFolder)
 {
-    store.ReadRegString(kSection, QStringLiteral("Char"), m_strChar);
+    // The character field holds at most two bytes; a longer stored text
+    // (or one the code page cannot hold) is not a character at all.
+    QString storedChar;
+    if (store.ReadRegString(kSection, QStringLiteral("Char"), storedChar) && CCharFieldRule::Accepts(storedChar))
+        m_strChar = storedChar;
     if (store.ReadRegString(kSection, QStringLiteral("FaceName"), m_strFaceName))
         m_strFaceName = TruncateFaceName(m_strFaceName);
     int32_t value = m_nToolSize;

@@ -3,24 +3,21 @@
 #include "app/CQtMessageBox.h"
 #include "app/CSettingsStore.h"
 #include "app/CSingleInstance.h"
+#include "app/QtTranslations.h"
+#include "fonteditor/Utf8Locale.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QTranslator>
 #include <QStandardPaths>
 
 int main(int argc, char* argv[])
 {
+    EnsureUtf8Locale();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillery"));
     QApplication::setOrganizationName(QStringLiteral("Orvane"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLERY_VERSION));
 
-    // Qt's own buttons and dialogs speak Japanese like the rest of the program.
-    QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTranslator);
+    InstallJapaneseQtTranslations();
 
     CQtMessageBox messages;
     const CSettingsStore store;

@@ -6,11 +6,13 @@
 #include "app/CQuilleryDoc.h"
 #include "app/CSettingsStore.h"
 #include "app/CViewSettings.h"
+#include "app/QtTranslations.h"
 #include "autocreate/CConsoleMessageBox.h"
 #include "autocreate/CConsoleProgress.h"
 #include "autocreate/CMemoryFrameFields.h"
 #include "canvas/CDrawingModel.h"
 #include "fonteditor/CLocalAutomationSystem.h"
+#include "fonteditor/Utf8Locale.h"
 #include "pen/CPenFile.h"
 
 #include <QCommandLineParser>
@@ -34,23 +36,36 @@ struct Options
 bool ParseArguments(QCoreApplication& app, Options& options)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("ストロークファイルのフォルダからフォントの文字を自動作成します。"));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("folder"), QStringLiteral("ストロークファイル (*.stk) のフォルダ"));
+    parser.setApplicationDescription(QStringLiteral(
+        "ストロークファイルのフォルダからフォントの文字を自動作成します。\n"
+        "例: quillery-autocreate --size 512 --tip 2 --font new.ttf ~/Documents/ストロークファイル"));
+    // Qt's own help and version options have English texts (and a
+    // --help-all of no use here); these say what they do in the program's
+    // language.
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("このヘルプを表示する。\n例: quillery-autocreate --help"));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("バージョンを表示する。\n例: quillery-autocreate --version"));
+    parser.addOptions({help, version});
+    parser.addPositionalArgument(QStringLiteral("folder"), QStringLiteral("ストロークファイル (*.stk) のフォルダ (例: ~/Documents/ストロークファイル)"));
     const QCommandLineOption font({QStringLiteral("f"), QStringLiteral("font")},
-                                  QStringLiteral("文字を入れる TrueType フォントファイル (無ければ新規作成)"),
+                                  QStringLiteral("文字を入れる TrueType フォントファイル (無ければ新規作成)\n例: --font new.ttf"),
                                   QStringLiteral("file.ttf"));
     const QCommandLineOption size({QStringLiteral("s"), QStringLiteral("size")},
-                                  QStringLiteral("キャンバスの一辺のドット数 (128, 160, 192, 256, 448, 512)"),
+                                  QStringLiteral("キャンバスの一辺のドット数 (128, 160, 192, 256, 448, 512)\n例: --size 512"),
                                   QStringLiteral("dots"));
     const QCommandLineOption tip({QStringLiteral("t"), QStringLiteral("tip")},
-                                 QStringLiteral("ペン先: 0=10, 1=20, 2=30, 3=40 ドット円, 4=ユーザ定義ペン"),
+                                 QStringLiteral("ペン先: 0=10, 1=20, 2=30, 3=40 ドット円, 4=ユーザ定義ペン\n例: --tip 2"),
                                  QStringLiteral("index"));
     const QCommandLineOption pen({QStringLiteral("p"), QStringLiteral("pen")},
-                                 QStringLiteral("ユーザ定義ペンのペンファイル (*.pen)"), QStringLiteral("file.pen"));
+                                 QStringLiteral("ユーザ定義ペンのペンファイル (*.pen)\n例: --tip 4 --pen brush.pen"),
+                                 QStringLiteral("file.pen"));
     parser.addOptions({font, size, tip, pen});
     parser.process(app);
+    if (parser.isSet(help))
+        parser.showHelp(0);
+    if (parser.isSet(version))
+        parser.showVersion();
     if (parser.positionalArguments().size() != 1) {
         std::fprintf(stderr, "%s", qPrintable(parser.helpText()));
         return false;
@@ -92,14 +107,44 @@ CViewSettings ReadSettings(const Options& options)
     return settings;
 }
 
+// The run's private folder: the runtime folder of its own font editor, with
+// the editor's socket and the log of what the editor prints. It is removed
+// once the editor has ended; the log is shown only when the run failed.
+class RunFolder
+{
+public:
+    bool IsValid() const { return m_dir.isValid(); }
+    QString Path() const { return m_dir.path(); }
+    QString EditorLog() const { return m_dir.filePath(QStringLiteral("editor.log")); }
+
+    void Finish(CLocalAutomationSystem& automation, bool failed)
+    {
+        automation.WaitForLaunchedServers(kEditorEndWaitMs);
+        QFile log(EditorLog());
+        const QByteArray output = failed && log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
+        log.close();
+        if (!output.isEmpty()) {
+            std::fprintf(stderr, "フォントエディタの出力:\n");
+            std::fwrite(output.constData(), 1, static_cast<size_t>(output.size()), stderr);
+        }
+        m_dir.remove();
+    }
+
+private:
+    static constexpr int kEditorEndWaitMs = 10'000;
+    QTemporaryDir m_dir;
+};
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    EnsureUtf8Locale();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quillery-autocreate"));
     QCoreApplication::setOrganizationName(QStringLiteral("Orvane"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLERY_VERSION));
+    InstallJapaneseQtTranslations();
 
     Options options;
     if (!ParseArguments(app, options))
@@ -107,13 +152,13 @@ int main(int argc, char* argv[])
 
     // A font editor of this run's own, so that the glyphs never land in a
     // font the user has open in the program's window.
-    QTemporaryDir runtime;
-    if (!runtime.isValid()) {
+    RunFolder runtime;
+    if (!runtime.IsValid()) {
         std::fprintf(stderr, "一時フォルダを作成できません。\n");
         return 1;
     }
-    QFile::setPermissions(runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    QFile::setPermissions(runtime.Path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.Path()));
 
     CConsoleMessageBox messages;
     CViewSettings settings = ReadSettings(options);
@@ -130,6 +175,7 @@ int main(int argc, char* argv[])
     frame.SetFontFilePathText(options.fontFile);
     CConsoleProgress progress;
     CLocalAutomationSystem automation;
+    automation.SetServerLog(runtime.EditorLog());
     CQuilleryController controller({drawing, settings, frame, messages, automation, progress, progress});
     controller.SetDocument(&doc);
     frame.SetCharChanged([&controller] { controller.OnCharChanged(); });
@@ -139,5 +185,7 @@ int main(int argc, char* argv[])
     const auto fontFile = controller.ReleaseAtExit(frame.GetFontFilePathText());
     if (fontFile && !fontFile->isEmpty())
         std::fprintf(stderr, "%s\n", qPrintable(*fontFile));
-    return messages.MessageCount() > before ? 1 : 0;
+    const int status = messages.MessageCount() > before ? 1 : 0;
+    runtime.Finish(automation, status != 0);
+    return status;
 }

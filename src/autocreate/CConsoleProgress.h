@@ -3,11 +3,15 @@
 #include "app/IViewServices.h"
 #include "autocreate/IAutoCreateHost.h"
 
-// The progress of a run without a window, as a percentage on standard error;
-// there is no view to repaint and no event to let through.
+// The progress of a run without a window, on standard error: on a terminal
+// one line that is rewritten in place, otherwise a plain line whenever the
+// percentage changes (for logs and pipes). There is no view to repaint and no
+// event to let through.
 class CConsoleProgress : public IAutoCreateProgress, public IViewServices
 {
 public:
+    CConsoleProgress();
+
     void Open() override;
     void SetPosition(int pos) override;
     void Close() override;
@@ -15,4 +19,12 @@ public:
     void Repaint() override {}
     bool PumpMessages() override { return true; }
     void BringToFront() override {}
+
+    // Ends a progress line left open on the terminal, so that a message
+    // printed now starts on a line of its own.
+    static void EndLine();
+
+private:
+    bool m_bTerminal;
+    int m_nLastPos = -1;
 };

@@ -98,7 +98,9 @@ void CQuilleryView::SetVerticalCharTest(std::function<bool(const QString&)> hasV
 
 void CQuilleryView::SetFaceName(const QString& faceName)
 {
-    m_settings.m_strFaceName = faceName;
+    // Cut where it is taken, so that the face drawn now is the one the next
+    // start reads back.
+    m_settings.m_strFaceName = CViewSettings::TruncateFaceName(faceName);
     update();
 }
 

@@ -41,9 +41,9 @@ struct Match
     int index = 0;
 };
 
-Match MatchFace(const QString& faceName)
+// The pattern the sample asks fontconfig for, ready for matching.
+FcPattern* SamplePattern(const QString& faceName)
 {
-    Match match;
     FcPattern* pattern = FcPatternCreate();
     const QByteArray family = faceName.toUtf8();
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.constData()));
@@ -54,6 +54,13 @@ Match MatchFace(const QString& faceName)
     FcPatternAddBool(pattern, FC_OUTLINE, FcTrue);
     FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
+    return pattern;
+}
+
+Match MatchFace(const QString& faceName)
+{
+    Match match;
+    FcPattern* pattern = SamplePattern(faceName);
     FcResult result = FcResultNoMatch;
     if (FcPattern* found = FcFontMatch(nullptr, pattern, &result)) {
         FcChar8* file = nullptr;
@@ -125,6 +132,21 @@ CSampleFont::CSampleFont()
 }
 
 CSampleFont::~CSampleFont() = default;
+
+QStringList CSampleFont::MatchedFamilies(const QString& faceName)
+{
+    QStringList families;
+    FcPattern* pattern = SamplePattern(faceName);
+    FcResult result = FcResultNoMatch;
+    if (FcPattern* found = FcFontMatch(nullptr, pattern, &result)) {
+        FcChar8* family = nullptr;
+        for (int i = 0; FcPatternGetString(found, FC_FAMILY, i, &family) == FcResultMatch; ++i)
+            families << QString::fromUtf8(reinterpret_cast<const char*>(family));
+        FcPatternDestroy(found);
+    }
+    FcPatternDestroy(pattern);
+    return families;
+}
 
 QString CSampleFont::MatchedFile(const QString& faceName)
 {

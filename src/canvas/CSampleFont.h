@@ -3,6 +3,7 @@
 #include "canvas/ISampleGlyphSource.h"
 
 #include <QHash>
+#include <QStringList>
 #include <memory>
 
 // Sample glyphs from the installed fonts: fontconfig picks the face for a
@@ -22,6 +23,9 @@ public:
 
     // The file the face name is matched to; empty when none.
     QString MatchedFile(const QString& faceName);
+    // The family names of the face the sample is drawn in for a face name,
+    // whether or not a face of that name is installed.
+    static QStringList MatchedFamilies(const QString& faceName);
 
 private:
     struct Face;

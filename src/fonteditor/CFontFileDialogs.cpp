@@ -1,5 +1,7 @@
 #include "fonteditor/CFontFileDialogs.h"
 
+#include "app/CJapaneseFileModel.h"
+
 #include <QFileDialog>
 
 namespace {
@@ -15,6 +17,7 @@ QString CFontFileDialogs::ChooseFontFile(QWidget* parent)
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(QStringLiteral("ttf"));
     dialog.setSizeGripEnabled(true);
+    CJapaneseFileModel::Install(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().first();
@@ -26,6 +29,7 @@ QString CFontFileDialogs::ChooseSaveAsFile(QWidget* parent, const QString& curre
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QStringLiteral("ttf"));
+    CJapaneseFileModel::Install(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().first();

@@ -2,6 +2,7 @@
 
 #include "fonteditor/CAutomationChannel.h"
 #include "fonteditor/CRemoteDispatch.h"
+#include "fonteditor/Utf8Locale.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -63,10 +64,14 @@ std::shared_ptr<IDispatchObject> CLocalAutomationSystem::CreateInstance(const QS
     process.setProgram(server->strProgram);
     process.setArguments(server->arguments + QStringList { QStringLiteral("--socket"), SocketPath(progId) });
     process.setStandardInputFile(QProcess::nullDevice());
-    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(m_strServerLog.isEmpty() ? QProcess::nullDevice() : m_strServerLog, QIODevice::Append);
+    if (!m_strServerLog.isEmpty())
+        process.setStandardErrorFile(m_strServerLog, QIODevice::Append);
+    process.setProcessEnvironment(Utf8Environment(QProcessEnvironment::systemEnvironment()));
     qint64 pid = 0;
     if (!process.startDetached(&pid))
         return nullptr;
+    m_launched << pid;
 
     // Poll until the server listens; give up early when it has already exited.
     QDeadlineTimer deadline(server->nStartWaitMs);
@@ -78,4 +83,15 @@ std::shared_ptr<IDispatchObject> CLocalAutomationSystem::CreateInstance(const QS
         QThread::msleep(50);
     }
     return nullptr;
+}
+
+bool CLocalAutomationSystem::WaitForLaunchedServers(int waitMs)
+{
+    QDeadlineTimer deadline(waitMs);
+    for (;;) {
+        m_launched.removeIf([](qint64 pid) { return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH; });
+        if (m_launched.isEmpty() || deadline.hasExpired())
+            return m_launched.isEmpty();
+        QThread::msleep(20);
+    }
 }

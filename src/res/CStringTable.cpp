@@ -30,7 +30,7 @@ const QHash<int, CStringTable::CommandText>& Table()
         {ID_VIEW_SAMPLE, Text("サンプルを表示", "サンプルの表示/非表示の切り換え", "サンプルを表示")},
         {ID_VIEW_GRID, Text("罫線を表示", "罫線の表示/非表示の切り換え", "罫線を表示")},
         {ID_AUTO_CREATE,
-         Text("ストロークデータから自動作成(A)...", "ストロークデータから自動作成する", "ｽﾄﾛｰｸﾃﾞｰﾀから自動作成")},
+         Text("ストロークデータから自動作成(&A)...", "ストロークデータから自動作成する", "ｽﾄﾛｰｸﾃﾞｰﾀから自動作成")},
         {ID_FACE_LIST, Text("", "書体名", "")},
         {ID_EDIT_UNDO, Text("元に戻す(&U)\tCtrl+Z", "直前に行った動作を元に戻す", "元に戻す")},
         {ID_EDIT_REDO, Text("やり直し(&R)\tCtrl+Y", "直前に行った動作をやり直す", "やり直し")},
@@ -49,7 +49,7 @@ const QHash<int, CStringTable::CommandText>& Table()
         {ID_PEN_FILE_OPEN, Text("開く", "ペンデータのファイルを開く", "開く")},
         {ID_PEN_FILE_SAVE, Text("保存", "ペンデータをファイルに保存する", "保存")},
         {ID_FONT_SAVE_AS,
-         Text("フォントに名前を付けて保存(&A)...", "Glyphsmithで開いているフォントを別のファイルに保存する",
+         Text("フォントに名前を付けて保存(&S)...", "Glyphsmithで開いているフォントを別のファイルに保存する",
               "フォントに名前を付けて保存")},
     };
     return table;

@@ -162,3 +162,16 @@ int Cp932CharCount(const QByteArray& bytes)
     }
     return count;
 }
+
+int Cp932ByteLength(const QString& text)
+{
+    int length = 0;
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype width = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
+        bool ok = false;
+        const QByteArray bytes = StringToCp932(text.mid(i, width), &ok);
+        length += ok ? static_cast<int>(bytes.size()) : 2;
+        i += width;
+    }
+    return length;
+}

@@ -30,3 +30,8 @@ QByteArray StringToCp932(const QString& text, bool* ok = nullptr);
 // The number of code-page-932 characters in bytes (a lead byte and its trail
 // byte count as one).
 int Cp932CharCount(const QByteArray& bytes);
+// The length of text in code page 932 bytes, character by character as the
+// conversion gives them. A character the code page lacks counts as two bytes,
+// the widest a character there takes, so that a limit in bytes still holds
+// when the text is later stored in a form that has room for it.
+int Cp932ByteLength(const QString& text);

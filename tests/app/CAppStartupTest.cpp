@@ -1,10 +1,13 @@
 #include "app/CAppPlatform.h"
 #include "app/CMainFrame.h"
+#include "app/CMainToolBar.h"
 #include "app/CMyApp.h"
 #include "app/CSettingsStore.h"
 #include "canvas/CQuilleryView.h"
+#include "canvas/CSampleFont.h"
 #include "support/FakeMessageBox.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -75,6 +78,13 @@ TEST_F(AppStartupTest, NormalStartShowsABlankCanvasInAWindowFittedToIt)
     EXPECT_EQ(frame->size(), frame->sizeHint());
     EXPECT_EQ(Dword("FirstOperation"), 1);
     EXPECT_EQ(Dword("ToolSize"), -1);
+    // The default face is not installed here; the list shows the face the
+    // sample is really drawn in.
+    const QStringList matched = CSampleFont::MatchedFamilies(view->Settings().m_strFaceName);
+    if (!matched.isEmpty() && frame->StandardToolBar()->FaceCombo()->count() > 0) {
+        EXPECT_TRUE(matched.contains(frame->StandardToolBar()->GetSelectedFaceName()))
+            << qPrintable(matched.join(','));
+    }
 
     // Clearing the canvas clears the bitmap that goes to the editor too.
     app.Doc().Dib().Bits()[3] = 0;
@@ -112,4 +122,27 @@ TEST_F(AppStartupTest, UnknownToolSizeDrawsWithThe30DotTipAndIsKept)
         EXPECT_EQ(app.Doc().Dib().Width(), 448);
     }
     EXPECT_EQ(Dword("ToolSize"), 7);
+}
+
+// The stored character is shown and kept as it is while the window is being
+// made; one longer than the field can hold gives the default.
+TEST_F(AppStartupTest, StoredCharacterSurvivesStartUp)
+{
+    const QString section = QStringLiteral("Settings");
+    for (const auto& [stored, expected] : {std::pair {"AB", "AB"}, std::pair {"ABC", "あ"}}) {
+        store.WriteRegString(section, QStringLiteral("Char"), QString::fromUtf8(stored));
+        {
+            CAppPlatform platform;
+            CMyApp app(store, messages, platform, Folders());
+            ASSERT_TRUE(app.InitInstance());
+            CMainFrame* frame = platform.Frame();
+            EXPECT_EQ(frame->View()->Settings().m_strChar, QString::fromUtf8(expected)) << stored;
+            EXPECT_EQ(frame->GetCharText(), QString::fromUtf8(expected)) << stored;
+            platform.DestroyMainWindow();
+            app.ExitInstance();
+        }
+        QString written;
+        EXPECT_TRUE(store.ReadRegString(section, QStringLiteral("Char"), written));
+        EXPECT_EQ(written, QString::fromUtf8(expected)) << stored;
+    }
 }

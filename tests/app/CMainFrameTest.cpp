@@ -1,12 +1,15 @@
 #include "app/CDialogBar.h"
 #include "app/CMainFrame.h"
 #include "app/CMainToolBar.h"
+#include "app/QtTranslations.h"
 #include "canvas/CQuilleryView.h"
 #include "res/CommandIds.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -83,12 +86,48 @@ TEST_F(MainFrameTest, ToolbarsHoldTheirButtonsInOrder)
     EXPECT_EQ(frame.DrawBar()->widgetForAction(frame.Action(ID_TOOL_PEN))->size(), QSize(36, 36));
 }
 
+// Every menu of the window, the menu bar itself and submenus included, whoever
+// added the items: no two items share a mnemonic, and an item that shows a
+// letter in parentheses answers to that letter.
+TEST_F(MainFrameTest, EveryMenuHasUniqueMnemonics)
+{
+    const auto mnemonicOf = [](const QString& text) -> QChar {
+        for (qsizetype i = text.indexOf(QLatin1Char('&')); i >= 0 && i + 1 < text.size();
+             i = text.indexOf(QLatin1Char('&'), i + 2))
+            if (text[i + 1] != QLatin1Char('&'))
+                return text[i + 1].toUpper();
+        return {};
+    };
+    std::vector<std::pair<QString, QList<QAction*>>> menus = {{"menu bar", frame.menuBar()->actions()}};
+    for (size_t m = 0; m < menus.size(); ++m) {
+        QHash<QChar, QString> taken;
+        for (QAction* action : menus[m].second) {
+            if (action->isSeparator())
+                continue;
+            const QString text = action->text().section(QLatin1Char('\t'), 0, 0);
+            const QChar key = mnemonicOf(text);
+            if (const qsizetype open = text.lastIndexOf(QLatin1Char('(')); open >= 0 && open + 2 < text.size()
+                && text[open + 2] == QLatin1Char(')')) {
+                EXPECT_EQ(key, text[open + 1].toUpper()) << qPrintable(text);
+            }
+            if (!key.isNull()) {
+                EXPECT_FALSE(taken.contains(key)) << qPrintable(menus[m].first) << ": " << qPrintable(text)
+                                                  << " and " << qPrintable(taken.value(key));
+                taken.insert(key, text);
+            }
+            if (action->menu())
+                menus.emplace_back(action->text(), action->menu()->actions());
+        }
+    }
+    EXPECT_GT(menus.size(), 4u);
+}
+
 TEST_F(MainFrameTest, MenusReadAsTheTableGivesThem)
 {
     const auto menus = frame.menuBar()->actions();
     ASSERT_EQ(menus.size(), 4);
     EXPECT_EQ(menus[0]->text(), "ファイル(&F)");
-    EXPECT_EQ(MenuTexts(menus[0]->menu()), QStringList({"ストロークデータから自動作成(A)...", "フォントに名前を付けて保存(&A)...", "-", "終了(&X)"}));
+    EXPECT_EQ(MenuTexts(menus[0]->menu()), QStringList({"ストロークデータから自動作成(&A)...", "フォントに名前を付けて保存(&S)...", "-", "終了(&X)"}));
     EXPECT_EQ(MenuTexts(menus[1]->menu()),
               QStringList({"元に戻す(&U)", "やり直し(&R)", "-", "すべてクリア(&C)", "実行(&D)", "-", "オプション(&O)..."}));
     EXPECT_EQ(MenuTexts(menus[2]->menu()),
@@ -174,6 +213,14 @@ TEST_F(MainFrameTest, FaceListSelectsByPrefixAndReportsTheChoice)
     bar->FaceCombo()->setCurrentIndex(2);
     emit bar->FaceCombo()->activated(2);
     EXPECT_EQ(chosen, "Noto Sans CJK JP");
+
+    // A name longer than 31 bytes is cut where the view takes it, so the
+    // face drawn now is the one stored for the next start.
+    const QString longName = QStringLiteral("Long Face Name For The Sample Outline X");  // 39 bytes
+    bar->FillFaceNames({longName});
+    bar->FaceCombo()->setCurrentIndex(0);
+    emit bar->FaceCombo()->activated(0);
+    EXPECT_EQ(frame.View()->Settings().m_strFaceName, longName.left(31));
 }
 
 TEST_F(MainFrameTest, FontFileFieldIsKeptAtClose)
@@ -201,4 +248,14 @@ TEST_F(MainFrameTest, TypingACharacterStartsAFreshCanvasForIt)
     EXPECT_FALSE(frame.DialogBar()->VerticalBox()->isEnabled());
     EXPECT_TRUE(frame.Action(ID_EXECUTE)->isEnabled());
     EXPECT_TRUE(frame.Action(ID_NEXT_CHAR)->isEnabled());
+}
+
+// Qt's standard buttons speak Japanese once its translations are in; a
+// machine without them would show English buttons in every message box.
+TEST(QtTranslations, StandardButtonsAreJapanese)
+{
+    ASSERT_TRUE(InstallJapaneseQtTranslations());
+    QDialogButtonBox buttons(QDialogButtonBox::Cancel | QDialogButtonBox::Yes);
+    EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text(), QString::fromUtf8("キャンセル"));
+    EXPECT_TRUE(buttons.button(QDialogButtonBox::Yes)->text().startsWith(QString::fromUtf8("はい")));
 }

@@ -99,6 +99,22 @@ TEST_F(OptionDlgTest, TooLongFolderIsRefused)
     EXPECT_EQ(messages.messages, QStringList({"256 文字以内で入力してください。"}));
 }
 
+// An accented letter has no code page 932 form and counts as two bytes; a
+// folder within 256 bytes so counted is taken, and typing past it is refused.
+TEST_F(OptionDlgTest, AccentedFolderWithinTheLimitIsAcceptedAndTypingStopsThere)
+{
+    const QString folder = QString::fromUtf8("/home/josé/") + QString(244, 'a');  // 12 + 244 bytes
+    dialog.SetValues({512, false, 3, true, folder});
+    QLineEdit* edit = Control<QLineEdit>("1017");
+    edit->end(false);
+    QTest::keyClicks(edit, "bc");
+    EXPECT_EQ(edit->text(), folder);
+    dialog.accept();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_TRUE(messages.messages.isEmpty());
+    EXPECT_EQ(dialog.Values().strkFolderPath, folder);
+}
+
 TEST_F(OptionDlgTest, ChosenSizeAndBrowsedFolderComeBack)
 {
     QString answer = "/tmp/chosen";

@@ -165,3 +165,26 @@ TEST_F(SettingsStoreTest, WriteThatRunsOutOfSpaceKeepsThePreviousFile)
     EXPECT_TRUE(store.ReadRegDword(kSection, QStringLiteral("BmpSize"), n));
     EXPECT_EQ(n, 448);
 }
+
+// A hand-written line that the INI reader refuses must not stop later writes:
+// the values around it are kept and what is written reads back.
+TEST_F(SettingsStoreTest, FileWithAnUnreadableLineTakesWrites)
+{
+    WriteRaw("# note by hand\n"
+             "[Settings]\n"
+             "FirstOperation=0\n"
+             "a line without an equals sign\n"
+             "GridSize=7\n");
+    int32_t n = -1;
+    EXPECT_TRUE(store.ReadRegDword(kSection, QStringLiteral("GridSize"), n));
+    EXPECT_EQ(n, 7);
+    ASSERT_TRUE(store.WriteRegDword(kSection, QStringLiteral("FirstOperation"), 1));
+    ASSERT_TRUE(store.WriteRegString(kSection, QStringLiteral("Char"), QStringLiteral("AB")));
+    EXPECT_TRUE(store.ReadRegDword(kSection, QStringLiteral("FirstOperation"), n));
+    EXPECT_EQ(n, 1);
+    EXPECT_TRUE(store.ReadRegDword(kSection, QStringLiteral("GridSize"), n));
+    EXPECT_EQ(n, 7);
+    QString text;
+    EXPECT_TRUE(store.ReadRegString(kSection, QStringLiteral("Char"), text));
+    EXPECT_EQ(text, QStringLiteral("AB"));
+}

@@ -248,3 +248,45 @@ TEST_F(ExecuteEndToEndTest, EditorKilledDuringAnImportOrASaveLeavesAWholeFont)
               QStringList({QStringLiteral("saved.ttf")}));
     qunsetenv("TMPDIR");
 }
+
+// Started under the C locale, as from cron, with Japanese in the stroke
+// folder and the font path: the editor still writes the font, its chatter
+// stays out of the output, the progress is plain lines, and no folder is
+// left in the temporary folder.
+TEST_F(ExecuteEndToEndTest, CommandLineRunUnderTheCLocaleWithJapanesePaths)
+{
+    const QString folder = out.filePath(QStringLiteral("ストローク"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QFile stroke(folder + QStringLiteral("/U3042.stk"));
+    ASSERT_TRUE(stroke.open(QIODevice::WriteOnly));
+    // One stroke of three points on a 256-dot canvas: (40,60) (120,60) (120,180).
+    stroke.write(QByteArray("strk\x02\x00\x42\x30\x00\x00\x00\x01\x00\x01\x01\x00\x03\x00\x28\x00\x3c\x00\x50\x00\x00\x78",
+                            26));
+    stroke.close();
+    const QString ttf = out.filePath(QStringLiteral("手書き.ttf"));
+    const QString temp = out.filePath(QStringLiteral("tmp"));
+    ASSERT_TRUE(QDir().mkpath(temp));
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"LC_CTYPE", "LC_MESSAGES", "LANGUAGE", "PYTHONUTF8"})
+        environment.remove(QString::fromLatin1(name));
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    environment.insert(QStringLiteral("LANG"), QStringLiteral("C"));
+    environment.insert(QStringLiteral("TMPDIR"), temp);
+    environment.insert(QStringLiteral("HOME"), out.filePath(QStringLiteral("home")));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), out.filePath(QStringLiteral("config")));
+    QProcess autocreate;
+    autocreate.setProcessEnvironment(environment);
+    autocreate.start(QStringLiteral(QUILLERY_BUILD_DIR "/quillery-autocreate"),
+                     {QStringLiteral("--size"), QStringLiteral("256"), QStringLiteral("--font"), ttf, folder});
+    ASSERT_TRUE(autocreate.waitForFinished(120'000));
+    const QString errors = QString::fromUtf8(autocreate.readAllStandardError());
+    EXPECT_EQ(autocreate.exitCode(), 0) << errors.toStdString();
+    EXPECT_FALSE(errors.contains(QStringLiteral("Program root"))) << errors.toStdString();
+    EXPECT_FALSE(errors.contains(QStringLiteral("Detected locale"))) << errors.toStdString();
+    // Not a terminal: the progress comes as plain lines, never redrawn.
+    EXPECT_TRUE(errors.contains(QStringLiteral("\n100%\n"))) << errors.toStdString();
+    EXPECT_FALSE(errors.contains(QLatin1Char('\r'))) << errors.toStdString();
+    EXPECT_TRUE(HasOutline(CheckFont(ttf), 0x3042));
+    EXPECT_EQ(QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+}

@@ -1,0 +1,64 @@
+#include "app/CAboutDlg.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLayout>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+CAboutDlg::CAboutDlg(const QString& editorVersion, QWidget* parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("100"));
+    setWindowTitle(QStringLiteral("バージョン情報"));
+
+    auto* icon = new QLabel(this);
+    icon->setPixmap(windowIcon().pixmap(48, 48));
+    if (icon->pixmap().isNull())
+        icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(48, 48));
+    icon->setAlignment(Qt::AlignTop);
+
+    auto* name = new QLabel(QStringLiteral("<b>Quillery</b> バージョン %1").arg(QApplication::applicationVersion()), this);
+    name->setObjectName(QStringLiteral("name"));
+    QFont larger = name->font();
+    larger.setPointSizeF(larger.pointSizeF() * 1.3);
+    name->setFont(larger);
+    auto* description = new QLabel(QStringLiteral("手書きの文字を一文字ずつ TrueType フォントにするプログラム"), this);
+    auto* editor = new QLabel(EditorLine(editorVersion), this);
+    editor->setObjectName(QStringLiteral("editor"));
+    auto* licence = new QLabel(QStringLiteral("MIT ライセンスで配布されています。"), this);
+    licence->setObjectName(QStringLiteral("licence"));
+    for (QLabel* label : {name, description, editor, licence})
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+
+    auto* texts = new QVBoxLayout;
+    texts->addWidget(name);
+    texts->addWidget(description);
+    texts->addSpacing(8);
+    texts->addWidget(editor);
+    texts->addWidget(licence);
+    auto* row = new QHBoxLayout;
+    row->addWidget(icon);
+    row->addSpacing(12);
+    row->addLayout(texts, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(row);
+    layout->addWidget(buttons);
+    // Every line is shown whole; the box takes the size its texts ask for,
+    // and never less than its title needs.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    setMinimumWidth(fontMetrics().horizontalAdvance(windowTitle()) * 3);
+}
+
+QString CAboutDlg::EditorLine(const QString& editorVersion)
+{
+    if (editorVersion.isEmpty())
+        return QStringLiteral("フォントエディタ: Glyphsmith (まだ起動していません。最初の実行で起動します)");
+    return QStringLiteral("フォントエディタ: Glyphsmith %1").arg(editorVersion);
+}
