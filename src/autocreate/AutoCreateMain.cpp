@@ -39,7 +39,7 @@ bool ParseArguments(QCoreApplication& app, Options& options)
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("folder"), QStringLiteral("ストロークファイル (*.stk) のフォルダ"));
     const QCommandLineOption font({QStringLiteral("f"), QStringLiteral("font")},
-                                  QStringLiteral("文字を入れる TrueType フォントファイル (無ければ新規作成)"),
+                                  QStringLiteral("文字を入れる TrueType フォントファイル (必須、無ければ新規作成)"),
                                   QStringLiteral("file.ttf"));
     const QCommandLineOption size({QStringLiteral("s"), QStringLiteral("size")},
                                   QStringLiteral("キャンバスの一辺のドット数 (128, 160, 192, 256, 448, 512)"),
@@ -53,6 +53,12 @@ bool ParseArguments(QCoreApplication& app, Options& options)
     parser.process(app);
     if (parser.positionalArguments().size() != 1) {
         std::fprintf(stderr, "%s", qPrintable(parser.helpText()));
+        return false;
+    }
+    // The editor of a run ends with it, so glyphs traced into a font without
+    // a file would be thrown away: the font file is required.
+    if (parser.value(font).isEmpty()) {
+        std::fprintf(stderr, "--font: 文字を入れるフォントファイルを指定してください。\n\n%s", qPrintable(parser.helpText()));
         return false;
     }
     options.strokeFolder = QDir::cleanPath(parser.positionalArguments().first());
@@ -135,8 +141,17 @@ int main(int argc, char* argv[])
     frame.SetCharChanged([&controller] { controller.OnCharChanged(); });
 
     const int before = messages.MessageCount();
+    // A font that cannot be opened or given its file fails the run before
+    // anything is traced.
+    if (!controller.ConnectEditor() || !controller.OpenFontInEditor()) {
+        controller.ReleaseAtExit(frame.GetFontFilePathText());
+        std::fprintf(stderr, "フォントファイル %s を用意できないため、自動作成を中止しました。\n", qPrintable(options.fontFile));
+        return 1;
+    }
     controller.OnAutoCreate();
     const auto fontFile = controller.ReleaseAtExit(frame.GetFontFilePathText());
+    if (controller.Session().IsExitSaveFailed())
+        return 1;
     if (fontFile && !fontFile->isEmpty())
         std::fprintf(stderr, "%s\n", qPrintable(*fontFile));
     return messages.MessageCount() > before ? 1 : 0;

@@ -51,6 +51,8 @@ const QHash<int, CStringTable::CommandText>& Table()
         {ID_FONT_SAVE_AS,
          Text("フォントに名前を付けて保存(&A)...", "Glyphsmithで開いているフォントを別のファイルに保存する",
               "フォントに名前を付けて保存")},
+        {ID_FONT_INFO,
+         Text("フォント情報(&I)...", "フォントのファミリー名、バージョン、著作権表示を編集する", "フォント情報")},
     };
     return table;
 }
