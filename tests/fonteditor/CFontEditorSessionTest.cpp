@@ -214,8 +214,8 @@ TEST_F(FontEditorSessionTest, WriteGlyphRunsImportSequenceAndDeletesFile)
     EXPECT_FALSE(QFile::exists(bmp));
     QStringList names;
     for (const QString& call : EditorCalls())
-        if (call.startsWith("Font.") || call == "App.22")
-            names << call.section('(', 0, 0);
+        if ((call.startsWith("Font.") && call != "Font.109") || call == "App.22")
+            names << call.section('(', 0, 0); // 109: the journal asked once, at opening
     EXPECT_EQ(names, QStringList(std::begin(kImportSequence), std::end(kImportSequence)));
     EXPECT_TRUE(EditorCalls().contains("Font.17(0s,33440,true)"));
     EXPECT_TRUE(EditorCalls().contains("Font.39(" + bmp + ")"));
@@ -398,7 +398,7 @@ TEST_F(ExitRecoveryTest, FailedSaveAsksForAnotherNameThenKeepsARecoveryCopy)
     EXPECT_TRUE(m_messages.questions[0].endsWith("別の名前で保存しますか？"));
     EXPECT_TRUE(m_messages.questions[1].contains(m_dir.filePath("other.ttf")));
     EXPECT_TRUE(m_messages.questions[1].contains("refused Font.40"));
-    EXPECT_EQ(offered, (QStringList { m_field.text, m_dir.filePath("other.ttf") }));
+    EXPECT_EQ(offered, QStringList { m_field.text });
 
     const QStringList copies = SavedTo("103");
     ASSERT_EQ(copies.size(), 1);
