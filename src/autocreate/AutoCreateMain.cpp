@@ -142,8 +142,10 @@ int main(int argc, char* argv[])
 
     const int before = messages.MessageCount();
     // A font that cannot be opened or given its file fails the run before
-    // anything is traced.
-    if (!controller.ConnectEditor() || !controller.OpenFontInEditor()) {
+    // anything is traced (a folder without stroke files is reported by the
+    // run itself, and leaves no font file behind).
+    const bool hasWork = !CAutoCreator::ListStrokeFiles(options.strokeFolder).isEmpty();
+    if (hasWork && (!controller.ConnectEditor() || !controller.OpenFontInEditor())) {
         controller.ReleaseAtExit(frame.GetFontFilePathText());
         std::fprintf(stderr, "フォントファイル %s を用意できないため、自動作成を中止しました。\n", qPrintable(options.fontFile));
         return 1;
