@@ -358,8 +358,10 @@ void CFontEditorSession::WriteRecoveryCopy(const QString& fontPath, const QStrin
     const QString where = QDir::toNativeSeparators(copy);
     if (outcome != ESaveOutcome::Saved) {
         m_bExitSaveFailed = true;
-        m_messages.ShowStop(QStringLiteral("フォントの復旧用のコピーも保存できませんでした。\n%1\n原因：%2\n作成した文字は保存されていません。")
-                                .arg(where, failure));
+        const QString what = reason.isEmpty() ? QStringLiteral("新規フォントの復旧用のコピーを保存できませんでした。")
+                                              : QStringLiteral("フォントの復旧用のコピーも保存できませんでした。");
+        m_messages.ShowStop(
+            what + QStringLiteral("\n%1\n原因：%2\n作成した文字は保存されていません。").arg(where, failure));
         return;
     }
     if (reason.isEmpty())
