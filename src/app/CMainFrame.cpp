@@ -3,6 +3,7 @@
 #include "app/CAboutDlg.h"
 #include "app/CChmArchive.h"
 #include "app/CDialogBar.h"
+#include "app/CFontInfoDlg.h"
 #include "app/CHelpWindow.h"
 #include "app/CMainToolBar.h"
 #include "app/CQtMessageBox.h"
@@ -112,6 +113,8 @@ CMainFrame::CMainFrame(QWidget* parent, const CViewSettings& settings)
         m_pView->Model(), m_pView->Settings(), *this, *m_messages, *m_automation, *this, *m_pProgress});
     m_pView->SetMessageBox(m_messages.get());
     m_pView->SetEditorRelease([this](const QString& field) { return m_controller->ReleaseAtExit(field); });
+    m_controller->Session().SetSaveAsChooser(
+        [this](const QString& currentPath) { return CFontFileDialogs::ChooseSaveAsFile(this, currentPath); });
     m_pView->SetVerticalCharTest(
         [](const QString& ch) { return IsVerticalChar(CharCode(StringToCp932(ch))); });
     ConnectDialogBar();
@@ -176,6 +179,16 @@ void CMainFrame::OnSaveFontAs()
         SetFontFilePathText(path);
 }
 
+void CMainFrame::OnFontInfo()
+{
+    CFontInfoEditor& rules = m_controller->FontInfo();
+    const std::optional<SFontInfo> info = rules.Load();
+    if (!info)
+        return;
+    CFontInfoDlg dialog(*info, [&](const SFontInfo& edited) { return rules.Submit(*info, edited); }, this);
+    dialog.exec();
+}
+
 // A run that ended because the window was asked to close closes it now.
 void CMainFrame::OnAutoCreate()
 {
@@ -231,7 +244,7 @@ void CMainFrame::BuildActions()
     for (int id : {ID_TOOL_PEN, ID_TOOL_ERASER, ID_TIP_10, ID_TIP_20, ID_TIP_30, ID_TIP_40, ID_TIP_USER,
                    ID_NEXT_CHAR, ID_PREV_CHAR, ID_CLEAR_ALL, ID_EXECUTE, ID_OPTIONS, ID_VIEW_SAMPLE, ID_VIEW_GRID,
                    ID_AUTO_CREATE, ID_EDIT_UNDO, ID_EDIT_REDO, ID_APP_EXIT, ID_HELP_FINDER, ID_CONTEXT_HELP,
-                   ID_HELP, ID_APP_ABOUT, ID_NEXT_PANE, ID_PREV_PANE, ID_FONT_SAVE_AS})
+                   ID_HELP, ID_APP_ABOUT, ID_NEXT_PANE, ID_PREV_PANE, ID_FONT_SAVE_AS, ID_FONT_INFO})
         AddCommand(id);
     Action(ID_EXECUTE)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     Action(ID_CLEAR_ALL)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
@@ -255,7 +268,7 @@ void CMainFrame::BuildMenus()
         std::vector<int> items;
     };
     const MenuLayout menus[] = {
-        {QStringLiteral("ファイル(&F)"), {ID_AUTO_CREATE, ID_FONT_SAVE_AS, kSeparator, ID_APP_EXIT}},
+        {QStringLiteral("ファイル(&F)"), {ID_AUTO_CREATE, ID_FONT_SAVE_AS, ID_FONT_INFO, kSeparator, ID_APP_EXIT}},
         {QStringLiteral("編集(&E)"),
          {ID_EDIT_UNDO, ID_EDIT_REDO, kSeparator, ID_CLEAR_ALL, ID_EXECUTE, kSeparator, ID_OPTIONS}},
         {QStringLiteral("表示(&V)"), {ID_PREV_CHAR, ID_NEXT_CHAR, kSeparator, ID_VIEW_SAMPLE, ID_VIEW_GRID}},
@@ -376,6 +389,7 @@ void CMainFrame::OnCommand(int id)
     case ID_PREV_CHAR: m_controller->OnPrevChar(); break;
     case ID_AUTO_CREATE: OnAutoCreate(); break;
     case ID_FONT_SAVE_AS: OnSaveFontAs(); break;
+    case ID_FONT_INFO: OnFontInfo(); break;
     default: m_pView->OnCommand(id); return;
     }
     m_pView->update();

@@ -100,6 +100,7 @@ private:
     void OnScreenChanged();
     void OnChooseFontFile();
     void OnSaveFontAs();
+    void OnFontInfo();
     void OnAutoCreate();
 
     CQuilleryView* m_pView;

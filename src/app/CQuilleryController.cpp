@@ -21,6 +21,7 @@ CQuilleryController::CQuilleryController(const Parts& parts)
     , m_messages(parts.messages)
     , m_view(parts.view)
     , m_session(parts.automation, parts.messages, *this)
+    , m_fontInfo(m_session, parts.messages)
     , m_navigator(*this, parts.messages)
     , m_strokeFiles(*this, parts.messages)
     , m_autoCreator(*this, parts.progress, parts.messages, CAutoCreator::DefaultErrorLogPath())
@@ -41,7 +42,7 @@ bool CQuilleryController::OwnsCommand(int id) const
 {
     using namespace cmd;
     switch (id) {
-    case ID_EXECUTE: case ID_NEXT_CHAR: case ID_PREV_CHAR: case ID_AUTO_CREATE: case ID_FONT_SAVE_AS:
+    case ID_EXECUTE: case ID_NEXT_CHAR: case ID_PREV_CHAR: case ID_AUTO_CREATE: case ID_FONT_SAVE_AS: case ID_FONT_INFO:
         return true;
     default:
         return false;
@@ -56,6 +57,7 @@ CommandState CQuilleryController::UpdateCommand(int id)
     const bool idle = !m_autoCreator.IsRunning();
     switch (id) {
     case ID_FONT_SAVE_AS: return {idle && m_session.HasActiveFont(), false};
+    case ID_FONT_INFO: return {idle && m_fontInfo.IsAvailable(), false};
     default: return {idle, false};
     }
 }

@@ -4,6 +4,7 @@
 #include "autocreate/IAutoCreateHost.h"
 #include "fonteditor/CCharNavigator.h"
 #include "fonteditor/CFontEditorSession.h"
+#include "fonteditor/CFontInfoEditor.h"
 #include "fonteditor/ICharNavigationHost.h"
 #include "fonteditor/IFontFileField.h"
 #include "strokes/CStrokeFileStore.h"
@@ -77,6 +78,7 @@ public:
     std::optional<QString> ReleaseAtExit(const QString& fieldText);
 
     CFontEditorSession& Session() { return m_session; }
+    CFontInfoEditor& FontInfo() { return m_fontInfo; }
     CAutoCreator& AutoCreator() { return m_autoCreator; }
     CStrokeFileStore& StrokeFiles() { return m_strokeFiles; }
 
@@ -120,6 +122,7 @@ private:
     IViewServices& m_view;
     CQuilleryDoc* m_pDoc = nullptr;
     CFontEditorSession m_session;
+    CFontInfoEditor m_fontInfo;
     CCharNavigator m_navigator;
     CStrokeFileStore m_strokeFiles;
     CAutoCreator m_autoCreator;

@@ -49,7 +49,7 @@ bool ParseArguments(QCoreApplication& app, Options& options)
     parser.addOptions({help, version});
     parser.addPositionalArgument(QStringLiteral("folder"), QStringLiteral("ストロークファイル (*.stk) のフォルダ (例: ~/Documents/ストロークファイル)"));
     const QCommandLineOption font({QStringLiteral("f"), QStringLiteral("font")},
-                                  QStringLiteral("文字を入れる TrueType フォントファイル (無ければ新規作成)\n例: --font new.ttf"),
+                                  QStringLiteral("文字を入れる TrueType フォントファイル (必須、無ければ新規作成)\n例: --font new.ttf"),
                                   QStringLiteral("file.ttf"));
     const QCommandLineOption size({QStringLiteral("s"), QStringLiteral("size")},
                                   QStringLiteral("キャンバスの一辺のドット数 (128, 160, 192, 256, 448, 512)\n例: --size 512"),
@@ -68,6 +68,12 @@ bool ParseArguments(QCoreApplication& app, Options& options)
         parser.showVersion();
     if (parser.positionalArguments().size() != 1) {
         std::fprintf(stderr, "%s", qPrintable(parser.helpText()));
+        return false;
+    }
+    // The editor of a run ends with it, so glyphs traced into a font without
+    // a file would be thrown away: the font file is required.
+    if (parser.value(font).isEmpty()) {
+        std::fprintf(stderr, "--font: 文字を入れるフォントファイルを指定してください。\n\n%s", qPrintable(parser.helpText()));
         return false;
     }
     options.strokeFolder = QDir::cleanPath(parser.positionalArguments().first());
@@ -181,11 +187,21 @@ int main(int argc, char* argv[])
     frame.SetCharChanged([&controller] { controller.OnCharChanged(); });
 
     const int before = messages.MessageCount();
+    // A font that cannot be opened or given its file fails the run before
+    // anything is traced (a folder without stroke files is reported by the
+    // run itself, and leaves no font file behind).
+    const bool hasWork = !CAutoCreator::ListStrokeFiles(options.strokeFolder).isEmpty();
+    if (hasWork && (!controller.ConnectEditor() || !controller.OpenFontInEditor())) {
+        controller.ReleaseAtExit(frame.GetFontFilePathText());
+        std::fprintf(stderr, "フォントファイル %s を用意できないため、自動作成を中止しました。\n", qPrintable(options.fontFile));
+        runtime.Finish(automation, true);
+        return 1;
+    }
     controller.OnAutoCreate();
     const auto fontFile = controller.ReleaseAtExit(frame.GetFontFilePathText());
-    if (fontFile && !fontFile->isEmpty())
+    if (fontFile && !fontFile->isEmpty() && !controller.Session().IsExitSaveFailed())
         std::fprintf(stderr, "%s\n", qPrintable(*fontFile));
-    const int status = messages.MessageCount() > before ? 1 : 0;
+    const int status = messages.MessageCount() > before || controller.Session().IsExitSaveFailed() ? 1 : 0;
     runtime.Finish(automation, status != 0);
     return status;
 }

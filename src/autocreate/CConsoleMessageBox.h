@@ -9,7 +9,10 @@
 class CConsoleMessageBox : public IMessageBox
 {
 public:
+    // Counted: a run that showed one failed.
     void ShowMessage(const QString& text) override;
+    // Not counted.
+    void ShowInformation(const QString& text) override;
     bool AskYesNo(const QString& text) override;
 
     int MessageCount() const { return m_nMessages; }

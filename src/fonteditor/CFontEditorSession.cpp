@@ -6,9 +6,12 @@
 #include "fonteditor/IAutomationSystem.h"
 #include "fonteditor/IFontFileField.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStandardPaths>
 
 namespace {
 
@@ -151,6 +154,7 @@ bool CFontEditorSession::CreateNewFont(const QString& savePath)
         return false;
     }
     m_editorFont.AttachDispatch(std::move(font));
+    ReportRecoveredGlyphs();
     // This editor has no window of its own in which the user could save a new
     // font later, so a font meant for a named file gets that file right away.
     if (!savePath.isEmpty())
@@ -176,12 +180,28 @@ bool CFontEditorSession::OpenFontInEditor()
                 return false;
             }
             m_editorFont.AttachDispatch(std::move(font));
+            ReportRecoveredGlyphs();
             return true;
         }
         if (!m_messages.AskYesNo(QStringLiteral("ファイル%1は存在しません。新規ファイルで作成しますか？").arg(path)))
             return false;
         return CreateNewFont(file.absoluteFilePath());
     });
+}
+
+void CFontEditorSession::ReportRecoveredGlyphs()
+{
+    qint32 recovered = 0;
+    try {
+        recovered = m_editorFont.GetRecoveredGlyphs();
+    } catch (const std::exception&) {
+        // An editor without a journal has nothing to tell; a failure here is
+        // met again by the call that follows.
+        return;
+    }
+    if (recovered > 0)
+        m_messages.ShowInformation(
+            QStringLiteral("前回保存されずに終わった作業から、%1個の文字を復旧しました。").arg(recovered));
 }
 
 void CFontEditorSession::OnChooseFontFile(const QString& chosenPath)
@@ -213,7 +233,7 @@ bool CFontEditorSession::HasActiveFont()
 
 bool CFontEditorSession::QueryClose()
 {
-    if (!m_pEditorApp || !m_bGlyphWritten)
+    if (!m_pEditorApp || !HasUnsavedWork())
         return true;
     try {
         auto active = m_pEditorApp->GetActiveFont();
@@ -240,9 +260,7 @@ std::optional<QString> CFontEditorSession::ReleaseAtExit(const QString& frameFon
             if (auto active = m_pEditorApp->GetActiveFont()) {
                 m_editorFont.AttachDispatch(std::move(active));
                 const QString path = m_editorFont.GetFilePath();
-                fontFilePath = path;
-                if (m_bGlyphWritten && !path.isEmpty())
-                    m_editorFont.Save();
+                fontFilePath = HasUnsavedWork() ? KeepFontAtExit(path) : path;
             } else {
                 fontFilePath = frameFontFilePath;
             }
@@ -252,6 +270,106 @@ std::optional<QString> CFontEditorSession::ReleaseAtExit(const QString& frameFon
     m_editorFont.ReleaseDispatch();
     m_pEditorApp.reset();
     return fontFilePath;
+}
+
+QString CFontEditorSession::RecoveryFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/recovery");
+}
+
+CFontEditorSession::ESaveOutcome CFontEditorSession::TrySave(const std::function<void()>& save, QString& reason)
+{
+    try {
+        save();
+        return ESaveOutcome::Saved;
+    } catch (const CDispatchException& e) {
+        reason = e.Description();
+        return ESaveOutcome::Refused;
+    } catch (const CAutomationFailure& e) {
+        if (e.IsAnswered()) {
+            reason = e.Reason();
+            return ESaveOutcome::Refused;
+        }
+        reason = QStringLiteral("Glyphsmithとの接続が切れました。");
+        return ESaveOutcome::Lost;
+    }
+}
+
+QString CFontEditorSession::KeepFontAtExit(const QString& path)
+{
+    if (path.isEmpty()) {
+        // The user agreed to quit without giving the new font a file; the
+        // glyphs are kept all the same.
+        WriteRecoveryCopy(path, QString());
+        return path;
+    }
+    QString reason;
+    ESaveOutcome outcome = TrySave([this] { m_editorFont.Save(); }, reason);
+    QString target = path;
+    while (outcome == ESaveOutcome::Refused && m_chooseSaveAs) {
+        if (!m_messages.AskYesNo(QStringLiteral("フォントファイル%1を保存できませんでした。\n原因：%2\n\n別の名前で保存しますか？")
+                                     .arg(QDir::toNativeSeparators(target), reason)))
+            break;
+        const QString chosen = m_chooseSaveAs(target);
+        if (chosen.isEmpty())
+            break;
+        target = QFileInfo(chosen).absoluteFilePath();
+        outcome = TrySave([&] { m_editorFont.SaveAs(target); }, reason);
+        if (outcome == ESaveOutcome::Saved)
+            return target;
+    }
+    if (outcome == ESaveOutcome::Saved)
+        return path;
+    m_bExitSaveFailed = true;
+    if (outcome == ESaveOutcome::Lost || !m_chooseSaveAs)
+        m_messages.ShowStop(QStringLiteral("フォントファイル%1を保存できませんでした。\n原因：%2")
+                                .arg(QDir::toNativeSeparators(target), reason));
+    if (outcome != ESaveOutcome::Lost)
+        WriteRecoveryCopy(path, reason);
+    return path;
+}
+
+void CFontEditorSession::WriteRecoveryCopy(const QString& fontPath, const QString& reason)
+{
+    const QString folder = RecoveryFolder();
+    const QString stem = fontPath.isEmpty() ? QStringLiteral("新規フォント") : QFileInfo(fontPath).completeBaseName();
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString copy = QStringLiteral("%1/%2-%3.ttf").arg(folder, stem, stamp);
+    for (int n = 2; QFileInfo::exists(copy); ++n)
+        copy = QStringLiteral("%1/%2-%3-%4.ttf").arg(folder, stem, stamp).arg(n);
+
+    QString failure;
+    ESaveOutcome outcome = ESaveOutcome::Refused;
+    if (!QDir().mkpath(folder)) {
+        failure = QStringLiteral("フォルダを作成できません。");
+    } else {
+        outcome = TrySave(
+            [&] {
+                try {
+                    m_editorFont.SaveCopy(copy);
+                } catch (const CMissingMember&) {
+                    // The editor ends with the program, so taking the font
+                    // over to the copy's file costs nothing.
+                    m_editorFont.SaveAs(copy);
+                }
+            },
+            failure);
+    }
+    const QString where = QDir::toNativeSeparators(copy);
+    if (outcome != ESaveOutcome::Saved) {
+        m_bExitSaveFailed = true;
+        const QString what = reason.isEmpty() ? QStringLiteral("新規フォントの復旧用のコピーを保存できませんでした。")
+                                              : QStringLiteral("フォントの復旧用のコピーも保存できませんでした。");
+        m_messages.ShowStop(
+            what + QStringLiteral("\n%1\n原因：%2\n作成した文字は保存されていません。").arg(where, failure));
+        return;
+    }
+    if (reason.isEmpty())
+        m_messages.ShowInformation(
+            QStringLiteral("保存されていない新規フォントの復旧用のコピーを次のファイルに保存しました。\n%1").arg(where));
+    else
+        m_messages.ShowMessage(
+            QStringLiteral("フォントを保存できなかったため、復旧用のコピーを次のファイルに保存しました。\n%1").arg(where));
 }
 
 bool CFontEditorSession::WriteGlyph(const QString& bmpPath, qint32 charCode, bool bVertical)

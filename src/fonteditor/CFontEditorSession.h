@@ -47,8 +47,16 @@ public:
     bool QueryClose();
     // The view goes away: saves the editor's font when glyphs were written and
     // releases the editor. Gives the value for the setting FontFilePath, or
-    // nothing when the setting should keep its previous value.
+    // nothing when the setting should keep its previous value. The program
+    // ends right after, and the editor with it, so work that could not be
+    // saved is never dropped quietly: the user is told why, may choose
+    // another file, and otherwise a recovery copy goes to the data folder.
     std::optional<QString> ReleaseAtExit(const QString& frameFontFilePath);
+    // True when the font was not saved at exit where it belongs (a recovery
+    // copy may still have been written).
+    bool IsExitSaveFailed() const { return m_bExitSaveFailed; }
+    // Where recovery copies go: a folder of the user's data folder.
+    static QString RecoveryFolder();
 
     // Imports the BMP file as the glyph of the character code (one byte, or
     // lead byte * 256 + trail byte) and deletes the file whatever happens.
@@ -58,6 +66,15 @@ public:
     // Shows an editor failure in front of the drawing window.
     void ReportEditorError(const QString& text);
     void SetBringToFront(std::function<void()> bringToFront) { m_bringToFront = std::move(bringToFront); }
+    // The platform's save dialog, offered when the save at exit fails; given
+    // the font's current path, it returns the chosen one or an empty text.
+    // Without it the failure is reported and a recovery copy written.
+    using SaveAsChooser = std::function<QString(const QString& currentPath)>;
+    void SetSaveAsChooser(SaveAsChooser choose) { m_chooseSaveAs = std::move(choose); }
+
+    // A change to the font other than a glyph (its names) that the save at
+    // exit has to write.
+    void MarkFontChanged() { m_bFontChanged = true; }
 
     static double ParseEditorVersion(const QString& version);
     static QString FormatDispatchError(const CDispatchException& e);
@@ -73,14 +90,29 @@ private:
     // automation failures; false when it failed.
     bool Guarded(const std::function<bool()>& operation);
     bool CreateNewFont(const QString& savePath);
+    // Tells once, after a font was opened or made, how many glyphs the editor
+    // brought back from a run that ended before it saved.
+    void ReportRecoveredGlyphs();
+    bool HasUnsavedWork() const { return m_bGlyphWritten || m_bFontChanged; }
+    // The save at exit of a font with a file, then the other name the user may
+    // choose, then the recovery copy. Gives the font's path afterwards.
+    QString KeepFontAtExit(const QString& path);
+    enum class ESaveOutcome { Saved, Refused, Lost };
+    ESaveOutcome TrySave(const std::function<void()>& save, QString& reason);
+    // Writes the font into the recovery folder and says where; the reason is
+    // why it could not be saved where it belongs (empty for a new font).
+    void WriteRecoveryCopy(const QString& fontPath, const QString& reason);
 
     IAutomationSystem& m_system;
     IMessageBox& m_messages;
     IFontFileField& m_fontFileField;
     std::function<void()> m_bringToFront;
+    SaveAsChooser m_chooseSaveAs;
 
     std::unique_ptr<CGlyphsmithApplication> m_pEditorApp;
     CGlyphsmithTypeface m_editorFont;
     bool m_bEditorStartFailed = false;
     bool m_bGlyphWritten = false;
+    bool m_bFontChanged = false;
+    bool m_bExitSaveFailed = false;
 };

@@ -51,6 +51,8 @@ const QHash<int, CStringTable::CommandText>& Table()
         {ID_FONT_SAVE_AS,
          Text("フォントに名前を付けて保存(&S)...", "Glyphsmithで開いているフォントを別のファイルに保存する",
               "フォントに名前を付けて保存")},
+        {ID_FONT_INFO,
+         Text("フォント情報(&N)...", "フォントのファミリー名、バージョン、著作権表示を編集する", "フォント情報")},
     };
     return table;
 }

@@ -127,7 +127,7 @@ TEST_F(MainFrameTest, MenusReadAsTheTableGivesThem)
     const auto menus = frame.menuBar()->actions();
     ASSERT_EQ(menus.size(), 4);
     EXPECT_EQ(menus[0]->text(), "ファイル(&F)");
-    EXPECT_EQ(MenuTexts(menus[0]->menu()), QStringList({"ストロークデータから自動作成(&A)...", "フォントに名前を付けて保存(&S)...", "-", "終了(&X)"}));
+    EXPECT_EQ(MenuTexts(menus[0]->menu()), QStringList({"ストロークデータから自動作成(&A)...", "フォントに名前を付けて保存(&S)...", "フォント情報(&N)...", "-", "終了(&X)"}));
     EXPECT_EQ(MenuTexts(menus[1]->menu()),
               QStringList({"元に戻す(&U)", "やり直し(&R)", "-", "すべてクリア(&C)", "実行(&D)", "-", "オプション(&O)..."}));
     EXPECT_EQ(MenuTexts(menus[2]->menu()),

@@ -11,6 +11,7 @@
 #include "fonteditor/CLocalAutomationSystem.h"
 #include "support/FakeMessageBox.h"
 #include "support/PausingServices.h"
+#include "support/UnwritableFolder.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -162,6 +163,28 @@ TEST_F(ExecuteEndToEndTest, DrawnCharactersReachAFontAndTheirStrokesReachAnother
     const QJsonObject replayed = CheckFont(again);
     EXPECT_TRUE(HasOutline(replayed, 0x3042));
     EXPECT_TRUE(HasOutline(replayed, 0x3043));
+
+    // Without a font file the glyphs would go into a font that ends with the
+    // run; into a folder that refuses files the run fails before tracing.
+    const auto run = [&](const QStringList& arguments) {
+        QProcess process;
+        process.start(QStringLiteral(QUILLERY_BUILD_DIR "/quillery-autocreate"), arguments);
+        EXPECT_TRUE(process.waitForFinished(120'000));
+        return std::pair {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardError())};
+    };
+    const auto [bareStatus, bareText] = run({settings.m_strStrkFolderPath});
+    EXPECT_EQ(bareStatus, 2);
+    EXPECT_TRUE(bareText.contains(QStringLiteral("--font: "))) << bareText.toStdString();
+
+    ASSERT_TRUE(QDir(out.path()).mkdir(QStringLiteral("locked")));
+    const UnwritableFolder locked(out.filePath(QStringLiteral("locked")));
+    if (!locked.IsUnwritable())
+        GTEST_SKIP() << "this file system cannot make a folder read-only for this user";
+    const QString refused = out.filePath(QStringLiteral("locked/refused.ttf"));
+    const auto [status, text] = run({QStringLiteral("--font"), refused, settings.m_strStrkFolderPath});
+    EXPECT_EQ(status, 1) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("自動作成を中止しました"))) << text.toStdString();
+    EXPECT_FALSE(QFile::exists(refused));
 }
 
 TEST_F(ExecuteEndToEndTest, EditorKilledBetweenTwoCharactersOfARunIsStartedAgain)

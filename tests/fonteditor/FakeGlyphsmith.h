@@ -7,6 +7,7 @@
 #include "fonteditor/IAutomationSystem.h"
 #include "fonteditor/IFontFileField.h"
 
+#include <QSet>
 #include <QStringList>
 #include <map>
 #include <memory>
@@ -26,6 +27,10 @@ struct FakeEditorState {
     // The import steps change the preserved value, as an editor may.
     bool bStepsChangePreserved = false;
     QString strFilePath;
+    // Members numbered from 100 that this editor answers it does not have.
+    QSet<int> lacking;
+    qint32 nRecovered = 0;
+    std::map<int, QString> names; // FamilyName .. Copyright, by dispid
 
     void Record(const QString& name, const QList<CDispValue>& args)
     {
@@ -62,7 +67,17 @@ public:
         using F = CGlyphsmithTypeface;
         const QString name = QStringLiteral("Font.%1%2").arg(dispId).arg(kind == EInvokeKind::PropertyPut ? "=" : "");
         m_state.Record(name, args);
+        if (m_state.lacking.contains(dispId))
+            throw CAutomationFailure(QStringLiteral("unknown member"), true);
         switch (dispId) {
+        case F::DISPID_FamilyName:
+        case F::DISPID_FamilyNameJa:
+        case F::DISPID_FontVersion:
+        case F::DISPID_Copyright:
+            if (kind == EInvokeKind::PropertyPut)
+                m_state.names[dispId] = args.at(0).ToString();
+            return CDispValue::String(m_state.names[dispId]);
+        case F::DISPID_RecoveredGlyphs: return CDispValue::Long(m_state.nRecovered);
         case F::DISPID_FilePath: return CDispValue::String(m_state.strFilePath);
         case F::DISPID_PreservedValue:
             if (kind == EInvokeKind::PropertyPut)

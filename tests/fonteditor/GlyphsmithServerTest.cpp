@@ -10,6 +10,7 @@
 #include "canvas/CCanvasBitmap.h"
 #include "support/FakeMessageBox.h"
 #include "support/FileSizeLimit.h"
+#include "support/UnwritableFolder.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -474,6 +475,45 @@ TEST_F(GlyphsmithServerTest, FailedSaveKeepsPreviousFileAndOtherBitmapDepthsTrac
     m_session.reset();
     full.kill();
     full.waitForFinished();
+}
+
+// The folder of the font became read-only while the program ran: the save at
+// exit fails, the user is asked for another name (which fails there too), and
+// the work ends up whole in a recovery copy.
+TEST_F(GlyphsmithServerTest, SaveAtExitIntoReadOnlyFolderEndsInRecoveryCopy)
+{
+    ASSERT_TRUE(QDir(m_out.path()).mkdir("locked"));
+    const QString ttf = m_out.filePath("locked/kept.ttf");
+    m_field.text = ttf;
+    m_messages.answers = { true };
+    CCanvasBitmap drawing(128, 128);
+    DrawHandwriting(drawing, 10);
+    ASSERT_TRUE(Import(drawing, 0x82A0, false));
+    ASSERT_TRUE(QFile::exists(ttf));
+
+    const UnwritableFolder locked(m_out.filePath("locked"));
+    if (!locked.IsUnwritable())
+        GTEST_SKIP() << "this file system cannot make a folder read-only for this user";
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_out.filePath("data")));
+    m_session->SetSaveAsChooser([&](const QString&) { return m_out.filePath("locked/other.ttf"); });
+    m_messages.answers = { true, false };
+    m_messages.questions.clear();
+    EXPECT_EQ(m_session->ReleaseAtExit(QString()), ttf);
+    qputenv("XDG_DATA_HOME", dataHome);
+
+    ASSERT_EQ(m_messages.questions.size(), 2);
+    EXPECT_TRUE(m_messages.questions[0].startsWith("フォントファイル" + ttf + "を保存できませんでした。\n原因："));
+    QStringList recovered;
+    for (const QString& message : m_messages.messages)
+        if (message.contains("復旧用のコピーを次のファイルに保存しました。"))
+            recovered << message.section('\n', 1);
+    ASSERT_EQ(recovered.size(), 1) << m_messages.messages.join('|').toStdString();
+    EXPECT_TRUE(recovered[0].startsWith(m_out.filePath("data")));
+    const QJsonObject font = Check(recovered[0]);
+    const QString a = font.value("cmap").toObject().value(QString::number(0x3042)).toString();
+    EXPECT_TRUE(font.value("boxes").toObject().contains(a)) << a.toStdString();
+    EXPECT_TRUE(m_session->IsExitSaveFailed());
 }
 
 class FidelityTest : public GlyphsmithServerTest,
