@@ -51,6 +51,8 @@ const QHash<int, CStringTable::CommandText>& Table()
         {ID_FONT_SAVE_AS,
          Text("フォントに名前を付けて保存(&A)...", "Glyphsmithで開いているフォントを別のファイルに保存する",
               "フォントに名前を付けて保存")},
+        {ID_VIEW_CHAR_TABLE,
+         Text("文字一覧(&T)\tCtrl+T", "作成済みの文字と残りの文字を一覧で表示", "文字一覧")},
     };
     return table;
 }

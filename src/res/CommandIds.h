@@ -44,6 +44,8 @@ inline constexpr int ID_INDICATOR_Y = 62002;
 inline constexpr int ID_FACE_LIST = 62003;
 // File menu: save the font editor's font under a new name.
 inline constexpr int ID_FONT_SAVE_AS = 32900;
+// View menu: the character table window.
+inline constexpr int ID_VIEW_CHAR_TABLE = 32940;
 
 } // namespace cmd
 
