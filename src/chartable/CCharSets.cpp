@@ -32,6 +32,9 @@ ECharSet ClassifyTwoByte(quint16 code, char32_t u)
         return ECharSet::Symbols;
     if (IsFullWidthAlnum(u))
         return ECharSet::FullAlnum;
+    // The squared katakana words are symbols, though written in katakana.
+    if (!QChar::isLetter(u))
+        return ECharSet::Symbols;
     switch (QChar::script(u)) {
     case QChar::Script_Hiragana: return ECharSet::Hiragana;
     case QChar::Script_Katakana: return ECharSet::Katakana;
@@ -124,7 +127,9 @@ quint16 CCharSets::CanonicalCode(quint16 code)
 {
     const quint16 unit = CharToUnicode(code);
     quint16 canonical = 0;
-    if (unit == 0 || UnicodeToChar(unit, canonical) == 0)
+    // The user-defined area holds no character of the code page.
+    if (unit == 0 || QChar::category(char32_t(unit)) == QChar::Other_PrivateUse ||
+        UnicodeToChar(unit, canonical) == 0)
         return 0;
     return canonical;
 }

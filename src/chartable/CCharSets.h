@@ -46,6 +46,7 @@ public:
 
     // The code a character is kept under: code page 932 has a few
     // characters at two codes (the NEC and IBM extensions), and the font
-    // holds one glyph for both. 0 for a code that is no character.
+    // holds one glyph for both. 0 for a code that is no character (the
+    // user-defined area included).
     static quint16 CanonicalCode(quint16 code);
 };

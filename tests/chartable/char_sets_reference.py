@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
 """Writes the character sets of code page 932 as Python's own codec and
-Unicode database see them, one line per set: its name, then its codes in
-hexadecimal. The table's tests compare their sets with this file, so the
-sets are checked against a second, separate reading of the code page.
+Unicode database see them, one line per set: its name, then the Unicode
+values of its characters in hexadecimal. The table's tests compare their
+sets with this file, so the sets are checked against a second, separate
+reading of the code page.
 
-A code counts only when it decodes to one character that encodes back to
-the same bytes (the code page holds some characters twice) and that is not
-a private-use character.
+The code page holds some characters at two codes; which of the two a codec
+encodes to differs between codecs, so the sets are compared by character.
+A code counts when it decodes to one character that is not a private-use
+character, and a character counts once, at the code it encodes to.
 """
 import sys
 import unicodedata
@@ -48,8 +50,9 @@ def main(out_path):
                                   'GreekCyrillic', 'Kanji1', 'Kanji2', 'All')}
     for code in list(range(0x20, 0x7F)) + list(range(0xA1, 0xE0)):
         if character(bytes([code])) is not None:
-            sets['Ascii' if code < 0x80 else 'HalfKana'].append(code)
-            sets['All'].append(code)
+            ch = bytes([code]).decode('cp932')
+            sets['Ascii' if code < 0x80 else 'HalfKana'].append(ord(ch))
+            sets['All'].append(ord(ch))
     for lead in list(range(0x81, 0xA0)) + list(range(0xE0, 0xFD)):
         for trail in range(0x40, 0xFD):
             ch = character(bytes([lead, trail]))
@@ -58,8 +61,8 @@ def main(out_path):
             code = lead << 8 | trail
             name = two_byte_set(code, ch)
             if name:
-                sets[name].append(code)
-            sets['All'].append(code)
+                sets[name].append(ord(ch))
+            sets['All'].append(ord(ch))
     with open(out_path, 'w') as f:
         for name, codes in sets.items():
             f.write(name + ' ' + ' '.join('%X' % c for c in codes) + '\n')
