@@ -204,7 +204,13 @@ void CCharTableWnd::ApplyPending()
 
 void CCharTableWnd::OnSetChosen(int index)
 {
-    m_table.SetSet(static_cast<ECharSet>(m_pSets->itemData(index).toInt()));
+    ChooseSet(static_cast<ECharSet>(m_pSets->itemData(index).toInt()));
+}
+
+void CCharTableWnd::ChooseSet(ECharSet set)
+{
+    m_table.SetSet(set);
+    m_pSets->setCurrentIndex(m_pSets->findData(static_cast<int>(set)));
     m_pModel->ResetCells();
     m_pList->scrollToTop();
     ShowState();

@@ -57,6 +57,8 @@ public:
     QComboBox* FilterChooser() const { return m_pFilters; }
     // Applies what the work changed now instead of at the next tick.
     void ApplyPending();
+    // Shows another set, as choosing it in the list does.
+    void ChooseSet(ECharSet set);
 
 signals:
     void GoToRequested(quint16 code, bool vertical);
