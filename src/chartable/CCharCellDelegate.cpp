@@ -52,8 +52,12 @@ void FillInCell(QPainter* painter, const QRectF& cell, const QPainterPath& path,
 } // namespace
 
 CCharCellDelegate::CCharCellDelegate(CCharTable& table, ISampleGlyphSource& samples, std::function<QString()> faceName,
-                                     QObject* parent)
-    : QStyledItemDelegate(parent), m_table(table), m_samples(samples), m_faceName(std::move(faceName))
+                                     std::function<void(const CCharCell&)> wanted, QObject* parent)
+    : QStyledItemDelegate(parent)
+    , m_table(table)
+    , m_samples(samples)
+    , m_faceName(std::move(faceName))
+    , m_wanted(std::move(wanted))
 {
 }
 
@@ -92,7 +96,11 @@ void CCharCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     painter->drawRect(rect.adjusted(0.5, 0.5, -0.5, -0.5));
 
     const CFontMetrics& metrics = m_table.Metrics();
-    if (const CGlyphOutline* outline = m_table.Outline(cell)) {
+    const bool fetching = m_table.NeedsOutline(cell);
+    if (fetching && m_wanted)
+        m_wanted(cell);
+    const CGlyphOutline* outline = m_table.CachedOutline(cell);
+    if (outline) {
         FillInCell(painter, rect, PathOf(*outline), metrics.AdvanceOf(cell.code), metrics.advance, metrics.ascent,
                    metrics.descent, Qt::black);
     } else if (const Sample* sample = SampleOf(cell); sample && sample->em > 0) {
@@ -101,7 +109,7 @@ void CCharCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
                    kSampleColour);
     }
     // A glyph the editor could not describe still shows that it is there.
-    if (m_table.HasGlyph(cell) && !m_table.Outline(cell))
+    if (m_table.HasGlyph(cell) && !outline && !fetching)
         painter->fillRect(QRectF(rect.left() + 2, rect.bottom() - 6, 5, 5), Qt::black);
     if (m_table.HasStrokeFile(cell)) {
         const double s = std::max(6.0, rect.width() / 6);

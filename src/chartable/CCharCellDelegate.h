@@ -11,14 +11,16 @@ struct CCharCell;
 
 // Paints one cell: the glyph as the font has it, filled and scaled to the
 // cell, or else the character in the sample face in light grey; a small mark
-// in the corner when the stroke folder holds its stroke file.
+// in the corner when the stroke folder holds its stroke file. Painting never
+// waits for the editor: an outline not fetched yet is asked for through
+// the wanted callback and the cell is painted again when it has come.
 class CCharCellDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
 
 public:
     CCharCellDelegate(CCharTable& table, ISampleGlyphSource& samples, std::function<QString()> faceName,
-                      QObject* parent = nullptr);
+                      std::function<void(const CCharCell&)> wanted, QObject* parent = nullptr);
 
     void SetCellSize(int side) { m_nSide = side; }
     int CellSize() const { return m_nSide; }
@@ -38,6 +40,7 @@ private:
     CCharTable& m_table;
     ISampleGlyphSource& m_samples;
     std::function<QString()> m_faceName;
+    std::function<void(const CCharCell&)> m_wanted;
     int m_nSide = 48;
     mutable QCache<quint32, Sample> m_sampleCache {2000};
     mutable QString m_strCachedFace;

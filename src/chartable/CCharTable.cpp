@@ -161,6 +161,17 @@ void CCharTable::CacheOutline(CCharCell cell, const QString& text)
     m_outlines.insert(cell.Key(), new std::optional<CGlyphOutline>(CGlyphOutline::Parse(text)));
 }
 
+bool CCharTable::NeedsOutline(CCharCell cell) const
+{
+    return GlyphsKnown() && !m_bOutlinesLacking && HasGlyph(cell) && !m_outlines.contains(cell.Key());
+}
+
+const CGlyphOutline* CCharTable::CachedOutline(CCharCell cell) const
+{
+    const std::optional<CGlyphOutline>* outline = m_outlines.object(cell.Key());
+    return outline && *outline ? &**outline : nullptr;
+}
+
 const CGlyphOutline* CCharTable::Outline(CCharCell cell)
 {
     if (!GlyphsKnown() || m_bOutlinesLacking || !HasGlyph(cell))
@@ -179,8 +190,7 @@ const CGlyphOutline* CCharTable::Outline(CCharCell cell)
         }
         CacheOutline(cell, answer.text);
     }
-    const std::optional<CGlyphOutline>* outline = m_outlines.object(cell.Key());
-    return outline && *outline ? &**outline : nullptr;
+    return CachedOutline(cell);
 }
 
 void CCharTable::NoteChanged(CCharCell cell)

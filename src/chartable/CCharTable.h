@@ -63,6 +63,10 @@ public:
     // is needed and then kept in a bounded cache; null when there is none
     // to draw (no glyph, a damaged answer, an editor without the member).
     const CGlyphOutline* Outline(CCharCell cell);
+    // The outline if it has been fetched already; never asks the editor.
+    const CGlyphOutline* CachedOutline(CCharCell cell) const;
+    // Whether the cell has a glyph whose outline has not been asked for.
+    bool NeedsOutline(CCharCell cell) const;
     const CFontMetrics& Metrics() const { return m_metrics; }
 
     // The work may have changed a character's glyph or stroke file; asked

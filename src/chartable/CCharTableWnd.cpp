@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -24,6 +25,8 @@ namespace {
 // enough that the editor is asked about several characters at once.
 constexpr int kPendingIntervalMs = 400;
 constexpr int kCellSpacing = 2;
+// How long one pass of fetching outlines may hold up the event loop.
+constexpr qint64 kFetchBudgetMs = 30;
 
 } // namespace
 
@@ -37,11 +40,15 @@ CCharTableWnd::CCharTableWnd(const Parts& parts, QWidget* parent)
 {
     setWindowTitle(QStringLiteral("文字一覧"));
     m_pModel = new CCharTableItemModel(m_table, this);
-    m_pDelegate = new CCharCellDelegate(m_table, *m_samples, parts.faceName, this);
+    m_pDelegate = new CCharCellDelegate(
+        m_table, *m_samples, parts.faceName, [this](const CCharCell& cell) { Want(cell); }, this);
     BuildControls();
     m_pendingTimer.setSingleShot(true);
     m_pendingTimer.setInterval(kPendingIntervalMs);
     connect(&m_pendingTimer, &QTimer::timeout, this, &CCharTableWnd::ApplyPending);
+    m_fetchTimer.setSingleShot(true);
+    m_fetchTimer.setInterval(0);
+    connect(&m_fetchTimer, &QTimer::timeout, this, &CCharTableWnd::FetchWanted);
     resize(12 * (CCharTableSettings::kDefaultCellSize + kCellSpacing) + 40, 480);
 }
 
@@ -159,6 +166,8 @@ void CCharTableWnd::ShowTable()
 void CCharTableWnd::Reload()
 {
     m_pendingTimer.stop();
+    m_wanted.clear();
+    m_wantedKeys.clear();
     m_table.Reload();
     m_bStale = false;
     m_pModel->ResetCells();
@@ -200,6 +209,40 @@ void CCharTableWnd::ApplyPending()
     else
         m_pModel->ResetCells();
     ShowState();
+}
+
+void CCharTableWnd::Want(const CCharCell& cell)
+{
+    if (m_wantedKeys.contains(cell.Key()))
+        return;
+    m_wantedKeys.insert(cell.Key());
+    m_wanted.append(cell);
+    if (!m_fetchTimer.isActive())
+        m_fetchTimer.start();
+}
+
+// Cells scrolled out of sight since they were painted are not fetched; they
+// ask again when they are painted again.
+void CCharTableWnd::FetchWanted()
+{
+    QElapsedTimer budget;
+    budget.start();
+    const QRect sight = m_pList->viewport()->rect();
+    QList<CCharCell> fetched;
+    while (!m_wanted.isEmpty() && budget.elapsed() < kFetchBudgetMs) {
+        const CCharCell cell = m_wanted.takeFirst();
+        m_wantedKeys.remove(cell.Key());
+        const int row = m_table.RowOf(cell);
+        if (row < 0 || !m_pList->visualRect(m_pModel->index(row)).intersects(sight) || !m_table.NeedsOutline(cell))
+            continue;
+        m_table.Outline(cell);
+        fetched.append(cell);
+    }
+    m_pModel->CellsChanged(fetched);
+    if (!m_table.GlyphsKnown())
+        ShowState();
+    if (!m_wanted.isEmpty())
+        m_fetchTimer.start();
 }
 
 void CCharTableWnd::OnSetChosen(int index)

@@ -3,6 +3,7 @@
 #include "chartable/CCharTable.h"
 #include "chartable/CCharTableSettings.h"
 
+#include <QSet>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -59,6 +60,8 @@ public:
     void ApplyPending();
     // Shows another set, as choosing it in the list does.
     void ChooseSet(ECharSet set);
+    // Outlines asked for by the painted cells and not fetched yet.
+    bool IsFetching() const { return !m_wanted.isEmpty(); }
 
 signals:
     void GoToRequested(quint16 code, bool vertical);
@@ -80,6 +83,8 @@ private:
     void OnContextMenu(const QPoint& pos);
     QList<CCharCell> SelectedCells() const;
     void StoreSettings();
+    void Want(const CCharCell& cell);
+    void FetchWanted();
 
     ICharTableSource& m_source;
     IMessageBox& m_messages;
@@ -98,6 +103,11 @@ private:
     QProgressBar* m_pProgress = nullptr;
     QLabel* m_pStatus = nullptr;
     QTimer m_pendingTimer;
+    // Fetched a few at a time between events, so that scrolling and typing
+    // go on while a slow editor answers.
+    QTimer m_fetchTimer;
+    QList<CCharCell> m_wanted;
+    QSet<quint32> m_wantedKeys;
     // Changes seen while the window was hidden are caught up by a reload.
     bool m_bStale = true;
 };
