@@ -102,7 +102,8 @@ private:
         if (object == CAutomationChannel::kApplicationHandle && dispId == CGlyphsmithApplication::DISPID_Version)
             return StringResult(id, "3.10");
         if (object == CAutomationChannel::kApplicationHandle && dispId == CGlyphsmithApplication::DISPID_ActiveFont)
-            return "{\"id\":" + QByteArray::number(id) + ",\"result\":{\"type\":\"object\",\"value\":2}}\n";
+            return "{\"id\":" + QByteArray::number(id) + ",\"result\":{\"type\":\"object\",\"value\":" +
+                   QByteArray::number(kFontHandle) + "}}\n";
         switch (dispId) {
         case CGlyphsmithTypeface::DISPID_GlyphCodes: return StringResult(id, m_codes);
         case CGlyphsmithTypeface::DISPID_GlyphOutline: return StringResult(id, m_outline);

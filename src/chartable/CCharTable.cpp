@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QLocale>
 
+#include <utility>
+
 namespace {
 
 const QString kVerticalMark = QString::fromUtf8("縦");

@@ -26,7 +26,8 @@ QVariant CCharTableItemModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole: return CCharTable::CharText(cell);
     case Qt::ToolTipRole: {
-        QStringList parts {QStringLiteral("%1  0x%2").arg(CCharTable::CharText(cell)).arg(cell.code, 0, 16).toUpper()};
+        const QString hex = QString::number(cell.code, 16).toUpper();
+        QStringList parts {QStringLiteral("%1  0x%2").arg(CCharTable::CharText(cell), hex)};
         if (cell.vertical)
             parts << QStringLiteral("縦書き");
         if (m_table.GlyphsKnown())
