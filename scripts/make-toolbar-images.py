@@ -156,6 +156,24 @@ IMAGES = {
         "................",
         "................",
     ],
+    # the character table: a sheet of cells, some written, some still empty
+    'chartable': [
+        "################",
+        "#wwww#wwww#wwww#",
+        "#w##w#w#ww#wggw#",
+        "#ww#w#w##w#wwgw#",
+        "#w##w#w#ww#wggw#",
+        "################",
+        "#w#ww#wggw#wwww#",
+        "#w##w#wgww#wggw#",
+        "#w#ww#wggw#wwww#",
+        "################",
+        "#wwww#wwww#wwww#",
+        "#wggw#wggw#wggw#",
+        "#wwww#wwww#wwww#",
+        "################",
+        "................",
+    ],
     # the user-defined tip: a framed square holding a bar
     'userpen': [
         "................",

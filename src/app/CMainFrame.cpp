@@ -9,6 +9,8 @@
 #include "app/CQtMessageBox.h"
 #include "app/CQuilleryController.h"
 #include "autocreate/CProgressDlg.h"
+#include "chartable/CCharTableWnd.h"
+#include "chartable/CEditorCharTableSource.h"
 #include "fonteditor/CFontFileDialogs.h"
 #include "fonteditor/CLocalAutomationSystem.h"
 #include "fonteditor/CVerticalCharTable.h"
@@ -64,6 +66,7 @@ QString IconName(int id)
         {ID_VIEW_GRID, "grid"},       {ID_CONTEXT_HELP, "contexthelp"}, {ID_TOOL_PEN, "pen"},
         {ID_TOOL_ERASER, "eraser"},   {ID_TIP_10, "tip10"},         {ID_TIP_20, "tip20"},
         {ID_TIP_30, "tip30"},         {ID_TIP_40, "tip40"},         {ID_TIP_USER, "userpen"},
+        {ID_VIEW_CHAR_TABLE, "chartable"},
     };
     return names.value(id);
 }
@@ -115,6 +118,12 @@ CMainFrame::CMainFrame(QWidget* parent, const CViewSettings& settings)
     m_pView->SetEditorRelease([this](const QString& field) { return m_controller->ReleaseAtExit(field); });
     m_controller->Session().SetSaveAsChooser(
         [this](const QString& currentPath) { return CFontFileDialogs::ChooseSaveAsFile(this, currentPath); });
+    m_charTableSource = std::make_unique<CEditorCharTableSource>(
+        m_controller->Session(), [this] { return m_pView->Settings().m_strStrkFolderPath; });
+    m_controller->SetCharWorkedListener([this](quint16 code, bool vertical) {
+        if (m_pCharTable)
+            m_pCharTable->NoteChanged(code, vertical);
+    });
     m_pView->SetVerticalCharTest(
         [](const QString& ch) { return IsVerticalChar(CharCode(StringToCp932(ch))); });
     ConnectDialogBar();
@@ -130,6 +139,8 @@ CMainFrame::CMainFrame(QWidget* parent, const CViewSettings& settings)
 // that holds the connection is still there.
 CMainFrame::~CMainFrame()
 {
+    // The table asks the controller's connection; it goes first.
+    delete m_pCharTable;
     m_pView->StoreSettings();
 }
 
@@ -197,6 +208,45 @@ void CMainFrame::OnAutoCreate()
         close();
 }
 
+void CMainFrame::SetCharTableSource(std::unique_ptr<ICharTableSource> source)
+{
+    delete m_pCharTable;
+    m_pCharTable = nullptr;
+    m_charTableSource = std::move(source);
+}
+
+// Opening the table is the user's request to see the font, so it connects
+// to the editor as the character commands do; during a run the connection
+// is the run's.
+void CMainFrame::ShowCharTable()
+{
+    if (!m_pCharTable) {
+        m_pCharTable = new CCharTableWnd(
+            {*m_charTableSource, *m_messages, [this] { return m_pView->Settings().m_strFaceName; },
+             [this] { return m_controller->IsAutoCreateRunning(); }},
+            this);
+        m_pCharTable->AttachSettings(m_pStore);
+        connect(m_pCharTable, &CCharTableWnd::GoToRequested, this, &CMainFrame::GoToChar);
+    }
+    if (!m_controller->IsAutoCreateRunning())
+        m_charTableSource->Connect();
+    m_pCharTable->ShowTable();
+}
+
+void CMainFrame::GoToChar(quint16 code, bool vertical)
+{
+    const QString text = Cp932ToString(CharFromCode(code));
+    if (GetCharText() != text)
+        SetCharText(text);
+    // The field's handler may have kept the character the canvas is for.
+    if (CharCode(StringToCp932(m_pView->Settings().m_strChar)) != code)
+        return;
+    QCheckBox* box = m_pDlgBar->VerticalBox();
+    if (box->isEnabled() && box->isChecked() != vertical)
+        box->click();
+    BringToFront();
+}
+
 void CMainFrame::Repaint()
 {
     m_pView->update();
@@ -244,8 +294,9 @@ void CMainFrame::BuildActions()
     for (int id : {ID_TOOL_PEN, ID_TOOL_ERASER, ID_TIP_10, ID_TIP_20, ID_TIP_30, ID_TIP_40, ID_TIP_USER,
                    ID_NEXT_CHAR, ID_PREV_CHAR, ID_CLEAR_ALL, ID_EXECUTE, ID_OPTIONS, ID_VIEW_SAMPLE, ID_VIEW_GRID,
                    ID_AUTO_CREATE, ID_EDIT_UNDO, ID_EDIT_REDO, ID_APP_EXIT, ID_HELP_FINDER, ID_CONTEXT_HELP,
-                   ID_HELP, ID_APP_ABOUT, ID_NEXT_PANE, ID_PREV_PANE, ID_FONT_SAVE_AS, ID_FONT_INFO})
+                   ID_HELP, ID_APP_ABOUT, ID_NEXT_PANE, ID_PREV_PANE, ID_FONT_SAVE_AS, ID_FONT_INFO, ID_VIEW_CHAR_TABLE})
         AddCommand(id);
+    Action(ID_VIEW_CHAR_TABLE)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
     Action(ID_EXECUTE)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     Action(ID_CLEAR_ALL)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     Action(ID_EDIT_UNDO)->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
@@ -271,7 +322,8 @@ void CMainFrame::BuildMenus()
         {QStringLiteral("ファイル(&F)"), {ID_AUTO_CREATE, ID_FONT_SAVE_AS, ID_FONT_INFO, kSeparator, ID_APP_EXIT}},
         {QStringLiteral("編集(&E)"),
          {ID_EDIT_UNDO, ID_EDIT_REDO, kSeparator, ID_CLEAR_ALL, ID_EXECUTE, kSeparator, ID_OPTIONS}},
-        {QStringLiteral("表示(&V)"), {ID_PREV_CHAR, ID_NEXT_CHAR, kSeparator, ID_VIEW_SAMPLE, ID_VIEW_GRID}},
+        {QStringLiteral("表示(&V)"),
+         {ID_PREV_CHAR, ID_NEXT_CHAR, kSeparator, ID_VIEW_SAMPLE, ID_VIEW_GRID, kSeparator, ID_VIEW_CHAR_TABLE}},
         {QStringLiteral("ヘルプ(&H)"), {ID_HELP_FINDER, ID_CONTEXT_HELP, kSeparator, ID_APP_ABOUT}},
     };
     for (const MenuLayout& layout : menus) {
@@ -298,7 +350,7 @@ void CMainFrame::BuildStandardToolBar()
             m_pToolBar->addAction(Action(id));
     }
     m_pToolBar->AddFaceList();
-    for (int id : {ID_VIEW_SAMPLE, ID_VIEW_GRID, kSeparator, ID_CONTEXT_HELP}) {
+    for (int id : {ID_VIEW_SAMPLE, ID_VIEW_GRID, ID_VIEW_CHAR_TABLE, kSeparator, ID_CONTEXT_HELP}) {
         if (id == kSeparator)
             m_pToolBar->addSeparator();
         else
@@ -366,7 +418,7 @@ bool CMainFrame::IsFrameCommand(int id) const
 {
     switch (id) {
     case ID_APP_EXIT: case ID_HELP_FINDER: case ID_HELP: case ID_CONTEXT_HELP: case ID_APP_ABOUT:
-    case ID_NEXT_PANE: case ID_PREV_PANE: case ID_OPTIONS:
+    case ID_NEXT_PANE: case ID_PREV_PANE: case ID_OPTIONS: case ID_VIEW_CHAR_TABLE:
         return true;
     default:
         return false;
@@ -384,6 +436,7 @@ void CMainFrame::OnCommand(int id)
     case ID_NEXT_PANE: SwitchPane(true); return;
     case ID_PREV_PANE: SwitchPane(false); return;
     case ID_OPTIONS: emit OptionsRequested(); return;
+    case ID_VIEW_CHAR_TABLE: ShowCharTable(); return;
     case ID_EXECUTE: m_controller->OnExecute(); break;
     case ID_NEXT_CHAR: m_controller->OnNextChar(); break;
     case ID_PREV_CHAR: m_controller->OnPrevChar(); break;
@@ -457,6 +510,7 @@ void CMainFrame::SwitchPane(bool forward)
 
 void CMainFrame::AttachSettings(const CSettingsStore* store)
 {
+    m_pStore = store;
     if (store)
         store->ReadRegString(CViewSettings::kSection, QStringLiteral("FontFilePath"), m_strFontFilePath);
     SetFontFilePathText(m_strFontFilePath);

@@ -9,6 +9,8 @@
 #include <memory>
 
 class CBmpPenEditWnd;
+class CCharTableWnd;
+class ICharTableSource;
 class CLocalAutomationSystem;
 class CProgressDlg;
 class CQuilleryController;
@@ -56,6 +58,14 @@ public:
     QToolBar* DrawBar() const { return m_pDrawBar; }
     QLabel* PromptPane() const { return m_pPromptPane; }
     CQtMessageBox& Messages() { return *m_messages; }
+    // The character table window, made when first opened.
+    CCharTableWnd* CharTable() const { return m_pCharTable; }
+    void ShowCharTable();
+    // Where the table asks about the font; the editor connection unless set.
+    void SetCharTableSource(std::unique_ptr<ICharTableSource> source);
+    // Goes to a character as typing it into the character field and then
+    // clicking the vertical-writing box would.
+    void GoToChar(quint16 code, bool vertical);
 
     // The text of the font file field when the window closed.
     QString FontFilePathAtClose() const { return m_strFontFilePath; }
@@ -117,4 +127,7 @@ private:
     std::unique_ptr<CLocalAutomationSystem> m_automation;
     CProgressDlg* m_pProgress = nullptr;
     std::unique_ptr<CQuilleryController> m_controller;
+    const CSettingsStore* m_pStore = nullptr;
+    std::unique_ptr<ICharTableSource> m_charTableSource;
+    CCharTableWnd* m_pCharTable = nullptr;
 };

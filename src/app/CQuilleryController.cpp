@@ -32,8 +32,11 @@ CQuilleryController::CQuilleryController(const Parts& parts)
 void CQuilleryController::OnExecute()
 {
     WriteGlyph();
-    if (m_settings.m_bWriteStrokeFile)
+    if (m_settings.m_bWriteStrokeFile) {
         m_strokeFiles.SaveStrokeFile();
+        if (m_charWorked)
+            m_charWorked(CharCode(CurrentChar()), m_frame.IsVerticalChecked());
+    }
     if (m_settings.m_bDoAndNext)
         m_navigator.OnNextChar();
 }
@@ -91,7 +94,11 @@ GlyphStepResult CQuilleryController::WriteGlyph()
         QFile::remove(path);
         return {false, QStringLiteral("%1 を書き込めませんでした").arg(path)};
     }
-    const bool ok = m_session.WriteGlyph(path, CharCode(CurrentChar()), m_frame.IsVerticalChecked());
+    const quint16 code = CharCode(CurrentChar());
+    const bool vertical = m_frame.IsVerticalChecked();
+    const bool ok = m_session.WriteGlyph(path, code, vertical);
+    if (m_charWorked)
+        m_charWorked(code, vertical);
     return {ok, ok ? QString() : failed};
 }
 

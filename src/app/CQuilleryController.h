@@ -12,6 +12,7 @@
 
 #include "canvas/CommandState.h"
 
+#include <functional>
 #include <optional>
 #include <utility>
 
@@ -61,6 +62,13 @@ public:
     bool SaveFontAs(const QString& path) { return m_session.SaveFontAs(path); }
     bool OwnsCommand(int id) const;
     CommandState UpdateCommand(int id);
+
+    // Told about each character whose glyph or stroke file the work may have
+    // changed (Execute, every file of a run), so that views of the font follow.
+    void SetCharWorkedListener(std::function<void(quint16 code, bool vertical)> listener)
+    {
+        m_charWorked = std::move(listener);
+    }
 
     // Copies the canvas rows into the document's bitmap.
     void CopyCanvasToDib();
@@ -127,4 +135,5 @@ private:
     CStrokeFileStore m_strokeFiles;
     CAutoCreator m_autoCreator;
     bool m_bCloseAfterRun = false;
+    std::function<void(quint16, bool)> m_charWorked;
 };

@@ -83,6 +83,9 @@ public:
     CGlyphsmithTypeface& EditorFont() { return m_editorFont; }
     bool IsEditorStartFailed() const { return m_bEditorStartFailed; }
     bool IsGlyphWritten() const { return m_bGlyphWritten; }
+    // Something other than an import changed the font (a glyph removed), so
+    // that it is saved at exit as after an import.
+    void NoteFontChanged() { m_bGlyphWritten = true; }
 
 private:
     bool CheckVersion();

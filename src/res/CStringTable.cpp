@@ -53,6 +53,8 @@ const QHash<int, CStringTable::CommandText>& Table()
               "フォントに名前を付けて保存")},
         {ID_FONT_INFO,
          Text("フォント情報(&N)...", "フォントのファミリー名、バージョン、著作権表示を編集する", "フォント情報")},
+        {ID_VIEW_CHAR_TABLE,
+         Text("文字一覧(&T)\tCtrl+T", "作成済みの文字と残りの文字を一覧で表示", "文字一覧")},
     };
     return table;
 }

@@ -46,6 +46,8 @@ inline constexpr int ID_FACE_LIST = 62003;
 inline constexpr int ID_FONT_SAVE_AS = 32900;
 // File menu: the names, version and copyright stored in the font.
 inline constexpr int ID_FONT_INFO = 32910;
+// View menu: the character table window.
+inline constexpr int ID_VIEW_CHAR_TABLE = 32940;
 
 } // namespace cmd
 

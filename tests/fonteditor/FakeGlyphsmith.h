@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <map>
 #include <memory>
+#include <optional>
 
 // An in-process stand-in for the font editor behind the same object
 // interface. Every call is logged as "App.<dispid>" or "Font.<dispid>" with
@@ -31,6 +32,25 @@ struct FakeEditorState {
     QSet<int> lacking;
     qint32 nRecovered = 0;
     std::map<int, QString> names; // FamilyName .. Copyright, by dispid
+    // The glyphs of the font by cell (code, plus 0x10000 for a vertical
+    // form) with their outline text; the import sequence puts the selected
+    // one in. An editor of before the members from 100 answers that it has
+    // none of them.
+    std::map<quint32, QString> glyphs;
+    quint32 nSelected = 0;
+    bool bLacksLaterMembers = false;
+    // Given instead of the real list when set, to send a damaged answer.
+    std::optional<QString> glyphCodesAnswer;
+    QString strMetrics = QStringLiteral("1000 880 120 1000");
+    static inline const QString kImportedOutline = QStringLiteral("A 1000 M 100 0 L 900 0 L 900 800 L 100 800 Z");
+
+    QString GlyphCodes() const
+    {
+        QStringList codes;
+        for (const auto& [key, outline] : glyphs)
+            codes << QString::number(key & 0xFFFF, 16).toUpper() + ((key & 0x10000) ? "v" : "");
+        return codes.join(' ');
+    }
 
     void Record(const QString& name, const QList<CDispValue>& args)
     {
@@ -86,18 +106,47 @@ public:
         case F::DISPID_SelectGlyph:
             if (args.at(1).ToLong() == 0xFFFF)
                 throw CDispatchException(F::kBadCharCode, QStringLiteral("bad code"));
+            m_state.nSelected = Key(args.at(1), args.at(2));
             return CDispValue();
         case F::DISPID_GlyphStep1:
         case F::DISPID_GlyphStep2:
             if (m_state.bStepsChangePreserved)
                 m_state.nPreserved++;
             return CDispValue();
+        case F::DISPID_GlyphStep4: m_state.glyphs[m_state.nSelected] = FakeEditorState::kImportedOutline; return CDispValue();
         case F::DISPID_SaveAs: m_state.strFilePath = args.at(0).ToString(); return CDispValue();
+        case F::DISPID_GlyphCodes:
+            Later();
+            return CDispValue::String(m_state.glyphCodesAnswer.value_or(m_state.GlyphCodes()));
+        case F::DISPID_GlyphOutline: {
+            Later();
+            const auto glyph = m_state.glyphs.find(Key(args.at(0), args.at(1)));
+            return CDispValue::String(glyph == m_state.glyphs.end() ? QString() : glyph->second);
+        }
+        case F::DISPID_RemoveGlyph: {
+            Later();
+            const quint32 key = Key(args.at(0), args.at(1));
+            m_state.glyphs.erase(key);
+            if (!(key & 0x10000))
+                m_state.glyphs.erase(key | 0x10000);
+            return CDispValue();
+        }
+        case F::DISPID_Metrics: Later(); return CDispValue::String(m_state.strMetrics);
         default: return CDispValue();
         }
     }
 
 private:
+    static quint32 Key(const CDispValue& code, const CDispValue& vertical)
+    {
+        return static_cast<quint32>(code.ToLong() & 0xFFFF) | (vertical.ToBool() ? 0x10000u : 0u);
+    }
+    void Later() const
+    {
+        if (m_state.bLacksLaterMembers)
+            throw CAutomationFailure(QStringLiteral("unknown member"), true);
+    }
+
     FakeEditorState& m_state;
 };
 

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "chartable/CCharSets.h"
+
+#include <QAbstractListModel>
+
+class CCharTable;
+
+// The table's shown cells as rows for Qt's list view; the view asks for
+// nothing but the rows in sight.
+class CCharTableItemModel : public QAbstractListModel
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kKeyRole = Qt::UserRole;
+
+    explicit CCharTableItemModel(CCharTable& table, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+    CCharCell CellAt(const QModelIndex& index) const;
+    // The shown cells were made anew (another set, filter or a reload).
+    void ResetCells();
+    // Only these cells look different now.
+    void CellsChanged(const QList<CCharCell>& cells);
+
+private:
+    CCharTable& m_table;
+};
