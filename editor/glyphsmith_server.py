@@ -272,11 +272,15 @@ class Font:
         traced, self.traced = self.traced, None
         # Traced contours do not overlap; the rare one that crosses itself is
         # merged, and every point lands on the integer grid TrueType needs.
-        # Contours that the tracer has just drawn are in TrueType order, and
-        # it knows when they cannot cross, which spares the dear tests below.
-        if traced is None or traced[0] is not glyph or traced[1].may_cross:
+        if traced is None or traced[0] is not glyph:
             if glyph.foreground and glyph.selfIntersects():
                 glyph.removeOverlap()
+            glyph.correctDirection()
+        elif traced[1].may_cross and glyph.selfIntersects():
+            # The tracer's own contours come in TrueType order, tiny holes
+            # included (which correctDirection would fill); it also knows
+            # when they cannot cross, which spares the dear test.
+            glyph.removeOverlap()
             glyph.correctDirection()
         glyph.round()
 
