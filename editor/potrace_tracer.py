@@ -316,9 +316,14 @@ def _joint_apart(before, after):
     jx, jy = after[0]
     ux, uy = after[-1][0] - before[0][0], after[-1][1] - before[0][1]
     slack = _SLACK * (abs(ux) + abs(uy))
-    for x, y in before[:-1]:
+    if len(before) == 2:
+        x, y = before[0]
         if (x - jx) * ux + (y - jy) * uy >= -slack:
             return _apart_beyond(after[0], before, after)
+    else:
+        for x, y in before[:-1]:
+            if (x - jx) * ux + (y - jy) * uy >= -slack:
+                return _apart_beyond(after[0], before, after)
     for x, y in after[1:]:
         if (x - jx) * ux + (y - jy) * uy <= slack:
             return _apart_beyond(after[0], before, after)
@@ -330,31 +335,38 @@ def may_cross(contours):
     point two neighbours share, nor itself: each segment lies inside the
     convex hull of its control points, and those hulls are shown apart.
     True whenever that cannot be shown, so a crossing is never missed."""
+    slack = _SLACK
     hulls = []   # per segment: its points, start first and end last
     boxes = []   # per segment: x0, x1, y0, y1, slightly widened
     follows = []  # per segment: the index of the segment that follows it
     for start, segments in contours:
         first = len(hulls)
         at = start
+        ax, ay = start
         for segment in segments:
             end = segment[-1]
+            ex, ey = end
+            ux, uy = ex - ax, ey - ay
             if segment[0] == "curve":
-                hull = (at, segment[1], segment[2], end)
-                if not _loop_free(hull):
+                p, q = segment[1], segment[2]
+                px, py = p
+                qx, qy = q
+                hull = (at, p, q, end)
+                # Most curves keep heading along their chord; the rest get
+                # the thorough test.
+                if not ((px - ax) * ux + (py - ay) * uy > 0 and (qx - px) * ux + (qy - py) * uy > 0
+                        and (ex - qx) * ux + (ey - qy) * uy > 0) and not _loop_free(hull):
                     return True
-                xs = (at[0], segment[1][0], segment[2][0], end[0])
-                ys = (at[1], segment[1][1], segment[2][1], end[1])
-                boxes.append((min(xs) - _SLACK, max(xs) + _SLACK, min(ys) - _SLACK, max(ys) + _SLACK))
+                boxes.append((min(ax, px, qx, ex) - slack, max(ax, px, qx, ex) + slack,
+                              min(ay, py, qy, ey) - slack, max(ay, py, qy, ey) + slack))
             else:
                 hull = (at, end)
-                x0, x1 = (at[0], end[0]) if at[0] < end[0] else (end[0], at[0])
-                y0, y1 = (at[1], end[1]) if at[1] < end[1] else (end[1], at[1])
-                boxes.append((x0 - _SLACK, x1 + _SLACK, y0 - _SLACK, y1 + _SLACK))
+                boxes.append((min(ax, ex) - slack, max(ax, ex) + slack, min(ay, ey) - slack, max(ay, ey) + slack))
             if len(hulls) > first and not _joint_apart(hulls[-1], hull):
                 return True
             hulls.append(hull)
             follows.append(len(hulls))
-            at = end
+            at, ax, ay = end, ex, ey
         if len(hulls) - first < 3 or not _joint_apart(hulls[-1], hulls[first]):
             return True
         follows[-1] = first
