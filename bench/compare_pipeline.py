@@ -100,6 +100,8 @@ def main():
     parser.add_argument("--workdir", default=None, help="work folder (default: <build>/bench-compare)")
     parser.add_argument("--count", type=int, default=300, help="kanji to make")
     parser.add_argument("--rounds", type=int, default=3, help="runs of each, interleaved")
+    parser.add_argument("--registry", help="an editor registration to measure instead of the build's own "
+                        "(automation.json naming another server, to compare versions of the editor)")
     parser.add_argument("--json", help="also write the results to this file")
     args = parser.parse_args()
 
@@ -113,6 +115,8 @@ def main():
     proof.write_strokes(strokes, kanji, RECORDED_ON)
     proof.become_subreaper()
     collect_bitmaps(autocreate, strokes, bitmaps, workdir)
+    if args.registry:
+        os.environ["QUILLERY_AUTOMATION_REGISTRY"] = os.path.abspath(args.registry)
     count = len(os.listdir(bitmaps))
     print("%d stroke files, %d bitmaps" % (len(kanji), count))
 

@@ -175,6 +175,9 @@ def _contours(node):
     while node:
         path = node.contents
         n = path.curve.n
+        if n <= 0:
+            node = path.next
+            continue
         tags = (ctypes.c_int * n).from_address(ctypes.addressof(path.curve.tag.contents))[:]
         c = (ctypes.c_double * (6 * n)).from_address(ctypes.addressof(path.curve.c.contents))[:]
         start = (c[6 * n - 2], c[6 * n - 1])

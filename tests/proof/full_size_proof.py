@@ -280,6 +280,8 @@ class MemorySampler(threading.Thread):
                 if status and "VmHWM" in status:
                     kib = int(status["VmHWM"].split()[0])
                     entry = self.peaks.setdefault(pid, [status.get("Name", "?"), 0, 0.0])
+                    # A process seen between fork and exec has its parent's name.
+                    entry[0] = status.get("Name", entry[0])
                     entry[1] = max(entry[1], kib)
                     entry[2] = max(entry[2], cpu_seconds(pid))
             self.stopping.wait(self.interval)
