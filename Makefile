@@ -29,6 +29,13 @@ bench: build
 	./$(BUILD_DIR)/bench/quillery-view-bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	fontforge -quiet -lang=py -script bench/journal_bench.py 500
 
+# quillery-autocreate against the plainest good FontForge pipeline on the same
+# 300 kanji, interleaved, three runs each; the numbers go to docs/benchmarks.md.
+.PHONY: bench-compare
+bench-compare: build
+	/usr/bin/python3 bench/compare_pipeline.py --build $(BUILD_DIR) --workdir $(BUILD_DIR)/bench-compare \
+		--json $(BUILD_DIR)/bench-compare.json
+
 # Every kana and first-level kanji replayed into one font through the real
 # editor, then checked; the numbers go to docs/benchmarks.md by hand.
 .PHONY: proof

@@ -335,6 +335,7 @@ class Font:
         self.scratch_font.ascent = self.box_top
         self.scratch_font.descent = -self.box_bottom
         self.scratch = self.scratch_font.createChar(-1, "scratch")
+        self.traced = None  # (glyph, what the tracer knows of its contours)
 
     @classmethod
     def new(cls):
@@ -599,11 +600,14 @@ class Font:
                 pen.closePath()
             pen = None
 
+        self.traced = None
         try:
             traced = potrace_tracer.trace_bmp(path, draw)
         except (OSError, ValueError, struct.error) as e:
             raise DispatchError(ERR_BITMAP, "ビットマップを読めません: %s" % e)
-        if not traced:
+        if traced:
+            self.traced = (glyph, traced)
+        else:
             self.import_bitmap_with_program(glyph, path)
         glyph.width = self.advance
 
@@ -628,11 +632,19 @@ class Font:
 
     def clean_glyph(self):
         glyph = self.current()
+        traced, self.traced = self.traced, None
         # Traced contours do not overlap; the rare one that crosses itself is
         # merged, and every point lands on the integer grid TrueType needs.
-        if glyph.foreground and glyph.selfIntersects():
+        if traced is None or traced[0] is not glyph:
+            if glyph.foreground and glyph.selfIntersects():
+                glyph.removeOverlap()
+            glyph.correctDirection()
+        elif traced[1].may_cross and glyph.selfIntersects():
+            # The tracer's own contours come in TrueType order, tiny holes
+            # included (which correctDirection would fill); it also knows
+            # when they cannot cross, which spares the dear test.
             glyph.removeOverlap()
-        glyph.correctDirection()
+            glyph.correctDirection()
         glyph.round()
 
     def finish_glyph(self):

@@ -146,9 +146,25 @@ def strokes_for(code, vertical):
     return strokes
 
 
-def encode(unit, vertical, strokes):
+def recorded_on(canvas, strokes):
+    """The same strokes as a hand would have left them on a canvas of that
+    side: the pointer positions scaled down and rounded."""
+    if canvas == CANVAS:
+        return strokes
+    scaled = []
+    for points in strokes:
+        kept = []
+        for x, y in points:
+            p = (int(round(x * canvas / CANVAS)), int(round(y * canvas / CANVAS)))
+            if not kept or p != kept[-1]:
+                kept.append(p)
+        scaled.append(kept)
+    return scaled
+
+
+def encode(unit, vertical, strokes, canvas=CANVAS):
     out = bytearray(b"strk")
-    out += struct.pack("<hHhhhh", 2, unit, 1 if vertical else 0, CANVAS, CANVAS, len(strokes))
+    out += struct.pack("<hHhhhh", 2, unit, 1 if vertical else 0, canvas, canvas, len(strokes))
     for points in strokes:
         out += struct.pack("<hhh", len(points), points[0][0], points[0][1])
         for (px, py), (x, y) in zip(points, points[1:]):
@@ -156,9 +172,9 @@ def encode(unit, vertical, strokes):
     return bytes(out)
 
 
-def write_strokes(folder, chars):
-    """Writes one file per character and per vertical form; returns the
-    vertical characters written."""
+def write_strokes(folder, chars, canvas=CANVAS):
+    """Writes one file per character and per vertical form, recorded on a
+    canvas of the given side; returns the vertical characters written."""
     os.makedirs(folder)
     vertical = []
     for code, char in chars:
@@ -167,7 +183,8 @@ def write_strokes(folder, chars):
         for is_vertical in forms:
             name = "U%04X%s.stk" % (unit, "縦" if is_vertical else "")
             with open(os.path.join(folder, name), "wb") as f:
-                f.write(encode(unit, is_vertical, strokes_for(code, is_vertical)))
+                strokes = recorded_on(canvas, strokes_for(code, is_vertical))
+                f.write(encode(unit, is_vertical, strokes, canvas))
         if char in VERTICAL_KANA:
             vertical.append(char)
     return vertical
@@ -267,6 +284,8 @@ class MemorySampler(threading.Thread):
                 if status and "VmHWM" in status:
                     kib = int(status["VmHWM"].split()[0])
                     entry = self.peaks.setdefault(pid, [status.get("Name", "?"), 0, 0.0])
+                    # A process seen between fork and exec has its parent's name.
+                    entry[0] = status.get("Name", entry[0])
                     entry[1] = max(entry[1], kib)
                     entry[2] = max(entry[2], cpu_seconds(pid))
             self.stopping.wait(self.interval)
