@@ -7,6 +7,7 @@
 #include "app/CQtMessageBox.h"
 #include "app/CQuilleryController.h"
 #include "autocreate/CProgressDlg.h"
+#include "fonteditor/CFontEditorSession.h"
 #include "fonteditor/CFontFileDialogs.h"
 #include "fonteditor/CLocalAutomationSystem.h"
 #include "fonteditor/CVerticalCharTable.h"
@@ -110,6 +111,8 @@ CMainFrame::CMainFrame(QWidget* parent, const CViewSettings& settings)
         m_pView->Model(), m_pView->Settings(), *this, *m_messages, *m_automation, *this, *m_pProgress});
     m_pView->SetMessageBox(m_messages.get());
     m_pView->SetEditorRelease([this](const QString& field) { return m_controller->ReleaseAtExit(field); });
+    m_pView->SetGuideSource([this] { return m_controller->Guide(); });
+    m_pView->SetDiscardCheck([this] { return m_controller->ConfirmDiscardDrawing(); });
     m_pView->SetVerticalCharTest(
         [](const QString& ch) { return IsVerticalChar(CharCode(StringToCp932(ch))); });
     ConnectDialogBar();
@@ -164,7 +167,8 @@ void CMainFrame::OnScreenChanged()
 
 void CMainFrame::OnChooseFontFile()
 {
-    m_controller->OnChooseFontFile(CFontFileDialogs::ChooseFontFile(this));
+    m_controller->OnChooseFontFile(CFontFileDialogs::ChooseFontFile(
+        this, CFontEditorSession::ResolveFontPath(GetFontFilePathText())));
 }
 
 void CMainFrame::OnSaveFontAs()
@@ -190,6 +194,11 @@ void CMainFrame::Repaint()
 bool CMainFrame::PumpMessages()
 {
     QApplication::processEvents(QEventLoop::AllEvents);
+    // While the user works in one of our windows, the run's Cancel stays
+    // above them.
+    if (m_pProgress && m_pProgress->isVisible() && QApplication::activeWindow()
+        && QApplication::activeWindow() != m_pProgress)
+        m_pProgress->raise();
     return !QCoreApplication::closingDown();
 }
 
@@ -197,6 +206,11 @@ void CMainFrame::BringToFront()
 {
     raise();
     activateWindow();
+}
+
+void CMainFrame::ShowStatus(const QString& text)
+{
+    m_pPromptPane->setText(text);
 }
 
 bool CMainFrame::event(QEvent* event)

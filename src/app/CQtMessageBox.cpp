@@ -19,3 +19,9 @@ void CQtMessageBox::ShowStop(const QString& text)
     QMessageBox box(QMessageBox::Critical, Caption(), text, QMessageBox::Ok, m_pParent);
     box.exec();
 }
+
+void CQtMessageBox::ShowInformation(const QString& text)
+{
+    QMessageBox box(QMessageBox::Information, Caption(), text, QMessageBox::Ok, m_pParent);
+    box.exec();
+}

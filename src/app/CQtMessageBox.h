@@ -15,6 +15,7 @@ public:
 
     void ShowMessage(const QString& text) override;
     void ShowStop(const QString& text) override;
+    void ShowInformation(const QString& text) override;
     bool AskYesNo(const QString& text) override;
 
     static QString Caption() { return QStringLiteral("Quillery"); }

@@ -4,6 +4,7 @@
 #include "autocreate/IAutoCreateHost.h"
 #include "fonteditor/CCharNavigator.h"
 #include "fonteditor/CFontEditorSession.h"
+#include "fonteditor/CGlyphGuide.h"
 #include "fonteditor/ICharNavigationHost.h"
 #include "fonteditor/IFontFileField.h"
 #include "strokes/CStrokeFileStore.h"
@@ -61,6 +62,14 @@ public:
     bool OwnsCommand(int id) const;
     CommandState UpdateCommand(int id);
 
+    // The glyph the current character already has in the font, shown as a
+    // guide under the drawing; none when it has none or the editor cannot
+    // tell.
+    const CGlyphGuide* Guide() const { return m_guide ? &*m_guide : nullptr; }
+    // Asks before a drawing that never went into the font is dropped; true
+    // when it may go.
+    bool ConfirmDiscardDrawing() override;
+
     // Copies the canvas rows into the document's bitmap.
     void CopyCanvasToDib();
     // The glyph step of Execute: the canvas to a temporary bitmap file and
@@ -84,6 +93,7 @@ public:
     bool HasEditor() const override;
     bool ConnectEditor() override;
     bool OpenFontInEditor() override;
+    bool FollowFont() override;
     GlyphSelection SelectGlyph(quint16 code, bool vertical) override;
     void ReportEditorError(const QString& text) override;
     QByteArray GetCharText() const override;
@@ -107,12 +117,18 @@ public:
     CDrawingModel& Drawing() override { return m_drawing; }
     bool LoadStrokeFile(const QString& path) override { return m_strokeFiles.LoadStrokeFile(path); }
     bool PumpMessages() override;
+    bool PrepareFont() override;
+    QString TargetFontName() override { return m_session.CurrentFontName(); }
 
     // IFontFileField
     QString GetFontFilePathText() const override;
     void SetFontFilePathText(const QString& text) override;
 
 private:
+    GlyphStepResult WriteGlyphStep(bool batch);
+    void RefreshGuide(quint16 code, bool vertical);
+    QString CharLabel() const;
+
     CDrawingModel& m_drawing;
     CViewSettings& m_settings;
     IFrameFields& m_frame;
@@ -124,4 +140,5 @@ private:
     CStrokeFileStore m_strokeFiles;
     CAutoCreator m_autoCreator;
     bool m_bCloseAfterRun = false;
+    std::optional<CGlyphGuide> m_guide;
 };

@@ -15,6 +15,8 @@ public:
     // OK only, stop icon, for failures that lose work such as a file that
     // could not be written.
     virtual void ShowStop(const QString& text) { ShowMessage(text); }
+    // OK only, information icon, for news that is no failure.
+    virtual void ShowInformation(const QString& text) { ShowMessage(text); }
     // Yes and No, question icon; true for Yes.
     virtual bool AskYesNo(const QString& text) = 0;
 };

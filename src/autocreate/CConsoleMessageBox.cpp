@@ -8,6 +8,11 @@ void CConsoleMessageBox::ShowMessage(const QString& text)
     std::fprintf(stderr, "%s\n", qPrintable(text));
 }
 
+void CConsoleMessageBox::ShowInformation(const QString& text)
+{
+    std::fprintf(stderr, "%s\n", qPrintable(text));
+}
+
 bool CConsoleMessageBox::AskYesNo(const QString& text)
 {
     std::fprintf(stderr, "%s -> はい\n", qPrintable(text));

@@ -10,6 +10,8 @@ class CConsoleMessageBox : public IMessageBox
 {
 public:
     void ShowMessage(const QString& text) override;
+    // News, not a failure: not counted.
+    void ShowInformation(const QString& text) override;
     bool AskYesNo(const QString& text) override;
 
     int MessageCount() const { return m_nMessages; }

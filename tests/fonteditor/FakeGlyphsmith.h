@@ -26,6 +26,11 @@ struct FakeEditorState {
     // The import steps change the preserved value, as an editor may.
     bool bStepsChangePreserved = false;
     QString strFilePath;
+    // Members 101 and 108: outlines by "<hex code>" or "<hex code>v"; an
+    // editor without them answers that it lacks them.
+    bool bHasOutlineMembers = true;
+    std::map<QString, QString> outlines;
+    QString strMetrics = QStringLiteral("1024 880 144 1024");
 
     void Record(const QString& name, const QList<CDispValue>& args)
     {
@@ -78,6 +83,16 @@ public:
                 m_state.nPreserved++;
             return CDispValue();
         case F::DISPID_SaveAs: m_state.strFilePath = args.at(0).ToString(); return CDispValue();
+        case F::DISPID_GlyphOutline:
+        case F::DISPID_Metrics: {
+            if (!m_state.bHasOutlineMembers)
+                throw CAutomationFailure(QStringLiteral("font has no member %1").arg(dispId), true);
+            if (dispId == F::DISPID_Metrics)
+                return CDispValue::String(m_state.strMetrics);
+            const QString key = QString::number(args.at(0).ToLong(), 16).toUpper() + (args.at(1).ToBool() ? "v" : "");
+            const auto it = m_state.outlines.find(key);
+            return CDispValue::String(it == m_state.outlines.end() ? QString() : it->second);
+        }
         default: return CDispValue();
         }
     }
