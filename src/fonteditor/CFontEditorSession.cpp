@@ -174,8 +174,12 @@ bool CFontEditorSession::CreateNewFont(const QString& savePath)
     m_editorFont.AttachDispatch(std::move(font));
     // This editor has no window of its own in which the user could save a new
     // font later, so a font meant for a named file gets that file right away.
-    if (!savePath.isEmpty())
+    // The user asked for this file, so its folder (the documents folder for
+    // a bare name) is made when it is missing.
+    if (!savePath.isEmpty()) {
+        QDir().mkpath(QFileInfo(savePath).absolutePath());
         m_editorFont.SaveAs(savePath);
+    }
     return true;
 }
 

@@ -248,11 +248,12 @@ TEST_F(FontEditorSessionTest, MissingFileAnsweredNoLeavesFieldAndAbandons)
 
 TEST_F(FontEditorSessionTest, MissingFileAnsweredYesCreatesFontSavedToThatPath)
 {
-    m_field.text = m_dir.filePath("new.ttf");
+    m_field.text = m_dir.filePath("fonts/new.ttf"); // in a folder not made yet
     ASSERT_TRUE(m_session.EnsureEditor());
     m_messages.answers = { true };
     EXPECT_TRUE(m_session.OpenFontInEditor());
-    EXPECT_EQ(m_field.text, m_dir.filePath("new.ttf"));
+    EXPECT_EQ(m_field.text, m_dir.filePath("fonts/new.ttf"));
+    EXPECT_TRUE(QDir(m_dir.filePath("fonts")).exists());
     EXPECT_TRUE(EditorCalls().contains("Font.40(" + m_field.text + ")"));
     EXPECT_EQ(m_system.state.strFilePath, m_field.text);
 }
