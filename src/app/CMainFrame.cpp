@@ -11,6 +11,7 @@
 #include "autocreate/CProgressDlg.h"
 #include "chartable/CCharTableWnd.h"
 #include "chartable/CEditorCharTableSource.h"
+#include "fonteditor/CFontEditorSession.h"
 #include "fonteditor/CFontFileDialogs.h"
 #include "fonteditor/CLocalAutomationSystem.h"
 #include "fonteditor/CVerticalCharTable.h"
@@ -124,6 +125,8 @@ CMainFrame::CMainFrame(QWidget* parent, const CViewSettings& settings)
         if (m_pCharTable)
             m_pCharTable->NoteChanged(code, vertical);
     });
+    m_pView->SetGuideSource([this] { return m_controller->Guide(); });
+    m_pView->SetDiscardCheck([this] { return m_controller->ConfirmDiscardDrawing(); });
     m_pView->SetVerticalCharTest(
         [](const QString& ch) { return IsVerticalChar(CharCode(StringToCp932(ch))); });
     ConnectDialogBar();
@@ -180,7 +183,8 @@ void CMainFrame::OnScreenChanged()
 
 void CMainFrame::OnChooseFontFile()
 {
-    m_controller->OnChooseFontFile(CFontFileDialogs::ChooseFontFile(this));
+    m_controller->OnChooseFontFile(CFontFileDialogs::ChooseFontFile(
+        this, CFontEditorSession::ResolveFontPath(GetFontFilePathText())));
 }
 
 void CMainFrame::OnSaveFontAs()
@@ -255,6 +259,11 @@ void CMainFrame::Repaint()
 bool CMainFrame::PumpMessages()
 {
     QApplication::processEvents(QEventLoop::AllEvents);
+    // While the user works in one of our windows, the run's Cancel stays
+    // above them.
+    if (m_pProgress && m_pProgress->isVisible() && QApplication::activeWindow()
+        && QApplication::activeWindow() != m_pProgress)
+        m_pProgress->raise();
     return !QCoreApplication::closingDown();
 }
 
@@ -262,6 +271,11 @@ void CMainFrame::BringToFront()
 {
     raise();
     activateWindow();
+}
+
+void CMainFrame::ShowStatus(const QString& text)
+{
+    m_pPromptPane->setText(text);
 }
 
 bool CMainFrame::event(QEvent* event)

@@ -49,6 +49,7 @@ public:
     void Repaint() override;
     bool PumpMessages() override;
     void BringToFront() override;
+    void ShowStatus(const QString& text) override;
 
     CQuilleryView* View() const { return m_pView; }
     CBmpPenEditWnd* PenEditor() const { return m_pPenEditor; }

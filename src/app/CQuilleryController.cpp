@@ -31,14 +31,32 @@ CQuilleryController::CQuilleryController(const Parts& parts)
 
 void CQuilleryController::OnExecute()
 {
-    WriteGlyph();
+    const GlyphStepResult result = WriteGlyph();
+    if (result.ok)
+        m_view.ShowStatus(QStringLiteral("%1 を %2 に取り込みました。").arg(CharLabel(), m_session.CurrentFontName()));
+    else
+        m_view.ShowStatus(QStringLiteral("%1 をフォントに取り込めませんでした。").arg(CharLabel()));
     if (m_settings.m_bWriteStrokeFile) {
         m_strokeFiles.SaveStrokeFile();
         if (m_charWorked)
             m_charWorked(CharCode(CurrentChar()), m_frame.IsVerticalChecked());
     }
     if (m_settings.m_bDoAndNext)
-        m_navigator.OnNextChar();
+        m_navigator.OnNextCharAfterExecute();
+}
+
+// "「あ」", or "「ぁ」（縦書き）" for the vertical-writing form.
+QString CQuilleryController::CharLabel() const
+{
+    const QString label = QStringLiteral("「%1」").arg(m_settings.m_strChar);
+    return m_frame.IsVerticalChecked() ? label + QStringLiteral("（縦書き）") : label;
+}
+
+bool CQuilleryController::ConfirmDiscardDrawing()
+{
+    if (m_autoCreator.IsRunning() || !m_drawing.HasUnexecutedChanges())
+        return true;
+    return m_messages.AskYesNo(QStringLiteral("実行していない文字があります。破棄してよろしいですか？"));
 }
 
 bool CQuilleryController::OwnsCommand(int id) const
@@ -76,7 +94,28 @@ void CQuilleryController::CopyCanvasToDib()
         m_pDoc->Dib().SetRowBytes(r, canvas.Row(r), canvas.Width() / 8);
 }
 
+// During a run the editor's failures go to the run's log with their code
+// and description instead of a box per character.
 GlyphStepResult CQuilleryController::WriteGlyph()
+{
+    const bool batch = m_autoCreator.IsRunning();
+    if (batch)
+        m_session.BeginQuiet();
+    GlyphStepResult result = WriteGlyphStep(batch);
+    if (batch) {
+        const QStringList errors = m_session.EndQuiet();
+        if (!result.ok && !errors.isEmpty())
+            result.error = errors.join(u' ');
+    }
+    if (result.ok) {
+        m_drawing.MarkExecuted();
+        if (!batch)
+            RefreshGuide(static_cast<quint16>(CharCode(CurrentChar())), m_frame.IsVerticalChecked());
+    }
+    return result;
+}
+
+GlyphStepResult CQuilleryController::WriteGlyphStep(bool batch)
 {
     const QString failed = QStringLiteral("エラーが発生しました");
     if (!m_pDoc)
@@ -85,7 +124,8 @@ GlyphStepResult CQuilleryController::WriteGlyph()
     const QString path = CreateWorkFile();
     if (path.isEmpty()) {
         const QString text = QStringLiteral("作業用の一時ファイルを作成できません。\n%1").arg(GetWorkFolder());
-        m_messages.ShowMessage(text);
+        if (!batch)
+            m_messages.ShowMessage(text);
         return {false, text};
     }
     // A bitmap that could not be written whole (a full disk) would reach the
@@ -117,9 +157,12 @@ std::optional<QString> CQuilleryController::ReleaseAtExit(const QString& fieldTe
     return m_session.ReleaseAtExit(fieldText);
 }
 
+// An editor that went away counts as none: following the field stays quiet
+// and next or previous character connect again, as Execute does.
 bool CQuilleryController::HasEditor() const
 {
-    return m_session.EditorApp() != nullptr;
+    const CGlyphsmithApplication* app = m_session.EditorApp();
+    return app && app->IsConnected();
 }
 
 bool CQuilleryController::ConnectEditor()
@@ -132,10 +175,16 @@ bool CQuilleryController::OpenFontInEditor()
     return m_session.OpenFontInEditor();
 }
 
+bool CQuilleryController::FollowFont()
+{
+    return m_session.AttachFollowedFont();
+}
+
 GlyphSelection CQuilleryController::SelectGlyph(quint16 code, bool vertical)
 {
     try {
         m_session.EditorFont().SelectGlyph(0, code, vertical);
+        RefreshGuide(code, vertical);
         return {};
     } catch (const CDispatchException& e) {
         const auto status = e.Code() == GlyphSelection::kRefusedCode ? GlyphSelection::Status::Refused
@@ -196,8 +245,30 @@ void CQuilleryController::Repaint()
     m_view.Repaint();
 }
 
+// An editor without the outline members simply gives no guide.
+void CQuilleryController::RefreshGuide(quint16 code, bool vertical)
+{
+    m_guide.reset();
+    CGlyphsmithTypeface& font = m_session.EditorFont();
+    if (font.HasDispatch() && !font.Lacks(CGlyphsmithTypeface::DISPID_GlyphOutline)
+        && !font.Lacks(CGlyphsmithTypeface::DISPID_Metrics)) {
+        try {
+            const QString metrics = font.GetMetrics();
+            m_guide = CGlyphGuide::FromEditor(metrics, font.GetGlyphOutline(code, vertical));
+        } catch (const std::exception&) {
+        }
+    }
+    m_view.Repaint();
+}
+
+bool CQuilleryController::PrepareFont()
+{
+    return m_session.EnsureEditor() && m_session.OpenFontInEditor();
+}
+
 void CQuilleryController::ClearCanvasAndHistory()
 {
+    m_guide.reset();
     m_drawing.ClearCanvas();
     if (m_pDoc)
         m_pDoc->ClearDib();

@@ -5,6 +5,7 @@
 #include "fonteditor/CCharNavigator.h"
 #include "fonteditor/CFontEditorSession.h"
 #include "fonteditor/CFontInfoEditor.h"
+#include "fonteditor/CGlyphGuide.h"
 #include "fonteditor/ICharNavigationHost.h"
 #include "fonteditor/IFontFileField.h"
 #include "strokes/CStrokeFileStore.h"
@@ -69,6 +70,13 @@ public:
     {
         m_charWorked = std::move(listener);
     }
+    // The glyph the current character already has in the font, shown as a
+    // guide under the drawing; none when it has none or the editor cannot
+    // tell.
+    const CGlyphGuide* Guide() const { return m_guide ? &*m_guide : nullptr; }
+    // Asks before a drawing that never went into the font is dropped; true
+    // when it may go.
+    bool ConfirmDiscardDrawing() override;
 
     // Copies the canvas rows into the document's bitmap.
     void CopyCanvasToDib();
@@ -94,6 +102,7 @@ public:
     bool HasEditor() const override;
     bool ConnectEditor() override;
     bool OpenFontInEditor() override;
+    bool FollowFont() override;
     GlyphSelection SelectGlyph(quint16 code, bool vertical) override;
     void ReportEditorError(const QString& text) override;
     QByteArray GetCharText() const override;
@@ -117,12 +126,18 @@ public:
     CDrawingModel& Drawing() override { return m_drawing; }
     bool LoadStrokeFile(const QString& path) override { return m_strokeFiles.LoadStrokeFile(path); }
     bool PumpMessages() override;
+    bool PrepareFont() override;
+    QString TargetFontName() override { return m_session.CurrentFontName(); }
 
     // IFontFileField
     QString GetFontFilePathText() const override;
     void SetFontFilePathText(const QString& text) override;
 
 private:
+    GlyphStepResult WriteGlyphStep(bool batch);
+    void RefreshGuide(quint16 code, bool vertical);
+    QString CharLabel() const;
+
     CDrawingModel& m_drawing;
     CViewSettings& m_settings;
     IFrameFields& m_frame;
@@ -136,4 +151,5 @@ private:
     CAutoCreator m_autoCreator;
     bool m_bCloseAfterRun = false;
     std::function<void(quint16, bool)> m_charWorked;
+    std::optional<CGlyphGuide> m_guide;
 };

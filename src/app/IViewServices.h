@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 // What the controller of the drawing view needs from the window system.
 class IViewServices
 {
@@ -13,4 +15,6 @@ public:
     virtual bool PumpMessages() = 0;
     // Bring the program's window in front, so that an editor error is seen.
     virtual void BringToFront() = 0;
+    // A line for the status bar saying what the last command did.
+    virtual void ShowStatus(const QString& text) { (void)text; }
 };

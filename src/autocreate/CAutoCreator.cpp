@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 
 #include <algorithm>
 #include <vector>
@@ -116,10 +117,47 @@ void CAutoCreator::AutoCreateFromStrokeFiles()
     if (!m_messages.AskYesNo(
             QString::fromUtf8("ストロークファイルから自動作成します。\n文字数は%1個です。\nよろしいですか？").arg(names.size())))
         return;
+    // Without a font the run would only fail file after file.
+    if (!m_host.PrepareFont())
+        return;
+    m_bStopForClose = false;
     Run(names);
-    if (m_bAutoCreateError)
-        m_messages.ShowMessage(
-            QString::fromUtf8("作成に失敗した文字があります。\nログファイル「%1」をご参照ください。").arg(m_strErrorLogPath));
+    if (m_bStopForClose)
+        return;
+    const QString summary = SummaryText(m_outcome, m_strErrorLogPath);
+    if (m_outcome.failed > 0 || m_outcome.end == Outcome::End::BadFile)
+        m_messages.ShowMessage(summary);
+    else
+        m_messages.ShowInformation(summary);
+}
+
+QString CAutoCreator::CountText(int n, int count)
+{
+    const QLocale numbers(QLocale::English);
+    return QStringLiteral("%1 / %2").arg(numbers.toString(n), numbers.toString(count));
+}
+
+QString CAutoCreator::SummaryText(const Outcome& outcome, const QString& errorLogPath)
+{
+    QStringList lines;
+    switch (outcome.end) {
+    case Outcome::End::Finished: lines << QString::fromUtf8("自動作成が終わりました。"); break;
+    case Outcome::End::Cancelled: lines << QString::fromUtf8("自動作成を中止しました。"); break;
+    case Outcome::End::BadFile:
+        lines << QString::fromUtf8("ストロークファイル「%1」を読み込めないため、自動作成を中止しました。").arg(outcome.badFile);
+        break;
+    }
+    const QString font = outcome.fontName.isEmpty() ? QString::fromUtf8("フォント") : outcome.fontName;
+    lines << QString::fromUtf8("%1個の文字を %2 に作成しました。").arg(outcome.created).arg(font);
+    if (outcome.failed > 0)
+        lines << QString::fromUtf8("%1個の文字は作成できませんでした。").arg(outcome.failed);
+    if (outcome.done < outcome.files)
+        lines << QString::fromUtf8("処理したファイルは%1個、残りは%2個です。")
+                     .arg(outcome.done)
+                     .arg(outcome.files - outcome.done);
+    if (outcome.failed > 0)
+        lines << QString::fromUtf8("作成に失敗した文字があります。\nログファイル「%1」をご参照ください。").arg(errorLogPath);
+    return lines.join(u'\n');
 }
 
 void CAutoCreator::Run(const QStringList& names)
@@ -134,15 +172,27 @@ void CAutoCreator::Run(const QStringList& names)
 
     const QString folder = AddTrailingBackslash(m_host.StrokeFolder());
     const auto count = static_cast<int>(names.size());
+    m_outcome = Outcome();
+    m_outcome.files = count;
     for (int i = 0; i < count; ++i) {
+        m_nCurrent = i + 1;
         SetProgress(100 * (i + 1) / count);
-        if (!ReplayStrokeFile(folder + names[i]) || m_bCancelAutoCreate)
+        if (!ReplayStrokeFile(folder + names[i])) {
+            m_outcome.end = Outcome::End::BadFile;
+            m_outcome.badFile = folder + names[i];
+            break;
+        }
+        ++m_outcome.done;
+        if (m_bCancelAutoCreate)
             break;
         // A quit request ends the run too, so that the view is never taken
         // down under it.
         if (!m_host.PumpMessages())
             break;
     }
+    if (m_outcome.end == Outcome::End::Finished && m_outcome.done < count)
+        m_outcome.end = Outcome::End::Cancelled;
+    m_outcome.fontName = m_host.TargetFontName();
     m_progress.Close();
 }
 
@@ -164,16 +214,26 @@ bool CAutoCreator::ReplayStrokeFile(const QString& path)
         if (!m_host.LoadStrokeFile(path))
             return false;
         m_host.SetCharText(m_host.CurrentChar());
+        m_progress.SetCurrentText(
+            QStringLiteral("%1　%2").arg(Cp932ToString(m_host.CurrentChar()), CountText(m_nCurrent, m_outcome.files)));
         DrawStrokes(drawing, drawing.Strokes());
         const GlyphStepResult result = m_host.WriteGlyph();
-        if (!result.ok)
+        if (result.ok) {
+            ++m_outcome.created;
+        } else {
+            ++m_outcome.failed;
             LogGlyphFailure(QFileInfo(path).fileName(), result.error);
+        }
+        // The strokes are in their file: moving on loses nothing.
+        drawing.MarkExecuted();
     }
     return true;
 }
 
 void CAutoCreator::EmptyErrorLog()
 {
+    // The documents folder need not exist yet; the summary points here.
+    QDir().mkpath(QFileInfo(m_strErrorLogPath).absolutePath());
     QFile log(m_strErrorLogPath);
     if (log.open(QIODevice::WriteOnly | QIODevice::Truncate))
         log.close();

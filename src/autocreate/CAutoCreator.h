@@ -39,8 +39,30 @@ public:
 
     // The progress display's Cancel.
     void OnCancelAutoCreate() { m_bCancelAutoCreate = true; }
-    // Closing the window: the run ends after the file in hand.
-    void RequestStop() { m_bCancelAutoCreate = true; }
+    // Closing the window: the run ends after the file in hand, without a
+    // summary that would hold the window open.
+    void RequestStop()
+    {
+        m_bCancelAutoCreate = true;
+        m_bStopForClose = true;
+    }
+
+    // How a run went, for its closing message.
+    struct Outcome
+    {
+        enum class End { Finished, Cancelled, BadFile };
+        End end = End::Finished;
+        int files = 0;     // stroke files found
+        int done = 0;      // files loaded and drawn
+        int created = 0;   // glyphs that reached the font
+        int failed = 0;    // glyphs the font editor refused
+        QString badFile;   // the file that could not be loaded
+        QString fontName;
+    };
+    const Outcome& LastOutcome() const { return m_outcome; }
+    static QString SummaryText(const Outcome& outcome, const QString& errorLogPath);
+    // "123 / 3,158"
+    static QString CountText(int n, int count);
 
     bool IsRunning() const { return m_bRunning; }
     // True while a file is being loaded and drawn: field and box changes
@@ -63,4 +85,7 @@ private:
     bool m_bAutoCreateError = false;
     bool m_bRunning = false;
     int m_lastPosition = 0;
+    bool m_bStopForClose = false;
+    int m_nCurrent = 0;
+    Outcome m_outcome;
 };

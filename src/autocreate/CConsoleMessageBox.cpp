@@ -13,6 +13,7 @@ void CConsoleMessageBox::ShowMessage(const QString& text)
 
 void CConsoleMessageBox::ShowInformation(const QString& text)
 {
+    CConsoleProgress::EndLine();
     std::fprintf(stderr, "%s\n", qPrintable(text));
 }
 

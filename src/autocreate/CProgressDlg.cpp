@@ -10,6 +10,7 @@ CProgressDlg::CProgressDlg(QObject* view, QWidget* parent)
     : QDialog(parent)
     , m_pView(view)
     , m_pBar(new QProgressBar(this))
+    , m_pCurrent(new QLabel(this))
 {
     setWindowTitle(QStringLiteral("処理中"));
     setModal(false);
@@ -22,6 +23,7 @@ CProgressDlg::CProgressDlg(QObject* view, QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("ストロークデータから自動作成中"), this));
+    layout->addWidget(m_pCurrent);
     layout->addWidget(m_pBar);
     layout->addWidget(cancel, 0, Qt::AlignHCenter);
     setFixedWidth(300);
@@ -32,10 +34,22 @@ int CProgressDlg::Position() const
     return m_pBar->value();
 }
 
+QString CProgressDlg::CurrentText() const
+{
+    return m_pCurrent->text();
+}
+
 void CProgressDlg::Open()
 {
     m_pBar->setValue(0);
+    m_pCurrent->clear();
     show();
+    raise();
+}
+
+void CProgressDlg::SetCurrentText(const QString& text)
+{
+    m_pCurrent->setText(text);
 }
 
 void CProgressDlg::SetPosition(int pos)

@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QPointer>
 
+class QLabel;
 class QProgressBar;
 
 // The modeless "処理中" dialog of an automatic creation run. Its Cancel, its
@@ -22,10 +23,12 @@ public:
     CProgressDlg(QObject* view, QWidget* parent = nullptr);
 
     int Position() const;
+    QString CurrentText() const;
 
     // IAutoCreateProgress
     void Open() override;
     void SetPosition(int pos) override;
+    void SetCurrentText(const QString& text) override;
     void Close() override;
 
 public slots:
@@ -34,4 +37,5 @@ public slots:
 private:
     QPointer<QObject> m_pView;
     QProgressBar* m_pBar;
+    QLabel* m_pCurrent;
 };

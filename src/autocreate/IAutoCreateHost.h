@@ -33,6 +33,11 @@ public:
     // Lets waiting user-interface events through; false once the program
     // has been told to quit.
     virtual bool PumpMessages() = 0;
+    // Before a run: the editor and the font the glyphs will go into, with
+    // the questions and messages of any command; false when there is none.
+    virtual bool PrepareFont() { return true; }
+    // The font file the run writes into, for its summary.
+    virtual QString TargetFontName() { return QString(); }
 };
 
 // The modeless progress display of a run, 0 to 100.
@@ -44,5 +49,7 @@ public:
     // Shows the display at 0.
     virtual void Open() = 0;
     virtual void SetPosition(int pos) = 0;
+    // The character in hand and how far the run has come ("あ  123 / 3,158").
+    virtual void SetCurrentText(const QString& text) { (void)text; }
     virtual void Close() = 0;
 };

@@ -158,6 +158,7 @@ void CDrawingModel::PushSnapshot()
 void CDrawingModel::ResetHistory()
 {
     m_history.Reset(m_bmpCanvas.Bits(), m_strokes);
+    MarkExecuted();
 }
 
 bool CDrawingModel::Undo()
@@ -219,6 +220,7 @@ bool CDrawingModel::OnCommand(int id)
     case ID_CLEAR_ALL:
         ClearCanvas();
         PushSnapshot();
+        MarkExecuted();
         return true;
     default: return false;
     }

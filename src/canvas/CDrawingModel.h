@@ -74,6 +74,11 @@ public:
     bool Undo();
     bool Redo();
     const CUndoHistory& History() const { return m_history; }
+    // Whether the canvas differs from what it showed when it was last handed
+    // to the font editor, cleared or given a new history: a drawing that
+    // moving on would lose.
+    bool HasUnexecutedChanges() const { return m_bmpCanvas.Bits() != m_markedBits; }
+    void MarkExecuted() { m_markedBits = m_bmpCanvas.Bits(); }
 
     // Commands of the tools toolbar and the edit menu.
     bool OnCommand(int id);
@@ -102,4 +107,5 @@ private:
     CPointArray2 m_curStroke;
     CPointAryAry2 m_strokes;
     CUndoHistory m_history;
+    QByteArray m_markedBits;
 };

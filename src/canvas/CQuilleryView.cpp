@@ -8,6 +8,7 @@
 #include "canvas/CCursorFactory.h"
 #include "canvas/CSampleFont.h"
 #include "canvas/CViewGeometry.h"
+#include "fonteditor/CGlyphGuide.h"
 #include "res/CommandIds.h"
 
 #include <QGuiApplication>
@@ -27,6 +28,9 @@ const QRgb kGround = qRgb(128, 128, 128);
 // Grid lines are ANDed in: paper turns this grey, ink stays black.
 const QRgb kGridMask = qRgb(192, 192, 192);
 const QColor kSampleColor(0, 0, 255);
+// The glyph already in the font is multiplied in: paper takes this pale
+// tone, ink stays black.
+const QColor kGuideColor(255, 222, 190);
 
 // The eight pixels of every canvas byte, so that the canvas reaches the
 // surface a byte at a time.
@@ -137,9 +141,14 @@ void CQuilleryView::OnOptions()
     if (dialog.exec() != QDialog::Accepted)
         return;
     const COptionValues chosen = dialog.Values();
-    const COptionRules::Changes changes = m_settings.ApplyOptions(chosen, m_pStore);
+    // A new size starts a blank canvas; the user may keep the drawing, and
+    // the size with it, rather than lose it.
+    COptionValues applied = chosen;
+    if (applied.bmpSize != m_settings.m_nBmpSize && m_confirmDiscard && !m_confirmDiscard())
+        applied.bmpSize = m_settings.m_nBmpSize;
+    const COptionRules::Changes changes = m_settings.ApplyOptions(applied, m_pStore);
     if (changes.bmpSize)
-        SetCanvasSize(chosen.bmpSize);
+        SetCanvasSize(applied.bmpSize);
     m_model.SetWriteStrokeFile(m_settings.m_bWriteStrokeFile);
     update();
     emit StateChanged();
@@ -311,6 +320,7 @@ void CQuilleryView::OnDraw(QImage& target)
         for (; x < width; ++x)
             line[x] = octets[bits[x >> 3]][x & 7];
     }
+    DrawGuide(target);
     if (m_settings.m_bViewGrid)
         DrawGrid(target);
     if (m_settings.m_bViewSample)
@@ -359,6 +369,38 @@ void CQuilleryView::DrawSample(QImage& target)
     painter.setBrush(Qt::NoBrush);
     painter.setTransform(QTransform(t.m11, t.m12, t.m21, t.m22, t.dx, t.dy));
     painter.drawPath(glyph.outline);
+}
+
+void CQuilleryView::DrawGuide(QImage& target) const
+{
+    const CGlyphGuide* guide = m_guideSource ? m_guideSource() : nullptr;
+    if (!guide)
+        return;
+    QPainterPath path;
+    path.setFillRule(Qt::WindingFill);
+    for (const CGlyphOutline::Command& c : guide->Outline().Commands()) {
+        switch (c.kind) {
+        case CGlyphOutline::EKind::Move: path.moveTo(c.points[0]); break;
+        case CGlyphOutline::EKind::Line: path.lineTo(c.points[0]); break;
+        case CGlyphOutline::EKind::Quad: path.quadTo(c.points[0], c.points[1]); break;
+        case CGlyphOutline::EKind::Cubic: path.cubicTo(c.points[0], c.points[1], c.points[2]); break;
+        case CGlyphOutline::EKind::Close: path.closeSubpath(); break;
+        }
+    }
+    CViewGeometry::Metrics metrics;
+    metrics.em = guide->Em();
+    metrics.descent = guide->Descent();
+    const CCanvasBitmap& canvas = m_model.Canvas();
+    const CViewGeometry::Affine t = CViewGeometry::SampleTransform(false, canvas.Width(), canvas.Height(), metrics);
+
+    QPainter painter(&target);
+    painter.setClipRect(0, 0, canvas.Width(), canvas.Height());
+    painter.setCompositionMode(QPainter::CompositionMode_Multiply);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kGuideColor);
+    painter.setTransform(QTransform(t.m11, t.m12, t.m21, t.m22, t.dx, t.dy));
+    painter.drawPath(path);
 }
 
 void CQuilleryView::UpdateCursor()

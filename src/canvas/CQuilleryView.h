@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class CGlyphGuide;
 class CQuilleryDoc;
 class CSettingsStore;
 class IMessageBox;
@@ -42,6 +43,11 @@ public:
     // when the editor was never used.
     void SetFontFilePathAtClose(const QString& path) { m_strFontFilePathAtClose = path; }
     void SetSampleSource(std::unique_ptr<ISampleGlyphSource> source);
+    // Where the glyph the character already has in the font comes from; it
+    // is painted faintly under the drawing.
+    void SetGuideSource(std::function<const CGlyphGuide*()> guide) { m_guideSource = std::move(guide); }
+    // Asked before a new canvas size drops the drawing; false keeps it.
+    void SetDiscardCheck(std::function<bool()> confirm) { m_confirmDiscard = std::move(confirm); }
     void SetVerticalChecked(bool checked);
     void SetVerticalCharTest(std::function<bool(const QString&)> hasVerticalForm);
     void SetFaceName(const QString& faceName);
@@ -114,6 +120,7 @@ private:
     void ApplyCanvasSide(int side);
     void DrawGrid(QImage& target) const;
     void DrawSample(QImage& target);
+    void DrawGuide(QImage& target) const;
     void ShowMessage(const QString& text);
 
     CViewSettings m_settings;
@@ -125,6 +132,8 @@ private:
     CFontFilePathWriter::EditorRelease m_releaseEditor;
     QString m_strFontFilePathAtClose;
     std::unique_ptr<ISampleGlyphSource> m_pSampleSource;
+    std::function<const CGlyphGuide*()> m_guideSource;
+    std::function<bool()> m_confirmDiscard;
     bool m_bVerticalChecked = false;
     std::function<bool(const QString&)> m_hasVerticalForm;
     std::function<QSize()> m_availableArea;

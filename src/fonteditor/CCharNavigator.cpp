@@ -56,9 +56,18 @@ std::optional<int> CCharNavigator::Candidate(int k, Direction direction, bool ve
     return next;
 }
 
-void CCharNavigator::Step(Direction direction)
+// Only the user's own moves ask; a move the program makes (after Execute, or
+// setting the field back after a No) never does.
+bool CCharNavigator::ConfirmDiscard()
+{
+    return m_bMoving || m_host.ConfirmDiscardDrawing();
+}
+
+void CCharNavigator::Step(Direction direction, bool ask)
 {
     if (m_host.IsAutoCreateRunning())
+        return;
+    if (ask && !ConfirmDiscard())
         return;
     if (!m_host.HasEditor() && !m_host.ConnectEditor())
         return;
@@ -81,7 +90,9 @@ void CCharNavigator::Step(Direction direction)
     }
     const auto code = static_cast<quint16>(k);
     m_host.ClearCanvasAndHistory();
+    m_bMoving = true;
     m_host.SetCharText(CharFromCode(code));
+    m_bMoving = false;
     m_host.EnableVertical(IsVerticalChar(code));
 }
 
@@ -93,8 +104,15 @@ bool CCharNavigator::FollowsUser() const
 
 void CCharNavigator::OnCharChanged()
 {
-    if (!FollowsUser())
+    if (!FollowsUser() || m_bRestoring)
         return;
+    // No keeps the drawing and its character: the field shows it again.
+    if (!ConfirmDiscard()) {
+        m_bRestoring = true;
+        m_host.SetCharText(m_host.CurrentChar());
+        m_bRestoring = false;
+        return;
+    }
     // The field holds at most two bytes, so two characters are two
     // single-byte ones and only the first is taken.
     const QByteArray text = m_host.GetCharText();
@@ -107,8 +125,14 @@ void CCharNavigator::OnCharChanged()
 
 void CCharNavigator::OnVerticalClicked()
 {
-    if (!FollowsUser())
+    if (!FollowsUser() || m_bRestoring)
         return;
+    if (!ConfirmDiscard()) {
+        m_bRestoring = true;
+        m_host.SetVerticalCheck(!m_host.IsVerticalChecked());
+        m_bRestoring = false;
+        return;
+    }
     m_host.Repaint();
     m_host.ClearCanvasAndHistory();
     SelectIgnoringFailure();
@@ -117,7 +141,7 @@ void CCharNavigator::OnVerticalClicked()
 // Following the field or the box never shows an editor failure.
 void CCharNavigator::SelectIgnoringFailure()
 {
-    if (!m_host.HasEditor() || !m_host.OpenFontInEditor())
+    if (!m_host.HasEditor() || !m_host.FollowFont())
         return;
     m_host.SelectGlyph(CharCode(m_host.CurrentChar()), m_host.IsVerticalChecked());
 }

@@ -16,8 +16,10 @@ public:
 
     CCharNavigator(ICharNavigationHost& host, IMessageBox& messages);
 
-    void OnNextChar() { Step(Direction::Next); }
-    void OnPrevChar() { Step(Direction::Prev); }
+    void OnNextChar() { Step(Direction::Next, true); }
+    void OnPrevChar() { Step(Direction::Prev, true); }
+    // The move Execute makes on its own: it never asks about the drawing.
+    void OnNextCharAfterExecute() { Step(Direction::Next, false); }
     void OnCharChanged();
     void OnVerticalClicked();
 
@@ -28,11 +30,16 @@ public:
     static QString EditorErrorText(const GlyphSelection& failure);
 
 private:
-    void Step(Direction direction);
+    void Step(Direction direction, bool ask);
+    bool ConfirmDiscard();
     std::optional<int> Candidate(int k, Direction direction, bool vertical);
     bool FollowsUser() const;
     void SelectIgnoringFailure();
 
     ICharNavigationHost& m_host;
     IMessageBox& m_messages;
+    // A move of the program's own sets the field: no question.
+    bool m_bMoving = false;
+    // The field or the box is set back after a No: nothing else happens.
+    bool m_bRestoring = false;
 };

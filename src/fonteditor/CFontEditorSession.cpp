@@ -5,6 +5,9 @@
 #include "fonteditor/CDispatchException.h"
 #include "fonteditor/IAutomationSystem.h"
 #include "fonteditor/IFontFileField.h"
+#include "strokes/PathHelpers.h"
+
+#include <QDir>
 
 #include <QDateTime>
 #include <QDir>
@@ -12,6 +15,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
+
+#include <utility>
 
 namespace {
 
@@ -66,9 +71,25 @@ QString CFontEditorSession::FormatDispatchError(const CDispatchException& e)
 
 void CFontEditorSession::ReportEditorError(const QString& text)
 {
+    if (m_bQuiet) {
+        m_quietErrors << text;
+        return;
+    }
     if (m_bringToFront)
         m_bringToFront();
     m_messages.ShowMessage(text.size() > kMaxMessageChars ? text.left(kMaxMessageChars - 1) + QChar(0x2026) : text);
+}
+
+void CFontEditorSession::BeginQuiet()
+{
+    m_bQuiet = true;
+    m_quietErrors.clear();
+}
+
+QStringList CFontEditorSession::EndQuiet()
+{
+    m_bQuiet = false;
+    return std::exchange(m_quietErrors, {});
 }
 
 bool CFontEditorSession::Guarded(const std::function<bool()>& operation)
@@ -157,35 +178,89 @@ bool CFontEditorSession::CreateNewFont(const QString& savePath)
     ReportRecoveredGlyphs();
     // This editor has no window of its own in which the user could save a new
     // font later, so a font meant for a named file gets that file right away.
-    if (!savePath.isEmpty())
+    // The user asked for this file, so its folder (the documents folder for
+    // a bare name) is made when it is missing.
+    if (!savePath.isEmpty()) {
+        QDir().mkpath(QFileInfo(savePath).absolutePath());
         m_editorFont.SaveAs(savePath);
+    }
+    return true;
+}
+
+QString CFontEditorSession::ResolveFontPath(const QString& fieldText)
+{
+    const QString text = fieldText.trimmed();
+    if (text.isEmpty())
+        return QString();
+    if (text == u"~" || text.startsWith(QStringLiteral("~/")))
+        return QDir::cleanPath(QDir::homePath() + text.mid(1));
+    if (QDir::isAbsolutePath(text))
+        return QDir::cleanPath(text);
+    // Not the working folder, which depends on how the program was started.
+    QString documents = QDir::homePath();
+    GetSpecialFolderPath(SpecialFolder::Documents, documents);
+    return QDir::cleanPath(QDir(documents).absoluteFilePath(text));
+}
+
+bool CFontEditorSession::IsSameFile(const QString& a, const QString& b)
+{
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    const auto key = [](const QString& path) {
+        const QFileInfo info(path);
+        const QString canonical = info.canonicalFilePath();
+        return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+    };
+    return key(a) == key(b);
+}
+
+// The font in hand is left for another: its glyphs are saved to its file,
+// or, when it never had one, dropped only when the user agrees.
+bool CFontEditorSession::LeaveFontFor(const QString& wanted)
+{
+    if (m_bFontChanged) {
+        const QString current = m_editorFont.GetFilePath();
+        if (!current.isEmpty()) {
+            m_editorFont.Save();
+        } else if (!m_messages.AskYesNo(
+                       QStringLiteral("新規ファイルとして作成したフォントは、まだ保存されていません。\n"
+                                      "保存せずにフォントファイル%1に切り替えますか？\n"
+                                      "（保存するには［ファイル］メニューの［フォントに名前を付けて保存］を使います。）")
+                           .arg(wanted))) {
+            return false;
+        }
+    }
+    m_bFontChanged = false;
     return true;
 }
 
 bool CFontEditorSession::OpenFontInEditor()
 {
     return Guarded([this] {
+        const QString wanted = ResolveFontPath(m_fontFileField.GetFontFilePathText());
         if (auto active = m_pEditorApp->GetActiveFont()) {
             m_editorFont.AttachDispatch(std::move(active));
-            return true;
+            if (wanted.isEmpty() || IsSameFile(m_editorFont.GetFilePath(), wanted))
+                return true;
+            if (!LeaveFontFor(wanted))
+                return false;
         }
-        const QString path = m_fontFileField.GetFontFilePathText();
-        if (path.isEmpty())
+        m_bFontChanged = false;
+        if (wanted.isEmpty())
             return CreateNewFont(QString());
-        const QFileInfo file(path);
-        if (file.exists()) {
-            auto font = m_pEditorApp->OpenFont(file.absoluteFilePath(), CDispValue::Short(0));
+        if (QFileInfo::exists(wanted)) {
+            auto font = m_pEditorApp->OpenFont(wanted, CDispValue::Short(0));
             if (!font) {
-                ReportEditorError(QStringLiteral("Glyphsmithでのファイルオープンに失敗しました。"));
+                ReportEditorError(QStringLiteral("Glyphsmithでのファイルオープンに失敗しました。\n%1").arg(wanted));
                 return false;
             }
             m_editorFont.AttachDispatch(std::move(font));
             ReportRecoveredGlyphs();
             return true;
         }
-        if (!m_messages.AskYesNo(QStringLiteral("ファイル%1は存在しません。新規ファイルで作成しますか？").arg(path)))
+        if (!m_messages.AskYesNo(QStringLiteral("ファイル%1は存在しません。新規ファイルで作成しますか？").arg(wanted)))
             return false;
-        return CreateNewFont(file.absoluteFilePath());
+        return CreateNewFont(wanted);
     });
 }
 
@@ -204,6 +279,33 @@ void CFontEditorSession::ReportRecoveredGlyphs()
             QStringLiteral("前回保存されずに終わった作業から、%1個の文字を復旧しました。").arg(recovered));
 }
 
+bool CFontEditorSession::AttachFollowedFont()
+{
+    if (!m_pEditorApp || !m_pEditorApp->IsConnected())
+        return false;
+    try {
+        auto active = m_pEditorApp->GetActiveFont();
+        if (!active)
+            return false;
+        m_editorFont.AttachDispatch(std::move(active));
+        const QString wanted = ResolveFontPath(m_fontFileField.GetFontFilePathText());
+        return wanted.isEmpty() || IsSameFile(m_editorFont.GetFilePath(), wanted);
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+QString CFontEditorSession::CurrentFontName()
+{
+    QString path;
+    try {
+        if (m_editorFont.HasDispatch())
+            path = m_editorFont.GetFilePath();
+    } catch (const std::exception&) {
+    }
+    return path.isEmpty() ? QStringLiteral("新規フォント（ファイル未保存）") : path;
+}
+
 void CFontEditorSession::OnChooseFontFile(const QString& chosenPath)
 {
     if (!chosenPath.isEmpty())
@@ -215,7 +317,8 @@ bool CFontEditorSession::SaveFontAs(const QString& path)
     if (path.isEmpty() || !EnsureEditor() || !OpenFontInEditor())
         return false;
     return Guarded([&] {
-        m_editorFont.SaveAs(QFileInfo(path).absoluteFilePath());
+        m_editorFont.SaveAs(ResolveFontPath(path));
+        m_bFontChanged = false;
         return true;
     });
 }
@@ -386,6 +489,7 @@ bool CFontEditorSession::WriteGlyph(const QString& bmpPath, qint32 charCode, boo
         m_pEditorApp->GlyphStep3();
         m_editorFont.GlyphStep4();
         m_bGlyphWritten = true;
+        m_bFontChanged = true;
         if (charCode <= 0xFF && m_editorFont.GetPreservedValue() != preserved)
             m_editorFont.SetPreservedValue(preserved);
         return true;

@@ -4,6 +4,7 @@
 #include "fonteditor/CGlyphsmithTypeface.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -31,9 +32,23 @@ public:
     bool ConnectEditor();
     // True when an editor is attached, connecting first when none is.
     bool EnsureEditor();
-    // Attaches m_editorFont to the editor's font: the open one, else the file
-    // in the font file field, else a new one. Reports its own failures.
+    // Attaches m_editorFont to the font the font file field names: the
+    // editor's open font when it is that file (or the field is empty), else
+    // that file opened or, after a question, created, else a new font. A font
+    // left for another one is saved first when glyphs went into it. Reports
+    // its own failures.
     bool OpenFontInEditor();
+    // Attaches m_editorFont to the editor's open font when it is the one the
+    // field names; never switches fonts, asks, reports or connects.
+    bool AttachFollowedFont();
+    // The field's text as a full path: a bare name or a relative path is
+    // taken in the user's documents folder, "~" is the home folder. Empty for
+    // an empty field.
+    static QString ResolveFontPath(const QString& fieldText);
+    static bool IsSameFile(const QString& a, const QString& b);
+    // The file of the font glyphs go into now, or a description of a font
+    // that has none yet; never reports.
+    QString CurrentFontName();
 
     // The "..." button gave a path (empty when cancelled).
     void OnChooseFontFile(const QString& chosenPath);
@@ -63,8 +78,14 @@ public:
     // True when the whole import sequence went through.
     bool WriteGlyph(const QString& bmpPath, qint32 charCode, bool bVertical);
 
-    // Shows an editor failure in front of the drawing window.
+    // Shows an editor failure in front of the drawing window; while quiet,
+    // only collects it.
     void ReportEditorError(const QString& text);
+    // During a batch run failures are collected for its log instead of
+    // being shown one box at a time. EndQuiet gives what was collected.
+    void BeginQuiet();
+    QStringList EndQuiet();
+    bool IsQuiet() const { return m_bQuiet; }
     void SetBringToFront(std::function<void()> bringToFront) { m_bringToFront = std::move(bringToFront); }
     // The platform's save dialog, offered when the save at exit fails; given
     // the font's current path, it returns the chosen one or an empty text.
@@ -105,6 +126,7 @@ private:
     // Writes the font into the recovery folder and says where; the reason is
     // why it could not be saved where it belongs (empty for a new font).
     void WriteRecoveryCopy(const QString& fontPath, const QString& reason);
+    bool LeaveFontFor(const QString& wanted);
 
     IAutomationSystem& m_system;
     IMessageBox& m_messages;
@@ -116,6 +138,10 @@ private:
     CGlyphsmithTypeface m_editorFont;
     bool m_bEditorStartFailed = false;
     bool m_bGlyphWritten = false;
+    // Glyphs went into the attached font, or its names were changed or
+    // glyphs removed, since it was opened or saved.
     bool m_bFontChanged = false;
     bool m_bExitSaveFailed = false;
+    bool m_bQuiet = false;
+    QStringList m_quietErrors;
 };

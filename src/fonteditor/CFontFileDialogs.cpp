@@ -3,6 +3,7 @@
 #include "app/CJapaneseFileModel.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 
 namespace {
 
@@ -10,17 +11,26 @@ const QString kFilter = QStringLiteral("TrueTypeﾌｫﾝﾄﾌｧｲﾙ (*.ttf)
 
 } // namespace
 
-QString CFontFileDialogs::ChooseFontFile(QWidget* parent)
+// An existing font, or the name of a new one: the field is how a new font
+// is started, so the dialog takes a name that is not there yet.
+QString CFontFileDialogs::ChooseFontFile(QWidget* parent, const QString& currentPath)
 {
-    QFileDialog dialog(parent, QString(), QString(), kFilter);
+    QFileDialog dialog(parent, QString(), currentPath, kFilter);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QStringLiteral("ttf"));
     dialog.setSizeGripEnabled(true);
     CJapaneseFileModel::Install(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
-    return dialog.selectedFiles().first();
+    return WithFontSuffix(dialog.selectedFiles().first());
+}
+
+QString CFontFileDialogs::WithFontSuffix(const QString& path)
+{
+    if (path.isEmpty() || !QFileInfo(path).suffix().isEmpty() || QFileInfo(path).isDir())
+        return path;
+    return path + QStringLiteral(".ttf");
 }
 
 QString CFontFileDialogs::ChooseSaveAsFile(QWidget* parent, const QString& currentPath)

@@ -26,10 +26,14 @@ class ICharNavigationHost
 public:
     virtual ~ICharNavigationHost() = default;
 
-    // The connection; each shows its own messages on failure.
+    // The connection; each shows its own messages on failure. HasEditor is
+    // true while an editor answers.
     virtual bool HasEditor() const = 0;
     virtual bool ConnectEditor() = 0;
     virtual bool OpenFontInEditor() = 0;
+    // The font to select glyphs in while following the field or the box:
+    // never switches fonts, never asks, never reports.
+    virtual bool FollowFont() { return OpenFontInEditor(); }
     virtual GlyphSelection SelectGlyph(quint16 code, bool vertical) = 0;
     // Shows an editor failure in front of the drawing window.
     virtual void ReportEditorError(const QString& text) = 0;
@@ -38,6 +42,8 @@ public:
     virtual QByteArray GetCharText() const = 0;
     virtual void SetCharText(const QByteArray& ch) = 0;
     virtual bool IsVerticalChecked() const = 0;
+    // Sets the box's check without it counting as a click.
+    virtual void SetVerticalCheck(bool checked) { (void)checked; }
     // Disabling also unchecks the box.
     virtual void EnableVertical(bool enable) = 0;
 
@@ -51,4 +57,7 @@ public:
     virtual void Repaint() = 0;
     // Blank canvas, empty stroke list, a new undo history.
     virtual void ClearCanvasAndHistory() = 0;
+    // Before the user's move drops a drawing that never went into the font:
+    // false when the user keeps it.
+    virtual bool ConfirmDiscardDrawing() { return true; }
 };

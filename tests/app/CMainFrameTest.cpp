@@ -4,6 +4,7 @@
 #include "app/QtTranslations.h"
 #include "canvas/CQuilleryView.h"
 #include "res/CommandIds.h"
+#include "support/MessageBoxAnswerer.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -236,6 +237,14 @@ TEST_F(MainFrameTest, TypingACharacterStartsAFreshCanvasForIt)
     QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
     ASSERT_GT(view->Model().Canvas().CountInk(), 0);
 
+    // The drawing never went into the font: No keeps it and its character.
+    MessageBoxAnswerer answerer({QMessageBox::No});
+    Type(frame.DialogBar()->CharEdit(), QString::fromUtf8("い"));
+    EXPECT_EQ(answerer.texts, QStringList{QString::fromUtf8("実行していない文字があります。破棄してよろしいですか？")});
+    EXPECT_EQ(frame.GetCharText(), view->Settings().m_strChar);
+    EXPECT_GT(view->Model().Canvas().CountInk(), 0);
+
+    answerer.Answer({QMessageBox::Yes});
     frame.DialogBar()->CharEdit()->clear();
     Type(frame.DialogBar()->CharEdit(), QString::fromUtf8("ー"));
     EXPECT_EQ(view->Settings().m_strChar, QString::fromUtf8("ー"));

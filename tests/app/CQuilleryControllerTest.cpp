@@ -24,6 +24,15 @@
 
 namespace {
 
+// The documents folder, and so the run's error log, in a folder of the test's.
+struct HomeInTemp
+{
+    HomeInTemp() { qputenv("HOME", QFile::encodeName(dir.path())); }
+    ~HomeInTemp() { qputenv("HOME", old); }
+    QTemporaryDir dir;
+    QByteArray old = qgetenv("HOME");
+};
+
 class QuilleryControllerTest : public ::testing::Test
 {
 protected:
@@ -47,6 +56,7 @@ protected:
     QStringList WorkFiles() const { return QDir(temp.path()).entryList({QStringLiteral("QL*")}, QDir::Files); }
     bool Imported() const { return !automation.state.log.filter(QStringLiteral("Font.39")).isEmpty(); }
 
+    HomeInTemp home;
     QTemporaryDir temp;
     FakeMessageBox messages;
     FakeAutomationSystem automation;
@@ -144,4 +154,166 @@ TEST_F(QuilleryControllerTest, SecondCopyStartedDuringARunIsAnsweredBetweenChara
     }
     EXPECT_EQ(second.readAll().simplified(), QByteArray("busy asked"));
     EXPECT_EQ(second.exitCode(), 1);
+}
+
+namespace {
+
+const QString kDiscardQuestion = QStringLiteral("実行していない文字があります。破棄してよろしいですか？");
+
+} // namespace
+
+TEST_F(QuilleryControllerTest, UnexecutedDrawingIsDroppedOnlyAfterAQuestion)
+{
+    // No keeps the drawing and its character, from the field and the box.
+    messages.answers = {false};
+    frame.SetCharText(QStringLiteral("い"));
+    EXPECT_EQ(messages.questions, QStringList{kDiscardQuestion});
+    EXPECT_EQ(settings.m_strChar, QStringLiteral("あ"));
+    EXPECT_EQ(frame.GetCharText(), QStringLiteral("あ"));
+    EXPECT_GT(drawing.Canvas().CountInk(), 0);
+    frame.EnableVertical(true);
+    frame.SetVerticalCheck(true);
+    messages.answers = {false};
+    controller.OnVerticalClicked();
+    EXPECT_FALSE(frame.IsVerticalChecked());
+    messages.answers = {false};
+    controller.OnNextChar();
+    EXPECT_EQ(settings.m_strChar, QStringLiteral("あ"));
+    EXPECT_EQ(messages.questions.size(), 3);
+    EXPECT_GT(drawing.Canvas().CountInk(), 0);
+
+    messages.answers = {true};
+    frame.SetCharText(QStringLiteral("い"));
+    EXPECT_EQ(settings.m_strChar, QStringLiteral("い"));
+    EXPECT_EQ(drawing.Canvas().CountInk(), 0);
+
+    // A blank canvas, and a drawing that went into the font, go without one.
+    frame.SetCharText(QStringLiteral("う"));
+    drawing.OnButtonDown(PointerButton::Left, {30, 30});
+    drawing.OnButtonUp();
+    messages.answers = {true};  // a new font for the missing file
+    controller.OnExecute();
+    ASSERT_TRUE(Imported());
+    controller.OnNextChar();
+    EXPECT_EQ(settings.m_strChar, QStringLiteral("ぇ"));
+    EXPECT_EQ(messages.questions.size(), 5);
+    EXPECT_FALSE(messages.questions.last().contains(kDiscardQuestion));
+}
+
+TEST_F(QuilleryControllerTest, ExecuteSaysInTheStatusBarWhatHappened)
+{
+    messages.answers = {true};  // a new font for the missing file
+    controller.OnExecute();
+    ASSERT_FALSE(services.statuses.isEmpty());
+    EXPECT_EQ(services.statuses.last(),
+              QStringLiteral("「あ」 を %1 に取り込みました。").arg(frame.GetFontFilePathText()));
+
+    // After a failure the move Execute makes on its own asks nothing.
+    settings.m_bDoAndNext = true;
+    automation.state.faults["Font.39"] = FakeEditorState::EFault::Dispatch;
+    drawing.OnButtonDown(PointerButton::Left, {30, 30});
+    drawing.OnButtonUp();
+    controller.OnExecute();
+    EXPECT_EQ(services.statuses.last(), QStringLiteral("「あ」 をフォントに取り込めませんでした。"));
+    EXPECT_EQ(messages.messages, QStringList{QStringLiteral("エラー:1234\nrefused Font.39")});
+    EXPECT_EQ(settings.m_strChar, QStringLiteral("ぃ"));
+    EXPECT_FALSE(messages.questions.contains(kDiscardQuestion));
+}
+
+// Every character of a run failing in the editor: each goes to the log with
+// the editor's code and description, no box comes up, Cancel still ends the
+// run, and one message sums it up.
+TEST_F(QuilleryControllerTest, RunOfFailingCharactersIsLoggedSummedUpAndCancellable)
+{
+    settings.m_bDoAndNext = true;
+    settings.m_bWriteStrokeFile = true;
+    settings.m_strStrkFolderPath = temp.filePath(QStringLiteral("strokes"));
+    messages.answers = {true, true};  // a new font, a new stroke folder
+    for (int i = 0; i < 6; ++i)
+        controller.OnExecute();
+    drawing.OnButtonDown(PointerButton::Left, {30, 30});  // a drawing never executed
+    drawing.OnButtonUp();
+
+    automation.state.faults["Font.39"] = FakeEditorState::EFault::Dispatch;
+    messages.messages.clear();
+    messages.questions.clear();
+    int pauses = 0;
+    services.onPump = [&] {
+        if (++pauses == 3)
+            controller.OnCancelAutoCreate();
+    };
+    messages.answers = {true};
+    controller.OnAutoCreate();
+
+    EXPECT_EQ(messages.questions.size(), 1);  // the run's own, not the drawing's
+    ASSERT_EQ(messages.messages.size(), 1) << messages.messages.join('|').toStdString();
+    const QString& summary = messages.messages[0];
+    const QString logPath = controller.AutoCreator().ErrorLogPath();
+    EXPECT_TRUE(summary.startsWith(QStringLiteral("自動作成を中止しました。\n0個の文字を %1 に作成しました。")
+                                       .arg(frame.GetFontFilePathText())))
+        << summary.toStdString();
+    // Cancel in the third pause ends the run after the fourth file.
+    EXPECT_TRUE(summary.contains(QStringLiteral("4個の文字は作成できませんでした。")));
+    EXPECT_TRUE(summary.contains(QStringLiteral("処理したファイルは4個、残りは2個です。")));
+    EXPECT_TRUE(summary.contains(logPath));
+    QFile log(logPath);
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts);
+    EXPECT_TRUE(logPath.startsWith(home.dir.path()));
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[0], QStringLiteral("0x82A0\tU3042.stk\tエラー:1234 refused Font.39"));
+    // Moving on after the run loses nothing.
+    controller.OnNextChar();
+    EXPECT_EQ(messages.questions.size(), 1);
+    EXPECT_EQ(CAutoCreator::CountText(123, 3158), QStringLiteral("123 / 3,158"));
+}
+
+TEST_F(QuilleryControllerTest, GuideShowsTheGlyphAlreadyInTheFontWhenTheEditorCanTellIt)
+{
+    drawing.ClearCanvas();
+    drawing.ResetHistory();
+    automation.state.glyphs[0x82A2] = QStringLiteral("A 1024 M 100 100 L 900 100 L 900 800 Z");
+    messages.answers = {true};  // a new font for the missing file
+    ASSERT_TRUE(controller.ConnectEditor() && controller.OpenFontInEditor());
+
+    frame.SetCharText(QStringLiteral("い"));
+    ASSERT_NE(controller.Guide(), nullptr);
+    EXPECT_EQ(controller.Guide()->Em(), 1024);
+    EXPECT_EQ(controller.Guide()->Descent(), 144);
+    EXPECT_EQ(controller.Guide()->Outline().Commands().size(), 4);
+    frame.SetCharText(QStringLiteral("う"));
+    EXPECT_EQ(controller.Guide(), nullptr);  // no glyph yet
+
+    automation.state.strMetrics = QStringLiteral("1024 880");
+    frame.SetCharText(QStringLiteral("い"));
+    EXPECT_EQ(controller.Guide(), nullptr);
+
+    // An editor without the members shows no guide, asks once and says nothing.
+    automation.state.strMetrics = QStringLiteral("1024 880 144 1024");
+    automation.state.bLacksLaterMembers = true;
+    frame.SetCharText(QStringLiteral("う"));
+    frame.SetCharText(QStringLiteral("い"));
+    EXPECT_EQ(controller.Guide(), nullptr);
+    EXPECT_EQ(automation.state.log.filter(QStringLiteral("Font.108")).size(), 4);
+    EXPECT_TRUE(messages.messages.isEmpty());
+}
+
+TEST_F(QuilleryControllerTest, EditorThatWentAwayIsQuietWhileFollowingAndComesBackOnNext)
+{
+    drawing.ClearCanvas();
+    drawing.ResetHistory();
+    messages.answers = {true};  // a new font for the missing file
+    ASSERT_TRUE(controller.ConnectEditor() && controller.OpenFontInEditor());
+    automation.launched->bConnected = false;
+
+    frame.SetCharText(QStringLiteral("い"));
+    controller.OnVerticalClicked();
+    frame.SetCharText(QStringLiteral("う"));
+    EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join('|').toStdString();
+
+    messages.answers = {true};  // the new editor creates the font again
+    controller.OnNextChar();
+    EXPECT_EQ(automation.log.count(QStringLiteral("CreateInstance")), 2);
+    EXPECT_EQ(settings.m_strChar, QStringLiteral("ぇ"));
+    EXPECT_TRUE(messages.messages.isEmpty());
 }

@@ -261,9 +261,13 @@ TEST_F(AutoCreatorTest, ABadFileStopsTheRunWithItsMessage)
     host.box.answers = {true};
     creator.AutoCreateFromStrokeFiles();
     ASSERT_EQ(host.glyphs.size(), 1u);
-    EXPECT_EQ(host.box.messages,
-              QStringList{QString::fromUtf8("ファイル「%1」は上位バージョンのQuilleryで作成されたファイルです。")
-                              .arg(host.folder + "/U0042.stk")});
+    ASSERT_EQ(host.box.messages.size(), 2);
+    EXPECT_EQ(host.box.messages[0], QString::fromUtf8("ファイル「%1」は上位バージョンのQuilleryで作成されたファイルです。")
+                                        .arg(host.folder + "/U0042.stk"));
+    // The run's closing message names the file and how far the run came.
+    EXPECT_TRUE(host.box.messages[1].startsWith(
+        QString::fromUtf8("ストロークファイル「%1」を読み込めないため、自動作成を中止しました。").arg(host.folder + "/U0042.stk")));
+    EXPECT_TRUE(host.box.messages[1].contains(QString::fromUtf8("処理したファイルは1個、残りは2個です。")));
     EXPECT_TRUE(InkDots(host.drawing.Canvas()).empty());
     EXPECT_FALSE(creator.IsAutoCreating());
     EXPECT_EQ(progress.closed, 1);
@@ -284,9 +288,12 @@ TEST_F(AutoCreatorTest, GlyphFailuresGoToTheEmptiedLog)
     EXPECT_EQ(host.glyphs.size(), 3u); // the run goes on
     EXPECT_EQ(QString::fromUtf8(ReadAll(LogPath())),
               QString::fromUtf8("0x82A0\tU3042.stk\tエラー:7 no glyph\n"));
-    EXPECT_EQ(host.box.messages,
-              QStringList{QString::fromUtf8("作成に失敗した文字があります。\nログファイル「%1」をご参照ください。")
-                              .arg(LogPath())});
+    ASSERT_EQ(host.box.messages.size(), 1);
+    const QString summary = host.box.messages[0];
+    EXPECT_TRUE(summary.startsWith(QString::fromUtf8("自動作成が終わりました。\n2個の文字を"))) << summary.toStdString();
+    EXPECT_TRUE(summary.contains(QString::fromUtf8("1個の文字は作成できませんでした。")));
+    EXPECT_TRUE(summary.endsWith(
+        QString::fromUtf8("作成に失敗した文字があります。\nログファイル「%1」をご参照ください。").arg(LogPath())));
 
     host.failing.clear();
     host.box.messages.clear();
@@ -294,6 +301,7 @@ TEST_F(AutoCreatorTest, GlyphFailuresGoToTheEmptiedLog)
     creator.AutoCreateFromStrokeFiles();
     EXPECT_TRUE(ReadAll(LogPath()).isEmpty());
     EXPECT_TRUE(host.box.messages.isEmpty());
+    EXPECT_EQ(host.box.informations.size(), 1);
 }
 
 TEST_F(AutoCreatorTest, NeitherASecondRunNorThePenGetsInDuringARun)
@@ -361,7 +369,7 @@ TEST_F(AutoCreatorTest, UnreadableFilesStopTheRunWithTheirMessage)
     host.box.answers = {true};
     creator.AutoCreateFromStrokeFiles();
     EXPECT_TRUE(host.glyphs.empty());
-    ASSERT_EQ(host.box.messages.size(), 1);
+    ASSERT_EQ(host.box.messages.size(), 2);
     EXPECT_TRUE(host.box.messages[0].contains(failing));
     EXPECT_FALSE(creator.IsRunning());
 
@@ -374,8 +382,8 @@ TEST_F(AutoCreatorTest, UnreadableFilesStopTheRunWithTheirMessage)
     host.box.answers = {true};
     creator.AutoCreateFromStrokeFiles();
     EXPECT_TRUE(host.glyphs.empty());
-    EXPECT_EQ(host.box.messages,
-              QStringList{QString::fromUtf8("ファイル「%1」のオープンに失敗しました。").arg(locked)});
+    ASSERT_FALSE(host.box.messages.isEmpty());
+    EXPECT_EQ(host.box.messages[0], QString::fromUtf8("ファイル「%1」のオープンに失敗しました。").arg(locked));
 }
 
 TEST_F(AutoCreatorTest, ThousandsOfFilesAreListedInOrder)

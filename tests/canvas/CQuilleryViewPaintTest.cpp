@@ -2,6 +2,7 @@
 #include "app/CSettingsStore.h"
 #include "canvas/CQuilleryView.h"
 #include "canvas/CSampleFont.h"
+#include "fonteditor/CGlyphGuide.h"
 #include "res/CommandIds.h"
 #include "support/FakeMessageBox.h"
 
@@ -295,4 +296,31 @@ TEST_F(ViewPaintTest, ClosingTheViewStoresTheSettingsOfTheRun)
     EXPECT_TRUE(store.ReadRegBinary(QStringLiteral("Settings"), QStringLiteral("BmpPenData"), pen));
     ASSERT_EQ(pen.size(), 512);
     EXPECT_EQ(pen.at(0), 0x12);
+}
+
+// The glyph already in the font is laid faintly over paper, in the place the
+// editor traced the canvas from; ink stays black and the canvas is untouched.
+TEST_F(ViewPaintTest, GuideTintsThePaperItCoversAndNothingElse)
+{
+    auto frame = Frame(Settings(512, false, false));
+    CQuilleryView* view = frame->View();
+    // The lower left quarter of the em square: x 0..512, y -144..368.
+    const auto guide = CGlyphGuide::FromEditor("1024 880 144 1024", "A 1024 M 0 -144 L 512 -144 L 512 368 L 0 368 Z");
+    ASSERT_TRUE(guide.has_value());
+    view->SetGuideSource([&guide] { return &*guide; });
+    view->Model().Canvas().SetDot(100, 100, true);
+    const QByteArray bits = view->Model().Canvas().Bits();
+
+    const QImage image = Grab(view);
+    const QRgb tint = image.pixel(50, 511 - 50);
+    EXPECT_NE(tint, kWhite);
+    EXPECT_GT(qRed(tint) + qGreen(tint) + qBlue(tint), 3 * 160);  // faint
+    EXPECT_EQ(image.pixel(200, 511 - 200), tint);
+    EXPECT_EQ(image.pixel(100, 511 - 100), kBlack);
+    EXPECT_EQ(image.pixel(300, 511 - 50), kWhite);
+    EXPECT_EQ(image.pixel(50, 511 - 300), kWhite);
+    EXPECT_EQ(view->Model().Canvas().Bits(), bits);
+
+    view->SetGuideSource(nullptr);
+    EXPECT_EQ(Grab(view).pixel(50, 511 - 50), kWhite);
 }

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -131,14 +132,73 @@ TEST_F(FontEditorSessionTest, UnreadableVersionIsReportedAndAskedAgainLater)
     EXPECT_TRUE(m_session.EnsureEditor());
 }
 
-TEST_F(FontEditorSessionTest, ActiveFontWinsOverField)
+// The field names the font: the open one while it is that file or the field
+// is empty, else the named file, after the font in hand has been saved.
+TEST_F(FontEditorSessionTest, FieldChoosesTheFontAndTheOldOneIsSavedFirst)
 {
-    m_system.StartByHand()->activeFont = std::make_shared<FakeEditorFont>(m_system.state);
-    m_field.text = m_dir.filePath("missing.ttf");
-    ASSERT_TRUE(m_session.EnsureEditor());
+    const QString first = MakeBmpFile(); // existing files stand in for fonts
+    const QString second = MakeBmpFile();
+    m_field.text = first;
+    ASSERT_TRUE(m_session.WriteGlyph(MakeBmpFile(), 0x82A0, false));
+    m_system.state.log.clear();
+    ASSERT_TRUE(m_session.WriteGlyph(MakeBmpFile(), 0x82A2, false));
+    EXPECT_FALSE(Called("App.14") || Called("Font.20"));
+
+    // A font that cannot be saved is not left.
+    m_field.text = second;
+    m_system.state.faults["Font.20"] = EFault::Dispatch;
+    EXPECT_FALSE(m_session.OpenFontInEditor());
+    EXPECT_FALSE(Called("App.14(" + second));
+    EXPECT_EQ(m_messages.messages, QStringList { "エラー:1234\nrefused Font.20" });
+
+    m_system.state.faults.clear();
+    m_system.state.log.clear();
+    ASSERT_TRUE(m_session.WriteGlyph(MakeBmpFile(), 0x82A4, false));
+    const QStringList calls = EditorCalls();
+    const auto saved = calls.indexOf("Font.20");
+    ASSERT_GE(saved, 0) << calls.join('|').toStdString();
+    EXPECT_GT(calls.indexOf("App.14(" + second + ",0s)"), saved);
+    EXPECT_EQ(m_system.state.strFilePath, second);
+
+    // An empty field keeps whatever font is open.
+    m_field.text.clear();
+    m_system.state.log.clear();
     EXPECT_TRUE(m_session.OpenFontInEditor());
+    EXPECT_FALSE(Called("App.13") || Called("App.14") || Called("Font.20"));
     EXPECT_TRUE(m_messages.questions.isEmpty());
-    EXPECT_FALSE(Called("App.13") || Called("App.14"));
+}
+
+TEST_F(FontEditorSessionTest, NewFontWithGlyphsIsLeftOnlyWhenTheUserAgrees)
+{
+    ASSERT_TRUE(m_session.WriteGlyph(MakeBmpFile(), 0x82A0, false)); // a new font without a file
+    m_field.text = m_dir.filePath("named.ttf");
+    m_messages.answers = { false };
+    EXPECT_FALSE(m_session.OpenFontInEditor());
+    ASSERT_EQ(m_messages.questions.size(), 1);
+    EXPECT_TRUE(m_messages.questions[0].startsWith("新規ファイルとして作成したフォントは、まだ保存されていません。"));
+    EXPECT_TRUE(m_messages.questions[0].contains(m_field.text));
+    EXPECT_EQ(m_system.state.log.count("App.13(0s,false)"), 1);
+
+    m_messages.answers = { true, true }; // leave it, create the named file
+    EXPECT_TRUE(m_session.OpenFontInEditor());
+    EXPECT_EQ(m_system.state.strFilePath, m_field.text);
+}
+
+TEST_F(FontEditorSessionTest, BareNameIsTakenInTheDocumentsFolderAndAskedWithItsFullPath)
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    ASSERT_FALSE(documents.isEmpty());
+    EXPECT_EQ(CFontEditorSession::ResolveFontPath("fonts/../hand.ttf"), documents + "/hand.ttf");
+    EXPECT_EQ(CFontEditorSession::ResolveFontPath("~/hand.ttf"), QDir::homePath() + "/hand.ttf");
+    EXPECT_EQ(CFontEditorSession::ResolveFontPath(" "), QString());
+
+    const QString name = "quillery-no-such-font-" + QFileInfo(m_dir.path()).fileName() + ".ttf";
+    m_field.text = name;
+    ASSERT_TRUE(m_session.EnsureEditor());
+    EXPECT_FALSE(m_session.OpenFontInEditor());
+    EXPECT_EQ(m_messages.questions,
+        QStringList { "ファイル" + documents + "/" + name + "は存在しません。新規ファイルで作成しますか？" });
+    EXPECT_EQ(m_field.text, name);
 }
 
 TEST_F(FontEditorSessionTest, FieldNamingExistingFileOpensIt)
@@ -152,7 +212,8 @@ TEST_F(FontEditorSessionTest, FieldNamingExistingFileOpensIt)
 
 TEST_F(FontEditorSessionTest, FontThatCannotBeOpenedOrCreatedIsReported)
 {
-    m_field.text = MakeBmpFile();
+    const QString path = MakeBmpFile();
+    m_field.text = path;
     m_system.state.bOpenFontFails = true;
     ASSERT_TRUE(m_session.EnsureEditor());
     EXPECT_FALSE(m_session.OpenFontInEditor());
@@ -161,7 +222,7 @@ TEST_F(FontEditorSessionTest, FontThatCannotBeOpenedOrCreatedIsReported)
     EXPECT_FALSE(m_session.OpenFontInEditor());
     EXPECT_EQ(m_messages.messages,
         (QStringList {
-            "Glyphsmithでのファイルオープンに失敗しました。", "Glyphsmithで、フォントの新規作成に失敗しました。" }));
+            "Glyphsmithでのファイルオープンに失敗しました。\n" + path, "Glyphsmithで、フォントの新規作成に失敗しました。" }));
 }
 
 TEST_F(FontEditorSessionTest, EmptyFieldGivesNewFontWithoutQuestion)
@@ -187,11 +248,12 @@ TEST_F(FontEditorSessionTest, MissingFileAnsweredNoLeavesFieldAndAbandons)
 
 TEST_F(FontEditorSessionTest, MissingFileAnsweredYesCreatesFontSavedToThatPath)
 {
-    m_field.text = m_dir.filePath("new.ttf");
+    m_field.text = m_dir.filePath("fonts/new.ttf"); // in a folder not made yet
     ASSERT_TRUE(m_session.EnsureEditor());
     m_messages.answers = { true };
     EXPECT_TRUE(m_session.OpenFontInEditor());
-    EXPECT_EQ(m_field.text, m_dir.filePath("new.ttf"));
+    EXPECT_EQ(m_field.text, m_dir.filePath("fonts/new.ttf"));
+    EXPECT_TRUE(QDir(m_dir.filePath("fonts")).exists());
     EXPECT_TRUE(EditorCalls().contains("Font.40(" + m_field.text + ")"));
     EXPECT_EQ(m_system.state.strFilePath, m_field.text);
 }

@@ -41,7 +41,7 @@ struct FakeEditorState {
     bool bLacksLaterMembers = false;
     // Given instead of the real list when set, to send a damaged answer.
     std::optional<QString> glyphCodesAnswer;
-    QString strMetrics = QStringLiteral("1000 880 120 1000");
+    QString strMetrics = QStringLiteral("1024 880 144 1024");
     static inline const QString kImportedOutline = QStringLiteral("A 1000 M 100 0 L 900 0 L 900 800 L 100 800 Z");
 
     QString GlyphCodes() const

@@ -11,6 +11,7 @@ class FakeMessageBox : public IMessageBox
 {
 public:
     void ShowMessage(const QString& text) override { messages << text; }
+    void ShowInformation(const QString& text) override { informations << text; }
     bool AskYesNo(const QString& text) override
     {
         questions << text;
@@ -22,6 +23,7 @@ public:
     }
 
     QStringList messages;
+    QStringList informations;
     QStringList questions;
     std::deque<bool> answers;
 };

@@ -2,6 +2,8 @@
 
 #include "autocreate/CConsoleProgress.h"
 
+#include <QStringList>
+
 #include <functional>
 
 // Progress and view services of a run without a window, whose pause between
@@ -15,5 +17,7 @@ public:
             onPump();
         return true;
     }
+    void ShowStatus(const QString& text) override { statuses << text; }
     std::function<void()> onPump;
+    QStringList statuses;
 };
