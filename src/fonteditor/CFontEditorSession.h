@@ -106,7 +106,11 @@ public:
     bool IsGlyphWritten() const { return m_bGlyphWritten; }
     // Something other than an import changed the font (a glyph removed), so
     // that it is saved at exit as after an import.
-    void NoteFontChanged() { m_bGlyphWritten = true; }
+    void NoteFontChanged()
+    {
+        m_bGlyphWritten = true;
+        m_bFontChanged = true;
+    }
 
 private:
     bool CheckVersion();

@@ -521,8 +521,9 @@ TEST_F(ExitRecoveryTest, NewFontLeftWithoutFileIsCopiedAlsoByAnEditorWithoutSave
     const QStringList copies = SavedTo("40");
     ASSERT_EQ(copies.size(), 1);
     EXPECT_TRUE(copies[0].startsWith(CFontEditorSession::RecoveryFolder() + "/新規フォント-"));
-    ASSERT_EQ(m_messages.messages.size(), 1);
-    EXPECT_TRUE(m_messages.messages[0].contains(copies[0]));
+    ASSERT_EQ(m_messages.informations.size(), 1);
+    EXPECT_TRUE(m_messages.informations[0].contains(copies[0]));
+    EXPECT_TRUE(m_messages.messages.isEmpty());
     EXPECT_FALSE(Called("Font.20"));
 }
 
@@ -532,13 +533,15 @@ TEST_F(FontEditorSessionTest, GlyphsBroughtBackByTheEditorAreToldOnce)
     m_field.text = MakeBmpFile();
     ASSERT_TRUE(m_session.WriteGlyph(MakeBmpFile(), 0x82A0, false));
     ASSERT_TRUE(m_session.WriteGlyph(MakeBmpFile(), 0x82A2, false)); // the open font, not opened again
-    EXPECT_EQ(m_messages.messages, QStringList { "前回保存されずに終わった作業から、3個の文字を復旧しました。" });
+    EXPECT_EQ(m_messages.informations, QStringList { "前回保存されずに終わった作業から、3個の文字を復旧しました。" });
+    EXPECT_TRUE(m_messages.messages.isEmpty());
 
     FakeAutomationSystem older;
     older.state.lacking = { CGlyphsmithTypeface::DISPID_RecoveredGlyphs };
     CFontEditorSession session { older, m_messages, m_field };
-    m_messages.messages.clear();
+    m_messages.informations.clear();
     EXPECT_TRUE(session.WriteGlyph(MakeBmpFile(), 0x82A0, false));
+    EXPECT_TRUE(m_messages.informations.isEmpty());
     EXPECT_TRUE(m_messages.messages.isEmpty());
 }
 
