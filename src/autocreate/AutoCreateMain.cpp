@@ -18,6 +18,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -76,9 +77,12 @@ bool ParseArguments(QCoreApplication& app, Options& options)
         std::fprintf(stderr, "--font: 文字を入れるフォントファイルを指定してください。\n\n%s", qPrintable(parser.helpText()));
         return false;
     }
-    options.strokeFolder = QDir::cleanPath(parser.positionalArguments().first());
-    options.fontFile = parser.value(font);
-    options.penFile = parser.value(pen);
+    // On the command line a relative name means the current folder, as for
+    // every other program run from a shell (the window's font field takes
+    // bare names in the documents folder instead).
+    options.strokeFolder = QDir::cleanPath(QFileInfo(parser.positionalArguments().first()).absoluteFilePath());
+    options.fontFile = QDir::cleanPath(QFileInfo(parser.value(font)).absoluteFilePath());
+    options.penFile = parser.value(pen).isEmpty() ? QString() : QFileInfo(parser.value(pen)).absoluteFilePath();
     bool ok = true;
     if (parser.isSet(size) && (options.size = parser.value(size).toInt(&ok), !ok || !CViewSettings::IsOfferedSize(options.size))) {
         std::fprintf(stderr, "--size: 128, 160, 192, 256, 448, 512 のどれかを指定してください。\n");
