@@ -5,7 +5,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test bench clean test-asan fuzz-build fuzz-ci fuzz
+.PHONY: all deps configure build run test bench clean install test-asan fuzz-build fuzz-ci fuzz
 
 all: build
 
@@ -37,6 +37,14 @@ proof: build
 
 clean:
 	rm -rf $(BUILD_DIR)
+
+# Both programs, the font editor server, the templates, the help file, the
+# desktop entry, the icon and the AppStream metadata under $(PREFIX), staged
+# under $(DESTDIR) when it is given (as packagers do).
+PREFIX ?= /usr/local
+DESTDIR ?=
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
 
 # A second build of everything with AddressSanitizer and UndefinedBehavior-
 # Sanitizer, leak checking included; any report fails its test. A failed

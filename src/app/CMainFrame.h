@@ -16,6 +16,7 @@ class CQuilleryDoc;
 class CDialogBar;
 class CHelpWindow;
 class CMainToolBar;
+class CPreviewWnd;
 class CQtMessageBox;
 class CQuilleryView;
 class CSettingsStore;
@@ -56,6 +57,8 @@ public:
     QToolBar* DrawBar() const { return m_pDrawBar; }
     QLabel* PromptPane() const { return m_pPromptPane; }
     CQtMessageBox& Messages() { return *m_messages; }
+    // The preview window, once it has been opened.
+    CPreviewWnd* Preview() const { return m_pPreview; }
 
     // The text of the font file field when the window closed.
     QString FontFilePathAtClose() const { return m_strFontFilePath; }
@@ -101,6 +104,8 @@ private:
     void OnChooseFontFile();
     void OnSaveFontAs();
     void OnAutoCreate();
+    void OnInstallFont();
+    void OnPreview();
 
     CQuilleryView* m_pView;
     std::unique_ptr<CQtMessageBox> m_messages;
@@ -115,5 +120,6 @@ private:
     QHash<int, QAction*> m_actions;
     std::unique_ptr<CLocalAutomationSystem> m_automation;
     CProgressDlg* m_pProgress = nullptr;
+    CPreviewWnd* m_pPreview = nullptr;
     std::unique_ptr<CQuilleryController> m_controller;
 };

@@ -42,6 +42,7 @@ bool CQuilleryController::OwnsCommand(int id) const
     using namespace cmd;
     switch (id) {
     case ID_EXECUTE: case ID_NEXT_CHAR: case ID_PREV_CHAR: case ID_AUTO_CREATE: case ID_FONT_SAVE_AS:
+    case ID_FONT_INSTALL:
         return true;
     default:
         return false;
@@ -56,6 +57,7 @@ CommandState CQuilleryController::UpdateCommand(int id)
     const bool idle = !m_autoCreator.IsRunning();
     switch (id) {
     case ID_FONT_SAVE_AS: return {idle && m_session.HasActiveFont(), false};
+    case ID_FONT_INSTALL: return {idle && (!m_frame.GetFontFilePathText().isEmpty() || m_session.HasActiveFont()), false};
     default: return {idle, false};
     }
 }

@@ -10,6 +10,8 @@
 #include "autocreate/CConsoleProgress.h"
 #include "autocreate/CMemoryFrameFields.h"
 #include "canvas/CDrawingModel.h"
+#include "fonteditor/CFontInstaller.h"
+#include "fonteditor/CFontconfigTools.h"
 #include "fonteditor/CLocalAutomationSystem.h"
 #include "pen/CPenFile.h"
 
@@ -29,6 +31,7 @@ struct Options
     int size = 0;
     int tip = -1;
     QString penFile;
+    bool install = false;
 };
 
 bool ParseArguments(QCoreApplication& app, Options& options)
@@ -49,7 +52,9 @@ bool ParseArguments(QCoreApplication& app, Options& options)
                                  QStringLiteral("index"));
     const QCommandLineOption pen({QStringLiteral("p"), QStringLiteral("pen")},
                                  QStringLiteral("ユーザ定義ペンのペンファイル (*.pen)"), QStringLiteral("file.pen"));
-    parser.addOptions({font, size, tip, pen});
+    const QCommandLineOption install(QStringLiteral("install"),
+                                     QStringLiteral("作成に成功したら、フォントをユーザのフォントフォルダにインストールする"));
+    parser.addOptions({font, size, tip, pen, install});
     parser.process(app);
     if (parser.positionalArguments().size() != 1) {
         std::fprintf(stderr, "%s", qPrintable(parser.helpText()));
@@ -58,6 +63,7 @@ bool ParseArguments(QCoreApplication& app, Options& options)
     options.strokeFolder = QDir::cleanPath(parser.positionalArguments().first());
     options.fontFile = parser.value(font);
     options.penFile = parser.value(pen);
+    options.install = parser.isSet(install);
     bool ok = true;
     if (parser.isSet(size) && (options.size = parser.value(size).toInt(&ok), !ok || !CViewSettings::IsOfferedSize(options.size))) {
         std::fprintf(stderr, "--size: 128, 160, 192, 256, 448, 512 のどれかを指定してください。\n");
@@ -90,6 +96,18 @@ CViewSettings ReadSettings(const Options& options)
         settings.m_nToolSize = options.tip;
     settings.m_strStrkFolderPath = options.strokeFolder;
     return settings;
+}
+
+// The font goes where the user's programs find fonts, as the window's
+// install command puts it.
+bool InstallFont(const QString& fontFile, IMessageBox& messages)
+{
+    if (fontFile.isEmpty()) {
+        messages.ShowMessage(QStringLiteral("フォントにファイルが無いため、インストールできません。--font でファイルを指定してください。"));
+        return false;
+    }
+    CFontconfigTools fontconfig;
+    return CFontInstaller(fontconfig, messages).Install(fontFile);
 }
 
 } // namespace
@@ -139,5 +157,8 @@ int main(int argc, char* argv[])
     const auto fontFile = controller.ReleaseAtExit(frame.GetFontFilePathText());
     if (fontFile && !fontFile->isEmpty())
         std::fprintf(stderr, "%s\n", qPrintable(*fontFile));
-    return messages.MessageCount() > before ? 1 : 0;
+    const bool failed = messages.MessageCount() > before;
+    if (!failed && options.install && !InstallFont(fontFile.value_or(QString()), messages))
+        return 1;
+    return failed ? 1 : 0;
 }

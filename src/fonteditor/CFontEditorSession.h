@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class IAutomationSystem;
 class IMessageBox;
@@ -39,6 +40,12 @@ public:
     void OnChooseFontFile(const QString& chosenPath);
     // Saves the editor's font under a new name; reports its own failures.
     bool SaveFontAs(const QString& path);
+    // Saves the font to its file for use outside the program: the editor's
+    // font, asking for a file name first (askFileName; empty cancels) when it
+    // has none yet; without a connection, the existing file the font file
+    // field names, as nothing can have changed it. The file's path, empty
+    // when there is none; reports its own failures.
+    QString SaveFontToFile(const std::function<QString()>& askFileName);
     // Whether the editor has a font open now; never reports, never connects.
     bool HasActiveFont();
 
@@ -54,6 +61,11 @@ public:
     // lead byte * 256 + trail byte) and deletes the file whatever happens.
     // True when the whole import sequence went through.
     bool WriteGlyph(const QString& bmpPath, qint32 charCode, bool bVertical);
+
+    // Listeners called after each change the program made to the font's
+    // glyphs (a glyph written or removed), so that views of the font follow.
+    void AddFontChangedListener(std::function<void()> listener) { m_fontChanged.push_back(std::move(listener)); }
+    void NotifyFontChanged();
 
     // Shows an editor failure in front of the drawing window.
     void ReportEditorError(const QString& text);
@@ -78,6 +90,7 @@ private:
     IMessageBox& m_messages;
     IFontFileField& m_fontFileField;
     std::function<void()> m_bringToFront;
+    std::vector<std::function<void()>> m_fontChanged;
 
     std::unique_ptr<CGlyphsmithApplication> m_pEditorApp;
     CGlyphsmithTypeface m_editorFont;

@@ -51,6 +51,11 @@ const QHash<int, CStringTable::CommandText>& Table()
         {ID_FONT_SAVE_AS,
          Text("フォントに名前を付けて保存(&A)...", "Glyphsmithで開いているフォントを別のファイルに保存する",
               "フォントに名前を付けて保存")},
+        {ID_FONT_INSTALL,
+         Text("フォントをインストール(&I)", "フォントを保存して、ほかのプログラムでも使えるようにインストールする",
+              "フォントをインストール")},
+        {ID_VIEW_PREVIEW,
+         Text("プレビュー(&P)\tCtrl+Shift+P", "入力した文章をこのフォントで表示する", "プレビュー")},
     };
     return table;
 }

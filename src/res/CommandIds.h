@@ -44,6 +44,10 @@ inline constexpr int ID_INDICATOR_Y = 62002;
 inline constexpr int ID_FACE_LIST = 62003;
 // File menu: save the font editor's font under a new name.
 inline constexpr int ID_FONT_SAVE_AS = 32900;
+// File menu: save the font and install it for the user.
+inline constexpr int ID_FONT_INSTALL = 32950;
+// View menu: the preview window of typed text in the font.
+inline constexpr int ID_VIEW_PREVIEW = 32951;
 
 } // namespace cmd
 

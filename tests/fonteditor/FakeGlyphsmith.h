@@ -7,6 +7,7 @@
 #include "fonteditor/IAutomationSystem.h"
 #include "fonteditor/IFontFileField.h"
 
+#include <QFile>
 #include <QStringList>
 #include <map>
 #include <memory>
@@ -26,6 +27,8 @@ struct FakeEditorState {
     // The import steps change the preserved value, as an editor may.
     bool bStepsChangePreserved = false;
     QString strFilePath;
+    // The font file SaveCopy copies; an editor without SaveCopy when empty.
+    QString strCopySource;
 
     void Record(const QString& name, const QList<CDispValue>& args)
     {
@@ -78,6 +81,12 @@ public:
                 m_state.nPreserved++;
             return CDispValue();
         case F::DISPID_SaveAs: m_state.strFilePath = args.at(0).ToString(); return CDispValue();
+        case F::DISPID_SaveCopy:
+            if (m_state.strCopySource.isEmpty())
+                throw CAutomationFailure(QStringLiteral("font has no member 103"), true);
+            QFile::remove(args.at(0).ToString());
+            QFile::copy(m_state.strCopySource, args.at(0).ToString());
+            return CDispValue();
         default: return CDispValue();
         }
     }
