@@ -27,6 +27,7 @@ test: build
 bench: build
 	./$(BUILD_DIR)/bench/quillery-bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	./$(BUILD_DIR)/bench/quillery-view-bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+	./$(BUILD_DIR)/bench/quillery-preview-bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 # Every kana and first-level kanji replayed into one font through the real
 # editor, then checked; the numbers go to docs/benchmarks.md by hand.

@@ -196,7 +196,7 @@ void CMainFrame::OnPreview()
     if (!m_pPreview) {
         CFontEditorSession& session = m_controller->Session();
         m_pPreview = new CPreviewWnd(
-            {session, *m_controller, [this] { return m_controller->IsAutoCreateRunning(); },
+            {session, *m_automation, *m_controller, [this] { return m_controller->IsAutoCreateRunning(); },
              [this] { return m_pView->Settings().m_strFaceName; }, m_pView->SettingsStore()},
             this);
         session.AddFontChangedListener([preview = QPointer<CPreviewWnd>(m_pPreview)] {

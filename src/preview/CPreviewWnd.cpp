@@ -20,10 +20,12 @@
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <utility>
+
 CPreviewWnd::CPreviewWnd(const Services& services, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , m_services(services)
-    , m_snapshot(services.session, services.fontFileField)
+    , m_snapshot(services.session, services.automation, services.fontFileField)
 {
     setWindowTitle(QStringLiteral("プレビュー"));
     if (m_services.store)
@@ -36,7 +38,7 @@ CPreviewWnd::CPreviewWnd(const Services& services, QWidget* parent)
         else
             m_bStale = true;
     });
-    connect(&m_watcher, &QFutureWatcher<CPreviewRenderer::SPicture>::finished, this, &CPreviewWnd::OnRendered);
+    connect(&m_watcher, &QFutureWatcher<SOutcome>::finished, this, &CPreviewWnd::OnRendered);
     resize(720, 560);
 }
 
@@ -119,28 +121,35 @@ void CPreviewWnd::ReadControls()
 void CPreviewWnd::Refresh()
 {
     m_bStale = false;
-    const CFontSnapshot::SResult copy = m_snapshot.Take();
-    m_strSnapshotMessage = copy.message;
-    m_strFontPath = copy.status == CFontSnapshot::EStatus::Ready ? copy.path : QString();
-    if (m_strFontPath.isEmpty()) {
-        m_picture = QImage();
-        m_pImage->clear();
-        m_pImage->resize(0, 0);
-        ShowStatus(m_strSnapshotMessage);
-        emit PictureShown();
+    const CFontSnapshot::SResult source = m_snapshot.Prepare();
+    if (source.status == CFontSnapshot::EStatus::FromEditor) {
+        Start(true);
         return;
     }
-    Render();
+    m_strFontPath = source.path;
+    if (source.status == CFontSnapshot::EStatus::Ready) {
+        Start(false);
+        return;
+    }
+    m_picture = QImage();
+    m_pImage->clear();
+    m_pImage->resize(0, 0);
+    ShowStatus(source.message);
+    emit PictureShown();
 }
 
-// One picture is drawn at a time; a change meanwhile draws once more after
-// it with what is current then.
 void CPreviewWnd::Render()
 {
-    if (m_strFontPath.isEmpty())
-        return;
+    if (!m_strFontPath.isEmpty())
+        Start(false);
+}
+
+// One job runs at a time; what is asked meanwhile runs once after it, with
+// what is current then.
+void CPreviewWnd::Start(bool copy)
+{
     if (m_watcher.isRunning()) {
-        m_bRenderAgain = true;
+        (copy ? m_bCopyAgain : m_bRenderAgain) = true;
         return;
     }
     CPreviewRenderer::SJob job;
@@ -153,21 +162,35 @@ void CPreviewWnd::Render()
     job.vertical = m_settings.m_bVertical;
     const QSize room = m_pScroll->viewport()->size();
     job.extent = std::max(job.vertical ? room.height() : room.width(), 200);
-    m_watcher.setFuture(QtConcurrent::run(&CPreviewRenderer::Render, job));
+    CFontSnapshot* snapshot = copy ? &m_snapshot : nullptr;
+    m_watcher.setFuture(QtConcurrent::run([snapshot, job]() mutable {
+        if (snapshot) {
+            const CFontSnapshot::SResult copied = snapshot->Copy();
+            if (copied.status != CFontSnapshot::EStatus::Ready)
+                return SOutcome {{QImage(), copied.message, 0}, QString()};
+            job.fontPath = copied.path;
+        }
+        return SOutcome {CPreviewRenderer::Render(job), job.fontPath};
+    }));
 }
 
 void CPreviewWnd::OnRendered()
 {
-    const CPreviewRenderer::SPicture picture = m_watcher.result();
-    if (m_bRenderAgain) {
+    const SOutcome outcome = m_watcher.result();
+    m_strFontPath = outcome.fontPath;
+    if (std::exchange(m_bCopyAgain, false)) {
         m_bRenderAgain = false;
-        Render();
+        Start(true);
         return;
     }
-    m_picture = picture.image;
+    if (std::exchange(m_bRenderAgain, false) && !m_strFontPath.isEmpty()) {
+        Start(false);
+        return;
+    }
+    m_picture = outcome.picture.image;
     m_pImage->setPixmap(QPixmap::fromImage(m_picture));
     m_pImage->resize(m_picture.size());
-    ShowStatus(picture.message);
+    ShowStatus(outcome.picture.message);
     emit PictureShown();
 }
 

@@ -12,6 +12,7 @@
 #include <functional>
 
 class CFontEditorSession;
+class IAutomationSystem;
 class CSettingsStore;
 class IFontFileField;
 class QCheckBox;
@@ -22,9 +23,9 @@ class QRadioButton;
 class QScrollArea;
 
 // The modeless window "プレビュー": typed text in the font as it is now, at
-// several sizes, horizontal or vertical. The copy of the font is asked for on
-// the interface thread (it is one call to the editor); shaping and drawing go
-// to a worker thread, so the main window keeps answering meanwhile.
+// several sizes, horizontal or vertical. The editor's copy of the font, the
+// shaping and the drawing go to a worker thread, so the main window keeps
+// answering meanwhile.
 class CPreviewWnd : public QWidget
 {
     Q_OBJECT
@@ -33,6 +34,7 @@ public:
     struct Services
     {
         CFontEditorSession& session;
+        IAutomationSystem& automation;
         const IFontFileField& fontFileField;
         std::function<bool()> busy;             // a batch run goes on
         std::function<QString()> sampleFaceName; // the face of the main window's sample
@@ -46,6 +48,8 @@ public:
     void FontChanged() { m_scheduler.FontChanged(); }
     // A new copy of the font from the editor, then a new picture.
     void Refresh();
+    // A new picture from the copy there is.
+    void Render();
 
     CPreviewScheduler& Scheduler() { return m_scheduler; }
     const QImage& Picture() const { return m_picture; }
@@ -72,7 +76,7 @@ protected:
 private:
     void BuildControls();
     void ReadControls();
-    void Render();
+    void Start(bool copy);
     void OnRendered();
     void OnSaveImage();
     void ShowStatus(const QString& text);
@@ -83,11 +87,16 @@ private:
     CPreviewScheduler m_scheduler;
     CPreviewSettings m_settings;
     QString m_strFontPath;
-    QFutureWatcher<CPreviewRenderer::SPicture> m_watcher;
+    struct SOutcome
+    {
+        CPreviewRenderer::SPicture picture;
+        QString fontPath; // the copy the picture was drawn from
+    };
+    QFutureWatcher<SOutcome> m_watcher;
     bool m_bRenderAgain = false;
+    bool m_bCopyAgain = false;
     bool m_bStale = true;
     QImage m_picture;
-    QString m_strSnapshotMessage;
 
     QPlainTextEdit* m_pText = nullptr;
     QHash<int, QCheckBox*> m_sizeBoxes;

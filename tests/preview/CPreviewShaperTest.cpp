@@ -3,6 +3,7 @@
 // metrics, and characters the font lacks.
 #include "preview/CPreviewRenderer.h"
 #include "preview/CPreviewShaper.h"
+#include "preview/CFontSnapshot.h"
 
 #include "FakeGlyphsmith.h"
 #include "canvas/CCanvasBitmap.h"
@@ -11,6 +12,7 @@
 #include "support/FakeMessageBox.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -208,6 +210,37 @@ TEST_F(PreviewShapingTest, MissingCharacterIsBoxOrBorrowedInGrey)
     const auto column = CPreviewRenderer::Render(job);
     EXPECT_EQ(column.image.height(), 400);
     EXPECT_LT(column.image.width(), 200);
+}
+
+// The copy comes over a second connection to the same editor, which sees the
+// font the first one works on; the font keeps its own file.
+TEST_F(PreviewShapingTest, CopyOverASecondConnectionSeesTheSameFont)
+{
+    CLocalAutomationSystem system;
+    FakeMessageBox messages;
+    FakeFontFileField field;
+    field.text = s_dir->filePath(QStringLiteral("reopened.ttf"));
+    QFile::copy(s_font, field.text);
+    CFontEditorSession session(system, messages, field);
+    ASSERT_TRUE(session.EnsureEditor() && session.OpenFontInEditor());
+    CFontSnapshot snapshot(session, system, field);
+    ASSERT_EQ(snapshot.Prepare().status, CFontSnapshot::EStatus::FromEditor);
+    const CFontSnapshot::SResult copy = snapshot.Copy();
+    if (copy.status == CFontSnapshot::EStatus::EditorLacksCopy) {
+        // An editor without the copy member: asked once in the run.
+        EXPECT_EQ(snapshot.Prepare().status, CFontSnapshot::EStatus::EditorLacksCopy);
+    } else {
+        ASSERT_EQ(copy.status, CFontSnapshot::EStatus::Ready) << copy.message.toStdString();
+        QFile file(copy.path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const CPreviewShaper shaper(file.readAll());
+        EXPECT_TRUE(shaper.HasChar(U'あ') && shaper.HasChar(U'A'));
+        EXPECT_NE(QFileInfo(copy.path).absolutePath(), s_dir->path());
+    }
+    EXPECT_EQ(session.EditorFont().GetFilePath(), field.text);
+    EXPECT_TRUE(session.EditorApp()->IsConnected());
+    EXPECT_TRUE(messages.messages.isEmpty());
+    session.ReleaseAtExit(QString());
 }
 
 } // namespace

@@ -39,7 +39,7 @@ protected:
     std::unique_ptr<CPreviewWnd> MakeWindow()
     {
         return std::make_unique<CPreviewWnd>(CPreviewWnd::Services {
-            m_session, m_field, [this] { return m_bBusy; }, [] { return QStringLiteral("IPAGothic"); }, &m_store});
+            m_session, m_system, m_field, [this] { return m_bBusy; }, [] { return QStringLiteral("IPAGothic"); }, &m_store});
     }
 
     // Shows the window, which refreshes itself, and waits for the picture
@@ -92,7 +92,9 @@ TEST_F(PreviewWndTest, EditorWithoutCopySaysSoInOneLine)
     EXPECT_TRUE(m_messages.messages.isEmpty());
     EXPECT_TRUE(m_session.EditorApp()->IsConnected());
     // Asked once; later refreshes know the answer.
+    QSignalSpy shown(window.get(), &CPreviewWnd::PictureShown);
     window->Refresh();
+    EXPECT_FALSE(shown.isEmpty());
     EXPECT_EQ(m_system.state.log.filter(QStringLiteral("Font.103(")).size(), 1);
 }
 
@@ -116,8 +118,10 @@ TEST_F(PreviewWndTest, FollowsTheWorkAfterAPauseAndNotDuringABatchRun)
     EXPECT_EQ(m_system.state.log.filter(QStringLiteral("Font.103(")).size(), copies);
 
     m_bBusy = false;
+    QSignalSpy shown(window.get(), &CPreviewWnd::PictureShown);
     window->Scheduler().OnPause();
     EXPECT_FALSE(window->Scheduler().IsWaiting());
+    ASSERT_TRUE(shown.wait(10'000));
     EXPECT_EQ(m_system.state.log.filter(QStringLiteral("Font.103(")).size(), copies + 1);
 }
 
