@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QSaveFile>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QStandardPaths>
 #include <QVBoxLayout>
@@ -187,9 +188,15 @@ void CPreviewWnd::OnRendered()
         Start(false);
         return;
     }
+    // Vertical text is read from the right: the view keeps its distance from
+    // the right edge, which is none for a first picture.
+    QScrollBar* across = m_pScroll->horizontalScrollBar();
+    const int fromRight = across->maximum() - across->value();
     m_picture = outcome.picture.image;
     m_pImage->setPixmap(QPixmap::fromImage(m_picture));
     m_pImage->resize(m_picture.size());
+    if (m_settings.m_bVertical)
+        across->setValue(across->maximum() - fromRight);
     ShowStatus(outcome.picture.message);
     emit PictureShown();
 }

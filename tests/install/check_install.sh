@@ -54,5 +54,13 @@ wait "$gui_pid" 2>/dev/null || true
 gui_pid=
 
 /usr/bin/python3 "$source_dir/tests/proof/full_size_proof.py" --autocreate "$root/bin/quillery-autocreate" --count 3 \
-  --timeout 120 >/dev/null
+  --timeout 120 --workdir "$stage/proof" >/dev/null
+
+# The same stroke files again with --install: the font lands in the user's
+# font folder, where fontconfig finds it.
+export XDG_CACHE_HOME=$home/cache
+"$root/bin/quillery-autocreate" --install --font "$stage/installed.ttf" "$stage/proof/strokes" 2>"$stage/install.log" \
+  || { cat "$stage/install.log" >&2; exit 1; }
+fc-list --format '%{file}\n' | grep -qx "$XDG_DATA_HOME/fonts/installed.ttf" \
+  || { echo "fontconfig does not list the installed font" >&2; cat "$stage/install.log" >&2; exit 1; }
 echo "installed layout works"
