@@ -130,6 +130,9 @@ CMainFrame::CMainFrame(QWidget* parent, const CViewSettings& settings)
 CMainFrame::~CMainFrame()
 {
     m_pView->StoreSettings();
+    // The preview may still be copying the font over the editor connection
+    // the controller holds; it ends before the controller does.
+    delete m_pPreview;
 }
 
 void CMainFrame::SetDocument(CQuilleryDoc* doc)

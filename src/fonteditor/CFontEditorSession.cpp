@@ -229,11 +229,14 @@ bool CFontEditorSession::HasActiveFont()
 {
     if (!m_pEditorApp || !m_pEditorApp->IsConnected())
         return false;
+    if (m_bBusyElsewhere)
+        return m_bLastActiveFont;
     try {
-        return m_pEditorApp->GetActiveFont() != nullptr;
+        m_bLastActiveFont = m_pEditorApp->GetActiveFont() != nullptr;
     } catch (const std::exception&) {
-        return false;
+        m_bLastActiveFont = false;
     }
+    return m_bLastActiveFont;
 }
 
 bool CFontEditorSession::QueryClose()

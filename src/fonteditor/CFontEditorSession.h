@@ -47,7 +47,12 @@ public:
     // when there is none; reports its own failures.
     QString SaveFontToFile(const std::function<QString()>& askFileName);
     // Whether the editor has a font open now; never reports, never connects.
+    // While another connection keeps the editor busy, the last answer.
     bool HasActiveFont();
+    // Another connection of this program (the preview's copy of the font)
+    // keeps the editor busy: command states, asked at every pen stroke, must
+    // not wait for it.
+    void SetEditorBusyElsewhere(bool busy) { m_bBusyElsewhere = busy; }
 
     // The main window is about to close: false when the user chose to stay
     // because glyphs went into a new font that has no file yet.
@@ -96,4 +101,6 @@ private:
     CGlyphsmithTypeface m_editorFont;
     bool m_bEditorStartFailed = false;
     bool m_bGlyphWritten = false;
+    bool m_bBusyElsewhere = false;
+    bool m_bLastActiveFont = false;
 };

@@ -12,6 +12,9 @@ namespace {
 
 constexpr int kMargin = 12;
 constexpr int kLabelHeight = 16;
+// A pasted book would make a picture larger than memory allows; the specimen
+// stops at this length.
+constexpr double kMaxLength = 20000;
 const QRgb kInk = qRgb(0, 0, 0);
 const QRgb kBorrowedInk = qRgb(176, 176, 176);
 const QColor kLabelColour(110, 110, 110);
@@ -175,18 +178,29 @@ CPreviewRenderer::SPicture CPreviewRenderer::Render(const SJob& job)
     // order the blocks come: down the page, or leftward from the right.
     double across = kMargin;
     const double room = std::max(job.extent - 2 * kMargin - (job.vertical ? kLabelHeight : 0), 40);
+    bool cut = false;
     for (int size : job.sizes) {
+        if (across > kMaxLength) {
+            cut = true;
+            break;
+        }
         layout.missing = 0;
         const double lineStep = std::ceil(size * 1.3);
         labels.push_back({QPoint(int(across), kMargin), QStringLiteral("%1 px").arg(size)});
         double line = across + (job.vertical ? 0 : kLabelHeight);
         for (const QString& paragraph : paragraphs) {
             double pen = 0;
+            if (line > kMaxLength) {
+                cut = true;
+                break;
+            }
             for (const SPlaced& p : layout.Paragraph(paragraph, size)) {
                 if (pen > 0 && pen + p.advance > room) {
                     line += lineStep;
                     pen = 0;
                 }
+                if (line > kMaxLength)
+                    break;
                 SDraw d {p, size, {}, {}};
                 if (job.vertical) {
                     // Columns are numbered from the right; positions are
@@ -216,7 +230,9 @@ CPreviewRenderer::SPicture CPreviewRenderer::Render(const SJob& job)
     else if (layout.missing > 0)
         picture.message = QStringLiteral("このフォントにない %1 文字はサンプルの書体で薄く表示しています。").arg(layout.missing);
 
-    const int length = int(std::ceil(across)) + kMargin;
+    if (cut)
+        picture.message = QStringLiteral("文章が長いため、途中までを表示しています。") + picture.message;
+    const int length = int(std::ceil(std::min(across, kMaxLength + 200))) + kMargin;
     const QSize size = job.vertical ? QSize(length, job.extent) : QSize(job.extent, length);
     picture.image = QImage(size, QImage::Format_RGB32);
     picture.image.fill(Qt::white);

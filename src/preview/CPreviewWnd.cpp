@@ -46,6 +46,7 @@ CPreviewWnd::CPreviewWnd(const Services& services, QWidget* parent)
 CPreviewWnd::~CPreviewWnd()
 {
     m_watcher.waitForFinished();
+    m_services.session.SetEditorBusyElsewhere(false);
     if (m_services.store)
         m_settings.Write(*m_services.store);
 }
@@ -164,6 +165,8 @@ void CPreviewWnd::Start(bool copy)
     const QSize room = m_pScroll->viewport()->size();
     job.extent = std::max(job.vertical ? room.height() : room.width(), 200);
     CFontSnapshot* snapshot = copy ? &m_snapshot : nullptr;
+    if (copy)
+        m_services.session.SetEditorBusyElsewhere(true);
     m_watcher.setFuture(QtConcurrent::run([snapshot, job]() mutable {
         if (snapshot) {
             const CFontSnapshot::SResult copied = snapshot->Copy();
@@ -177,6 +180,7 @@ void CPreviewWnd::Start(bool copy)
 
 void CPreviewWnd::OnRendered()
 {
+    m_services.session.SetEditorBusyElsewhere(false);
     const SOutcome outcome = m_watcher.result();
     m_strFontPath = outcome.fontPath;
     if (std::exchange(m_bCopyAgain, false)) {
