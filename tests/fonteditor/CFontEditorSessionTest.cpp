@@ -386,6 +386,22 @@ TEST_F(FontEditorSessionTest, SaveFontToFileAsksANameOnlyForANeverSavedFont)
     EXPECT_TRUE(m_messages.messages.isEmpty());
 }
 
+// While the preview's copy keeps the editor busy, the command states use the
+// last answer and send nothing that would wait behind the copy.
+TEST_F(FontEditorSessionTest, ActiveFontQuestionWaitsForNothingWhileEditorIsBusyElsewhere)
+{
+    m_system.StartByHand()->activeFont = std::make_shared<FakeEditorFont>(m_system.state);
+    ASSERT_TRUE(m_session.EnsureEditor());
+    EXPECT_TRUE(m_session.HasActiveFont());
+    const int calls = int(EditorCalls().size());
+    m_session.SetEditorBusyElsewhere(true);
+    m_system.running->activeFont.reset();
+    EXPECT_TRUE(m_session.HasActiveFont());
+    EXPECT_EQ(EditorCalls().size(), calls);
+    m_session.SetEditorBusyElsewhere(false);
+    EXPECT_FALSE(m_session.HasActiveFont());
+}
+
 TEST_F(FontEditorSessionTest, LongDescriptionIsShortened)
 {
     m_session.ReportEditorError(QString(2000, 'x'));
