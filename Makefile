@@ -65,7 +65,7 @@ test-asan: deps
 # from the seeds and kept regression inputs in tests/fuzz/<target>/; what the
 # fuzzer adds goes to $(FUZZ_DIR)/corpus, crashing inputs to $(FUZZ_DIR)/artifacts.
 FUZZ_DIR ?= build-fuzz
-FUZZ_TARGETS = stroke_file pen_file automation_answer dib settings
+FUZZ_TARGETS = stroke_file pen_file automation_answer dib settings preview_font
 FUZZ_CI_FLAGS ?= -runs=2000000 -max_total_time=30
 FUZZ_FLAGS ?= -max_total_time=600
 

@@ -11,11 +11,11 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QElapsedTimer>
 #include <QThread>
 #include <benchmark/benchmark.h>
 
@@ -25,15 +25,13 @@
 
 namespace {
 
-class CSilentMessages : public IMessageBox
-{
+class CSilentMessages : public IMessageBox {
 public:
-    void ShowMessage(const QString&) override {}
+    void ShowMessage(const QString&) override { }
     bool AskYesNo(const QString&) override { return true; }
 };
 
-class CField : public IFontFileField
-{
+class CField : public IFontFileField {
 public:
     QString GetFontFilePathText() const override { return path; }
     void SetFontFilePathText(const QString& text) override { path = text; }
@@ -55,9 +53,9 @@ QString BenchFont()
         if (!given.isEmpty())
             return given;
         const QString out = QDir(Scratch().path()).filePath(QStringLiteral("bench.ttf"));
-        QProcess::execute(QStringLiteral("fontforge"), {QStringLiteral("-quiet"), QStringLiteral("-lang=py"),
-                                                        QStringLiteral("-script"),
-                                                        QStringLiteral(QUILLERY_SOURCE_DIR "/bench/make_bench_font.py"), out});
+        QProcess::execute(QStringLiteral("fontforge"),
+            { QStringLiteral("-quiet"), QStringLiteral("-lang=py"), QStringLiteral("-script"),
+                QStringLiteral(QUILLERY_SOURCE_DIR "/bench/make_bench_font.py"), out });
         return out;
     }();
     return path;
@@ -188,7 +186,13 @@ void BM_MainWindowDuringCopy(benchmark::State& state)
     state.counters["worst_wait_ms"] = worst;
     session.ReleaseAtExit(QString());
 }
-BENCHMARK(BM_MainWindowDuringCopy)->ArgName("told_busy")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+BENCHMARK(BM_MainWindowDuringCopy)
+    ->ArgName("told_busy")
+    ->Arg(1)
+    ->Arg(0)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(5);
 
 } // namespace
 

@@ -57,7 +57,8 @@ CommandState CQuilleryController::UpdateCommand(int id)
     const bool idle = !m_autoCreator.IsRunning();
     switch (id) {
     case ID_FONT_SAVE_AS: return {idle && m_session.HasActiveFont(), false};
-    case ID_FONT_INSTALL: return {idle && (!m_frame.GetFontFilePathText().isEmpty() || m_session.HasActiveFont()), false};
+    case ID_FONT_INSTALL:
+        return {idle && (!m_frame.GetFontFilePathText().isEmpty() || m_session.HasActiveFont()), false};
     default: return {idle, false};
     }
 }

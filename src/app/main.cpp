@@ -5,6 +5,7 @@
 #include "app/CSingleInstance.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <QStandardPaths>
@@ -15,6 +16,10 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Quillery"));
     QApplication::setOrganizationName(QStringLiteral("Orvane"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLERY_VERSION));
+    // The desktop entry and the icon installed with the program: desktops
+    // match the window to them by this name.
+    QApplication::setDesktopFileName(QStringLiteral("com.orvane.Quillery"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("com.orvane.Quillery")));
 
     // Qt's own buttons and dialogs speak Japanese like the rest of the program.
     QTranslator qtTranslator;

@@ -19,8 +19,12 @@ namespace {
 QString CauseText(int error)
 {
     switch (error) {
-    case EACCES: case EPERM: case EROFS: return QStringLiteral("書き込む権限がありません");
-    case ENOSPC: case EDQUOT: case EFBIG: return QStringLiteral("ディスクの空き容量が足りません");
+    case EACCES:
+    case EPERM:
+    case EROFS: return QStringLiteral("書き込む権限がありません");
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG: return QStringLiteral("ディスクの空き容量が足りません");
     default: return QString::fromLocal8Bit(std::strerror(error));
     }
 }
@@ -61,7 +65,8 @@ CFontInstaller::CFontInstaller(IFontCachePlatform& platform, IMessageBox& messag
 
 QString CFontInstaller::DefaultFontsFolder()
 {
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)).filePath(QStringLiteral("fonts"));
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+        .filePath(QStringLiteral("fonts"));
 }
 
 void CFontInstaller::Fail(const QString& reason)
@@ -80,12 +85,13 @@ bool CFontInstaller::Install(const QString& fontFile)
     bool scanMissing = false;
     const auto scanned = m_platform.Scan(source.absoluteFilePath(), &scanMissing);
     if (!scanMissing && scanned.isEmpty()) {
-        m_messages.ShowMessage(QStringLiteral("%1 はフォントとして読めないため、インストールできません。").arg(fontFile));
+        m_messages.ShowMessage(
+            QStringLiteral("%1 はフォントとして読めないため、インストールできません。").arg(fontFile));
         return false;
     }
     m_families = scanned.isEmpty() ? QStringList() : scanned.first().families;
     if (m_families.isEmpty())
-        m_families = QStringList {source.completeBaseName()};
+        m_families = QStringList { source.completeBaseName() };
 
     errno = 0;
     if (!QDir().mkpath(m_strFolder)) {
@@ -93,7 +99,8 @@ bool CFontInstaller::Install(const QString& fontFile)
         return false;
     }
     const QString target = QDir(m_strFolder).filePath(source.fileName());
-    if (QFileInfo(target).canonicalFilePath() != source.canonicalFilePath() && !CopyInto(source.absoluteFilePath(), target))
+    if (QFileInfo(target).canonicalFilePath() != source.canonicalFilePath()
+        && !CopyInto(source.absoluteFilePath(), target))
         return false;
     m_strInstalledPath = target;
     if (!scanMissing)
@@ -101,17 +108,20 @@ bool CFontInstaller::Install(const QString& fontFile)
 
     const auto refresh = m_platform.RefreshCache(m_strFolder);
     if (refresh.outcome == IFontCachePlatform::EOutcome::ToolMissing) {
-        m_messages.ShowMessage(QStringLiteral("フォントを%1にコピーしましたが、fontconfig の fc-cache が見つからないため、"
-                                              "フォントの一覧を更新できませんでした。\nfontconfig をインストールしてください。")
-                                   .arg(target));
+        m_messages.ShowMessage(
+            QStringLiteral("フォントを%1にコピーしましたが、fontconfig の fc-cache が見つからないため、"
+                           "フォントの一覧を更新できませんでした。\nfontconfig をインストールしてください。")
+                .arg(target));
         return false;
     }
     if (refresh.outcome == IFontCachePlatform::EOutcome::Failed) {
-        m_messages.ShowMessage(QStringLiteral("フォントを%1にコピーしましたが、fontconfig のフォントの一覧を更新できませんでした。\n%2")
-                                   .arg(target, refresh.detail));
+        m_messages.ShowMessage(
+            QStringLiteral("フォントを%1にコピーしましたが、fontconfig のフォントの一覧を更新できませんでした。\n%2")
+                .arg(target, refresh.detail));
         return false;
     }
-    m_messages.ShowMessage(QStringLiteral("フォント%1をインストールしました。\n%2").arg(FamilyText(m_families), target));
+    m_messages.ShowMessage(
+        QStringLiteral("フォント%1をインストールしました。\n%2").arg(FamilyText(m_families), target));
     return true;
 }
 

@@ -12,8 +12,7 @@ class IMessageBox;
 // has the same name; the earlier copy is replaced, never kept beside the new
 // one. The copy is written under a temporary name and renamed, so a full disk
 // or a crash never leaves half a font where programs look for fonts.
-class CFontInstaller
-{
+class CFontInstaller {
 public:
     CFontInstaller(IFontCachePlatform& platform, IMessageBox& messages, QString fontsFolder = DefaultFontsFolder());
 

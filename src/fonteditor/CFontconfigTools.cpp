@@ -21,16 +21,16 @@ IFontCachePlatform::SRefresh CFontconfigTools::RefreshCache(const QString& folde
 {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(m_strCache, {QStringLiteral("-f"), QDir::toNativeSeparators(folder)});
+    process.start(m_strCache, { QStringLiteral("-f"), QDir::toNativeSeparators(folder) });
     if (!process.waitForStarted())
-        return {EOutcome::ToolMissing, {}};
+        return { EOutcome::ToolMissing, {} };
     if (!process.waitForFinished(kToolBoundMs)) {
         process.kill();
         process.waitForFinished();
-        return {EOutcome::Failed, QStringLiteral("fc-cache が終わりません。")};
+        return { EOutcome::Failed, QStringLiteral("fc-cache が終わりません。") };
     }
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        return {EOutcome::Failed, QString::fromLocal8Bit(process.readAll()).trimmed()};
+        return { EOutcome::Failed, QString::fromLocal8Bit(process.readAll()).trimmed() };
     return {};
 }
 
@@ -41,7 +41,8 @@ QList<IFontCachePlatform::SScannedFont> CFontconfigTools::Scan(const QString& pa
     QProcess process;
     // One line a face: the file, a tab, the family names with the language
     // of each, so that the English name can be put first.
-    process.start(m_strScan, {QStringLiteral("--format"), QStringLiteral("%{file}\\t%{family}\\t%{familylang}\\n"), path});
+    process.start(
+        m_strScan, { QStringLiteral("--format"), QStringLiteral("%{file}\\t%{family}\\t%{familylang}\\n"), path });
     if (!process.waitForStarted()) {
         if (toolMissing)
             *toolMissing = true;
@@ -60,7 +61,7 @@ QList<IFontCachePlatform::SScannedFont> CFontconfigTools::Scan(const QString& pa
             continue;
         const QStringList names = fields[1].split(QLatin1Char(','), Qt::SkipEmptyParts);
         const QStringList langs = fields[2].split(QLatin1Char(','));
-        SScannedFont font {fields[0], {}};
+        SScannedFont font { fields[0], {} };
         for (int i = 0; i < names.size(); ++i) {
             if (i < langs.size() && langs[i] == QLatin1String("en"))
                 font.families.prepend(names[i]);

@@ -4,8 +4,7 @@
 
 // fontconfig's own programs: fc-cache refreshes the cache, fc-scan reads the
 // names. Each run is bounded, so a hung tool cannot hang the program.
-class CFontconfigTools : public IFontCachePlatform
-{
+class CFontconfigTools : public IFontCachePlatform {
 public:
     SRefresh RefreshCache(const QString& folder) override;
     QList<SScannedFont> Scan(const QString& path, bool* toolMissing = nullptr) override;

@@ -7,17 +7,14 @@
 // What installing a font needs from fontconfig: refreshing its cache for one
 // folder and reading the family names of font files. Implemented by
 // CFontconfigTools with the fontconfig programs and by test doubles.
-class IFontCachePlatform
-{
+class IFontCachePlatform {
 public:
     enum class EOutcome { Done, ToolMissing, Failed };
-    struct SRefresh
-    {
+    struct SRefresh {
         EOutcome outcome = EOutcome::Done;
         QString detail; // the tool's own words when it failed
     };
-    struct SScannedFont
-    {
+    struct SScannedFont {
         QString file;
         QStringList families; // the English name first when the font has one
     };

@@ -18,14 +18,12 @@ class IFontFileField;
 // answering, so the copy is asked for over a connection of its own that a
 // worker thread opens and closes; the editor serves both connections from
 // one set of fonts.
-class CFontSnapshot
-{
+class CFontSnapshot {
 public:
     enum class EStatus { Ready, FromEditor, NoFont, EditorLacksCopy, Failed };
-    struct SResult
-    {
+    struct SResult {
         EStatus status = EStatus::NoFont;
-        QString path;    // the file to read when Ready
+        QString path; // the file to read when Ready
         QString message; // one line for the user otherwise
     };
 

@@ -29,8 +29,7 @@ QByteArray ReadAll(const QString& path)
 // and its origin relative to the pen. A glyph without a face is a space the
 // font lacks; a box is the font's .notdef when that has no outline of its
 // own.
-struct SPlaced
-{
+struct SPlaced {
     const CPreviewShaper* face = nullptr;
     unsigned glyph = 0;
     double advance = 0;
@@ -40,16 +39,14 @@ struct SPlaced
     bool box = false;
 };
 
-struct SDraw
-{
+struct SDraw {
     SPlaced placed;
     int size = 0;
     QPointF origin; // the glyph origin on the picture, y downward
     QRectF boxRect;
 };
 
-struct SLabel
-{
+struct SLabel {
     QPoint at;
     QString text;
 };
@@ -59,8 +56,7 @@ bool IsSpace(char32_t code)
     return code == U' ' || code == U'\u3000' || code == U'\t';
 }
 
-class CLayout
-{
+class CLayout {
 public:
     CLayout(const CPreviewShaper& own, const CPreviewShaper* borrowed, bool vertical)
         : m_own(own)
@@ -113,14 +109,14 @@ private:
     {
         if (kind == 2) {
             for (QChar ch : run)
-                placed.push_back({nullptr, 0, ch == QChar(0x3000) ? double(size) : size / 2.0, 0, 0, false, false});
+                placed.push_back({ nullptr, 0, ch == QChar(0x3000) ? double(size) : size / 2.0, 0, 0, false, false });
             return;
         }
         const CPreviewShaper& face = kind == 1 ? *m_borrowed : m_own;
         const double scale = double(size) / face.UnitsPerEm();
         for (const auto& g : face.Shape(run, m_bVertical)) {
-            SPlaced p {&face, g.glyph, (m_bVertical ? -g.yAdvance : g.xAdvance) * scale, g.xOffset * scale,
-                       g.yOffset * scale, kind == 1, false};
+            SPlaced p { &face, g.glyph, (m_bVertical ? -g.yAdvance : g.xAdvance) * scale, g.xOffset * scale,
+                g.yOffset * scale, kind == 1, false };
             p.box = kind == 0 && g.glyph == 0 && !face.HasOutline(0);
             placed.push_back(p);
         }
@@ -186,7 +182,7 @@ CPreviewRenderer::SPicture CPreviewRenderer::Render(const SJob& job)
         }
         layout.missing = 0;
         const double lineStep = std::ceil(size * 1.3);
-        labels.push_back({QPoint(int(across), kMargin), QStringLiteral("%1 px").arg(size)});
+        labels.push_back({ QPoint(int(across), kMargin), QStringLiteral("%1 px").arg(size) });
         double line = across + (job.vertical ? 0 : kLabelHeight);
         for (const QString& paragraph : paragraphs) {
             double pen = 0;
@@ -201,7 +197,7 @@ CPreviewRenderer::SPicture CPreviewRenderer::Render(const SJob& job)
                 }
                 if (line > kMaxLength)
                     break;
-                SDraw d {p, size, {}, {}};
+                SDraw d { p, size, {}, {} };
                 if (job.vertical) {
                     // Columns are numbered from the right; positions are
                     // mirrored once the width is known.
@@ -212,8 +208,8 @@ CPreviewRenderer::SPicture CPreviewRenderer::Render(const SJob& job)
                 } else {
                     const double baseline = line + size * ascent;
                     d.origin = QPointF(kMargin + pen, baseline - p.dy);
-                    d.boxRect = QRectF(kMargin + pen + p.advance * 0.1, baseline - size * ascent * 0.9, p.advance * 0.8,
-                                       size * 0.9);
+                    d.boxRect = QRectF(
+                        kMargin + pen + p.advance * 0.1, baseline - size * ascent * 0.9, p.advance * 0.8, size * 0.9);
                 }
                 draws.push_back(d);
                 pen += p.advance;
@@ -225,10 +221,12 @@ CPreviewRenderer::SPicture CPreviewRenderer::Render(const SJob& job)
     picture.missing = layout.missing;
     if (layout.missing > 0 && !borrowed)
         picture.message = job.sampleFaceForMissing
-            ? QStringLiteral("このフォントにない文字が %1 文字あります（サンプルの書体を読めません）。").arg(layout.missing)
+            ? QStringLiteral("このフォントにない文字が %1 文字あります（サンプルの書体を読めません）。")
+                  .arg(layout.missing)
             : QStringLiteral("このフォントにない文字が %1 文字あります。").arg(layout.missing);
     else if (layout.missing > 0)
-        picture.message = QStringLiteral("このフォントにない %1 文字はサンプルの書体で薄く表示しています。").arg(layout.missing);
+        picture.message
+            = QStringLiteral("このフォントにない %1 文字はサンプルの書体で薄く表示しています。").arg(layout.missing);
 
     if (cut)
         picture.message = QStringLiteral("文章が長いため、途中までを表示しています。") + picture.message;
@@ -254,8 +252,8 @@ CPreviewRenderer::SPicture CPreviewRenderer::Render(const SJob& job)
         const int width = painter.fontMetrics().horizontalAdvance(label.text);
         // Horizontally a label heads its block at the left; vertically it
         // heads its block of columns at the right.
-        const QPoint at = job.vertical ? QPoint(int(mirror(label.at.x())) - width, label.at.y())
-                                       : QPoint(kMargin, label.at.x());
+        const QPoint at
+            = job.vertical ? QPoint(int(mirror(label.at.x())) - width, label.at.y()) : QPoint(kMargin, label.at.x());
         painter.drawText(QRect(at, QSize(width + 2, kLabelHeight)), Qt::AlignLeft | Qt::AlignTop, label.text);
     }
     painter.end();

@@ -9,11 +9,9 @@
 // vertical columns from right to left broken at the height given. Runs on
 // any thread: everything it needs is in the job, and it reads the font files
 // itself.
-class CPreviewRenderer
-{
+class CPreviewRenderer {
 public:
-    struct SJob
-    {
+    struct SJob {
         QString fontPath;
         QString sampleFacePath; // the sample face, for characters the font lacks
         bool sampleFaceForMissing = false;
@@ -22,11 +20,10 @@ public:
         bool vertical = false;
         int extent = 600; // the width to fill (horizontal) or the height (vertical), px
     };
-    struct SPicture
-    {
-        QImage image;       // null when the font could not be read
-        QString message;    // one line for the user; empty when all is well
-        int missing = 0;    // characters of the text the font lacks
+    struct SPicture {
+        QImage image; // null when the font could not be read
+        QString message; // one line for the user; empty when all is well
+        int missing = 0; // characters of the text the font lacks
     };
 
     static SPicture Render(const SJob& job);

@@ -9,8 +9,7 @@
 // to the next character) costs one refresh. While a batch run goes on the
 // refresh waits for it, since asking the editor for a copy between two
 // characters would only slow the run down.
-class CPreviewScheduler : public QObject
-{
+class CPreviewScheduler : public QObject {
     Q_OBJECT
 
 public:

@@ -4,7 +4,7 @@
 
 const QList<int>& CPreviewSettings::OfferedSizes()
 {
-    static const QList<int> sizes = {12, 16, 24, 36, 48, 72};
+    static const QList<int> sizes = { 12, 16, 24, 36, 48, 72 };
     return sizes;
 }
 

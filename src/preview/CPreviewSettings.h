@@ -8,8 +8,7 @@ class CSettingsStore;
 // What the preview window shows: the text, the pixel sizes of the specimen,
 // the writing direction, and whether characters the font lacks borrow the
 // sample face. Kept in a group of the preview's own in the settings file.
-class CPreviewSettings
-{
+class CPreviewSettings {
 public:
     static inline const QString kSection = QStringLiteral("Preview");
 
@@ -19,7 +18,7 @@ public:
     static QString DefaultText();
 
     QString m_strText = DefaultText();
-    QList<int> m_sizes = {16, 24, 36, 48};
+    QList<int> m_sizes = { 16, 24, 36, 48 };
     bool m_bVertical = false;
     bool m_bSampleFaceForMissing = false;
 

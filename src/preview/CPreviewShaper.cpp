@@ -8,8 +8,7 @@
 
 #include <cstring>
 
-struct CPreviewShaper::Impl
-{
+struct CPreviewShaper::Impl {
     QByteArray data; // FreeType and HarfBuzz read from it for the face's life
     FT_Library library = nullptr;
     FT_Face face = nullptr;
@@ -47,7 +46,8 @@ CPreviewShaper::CPreviewShaper(QByteArray fontData)
     // HarfBuzz reads the tables itself (its own font functions, at the
     // default scale of one unit per design unit): the advances and the
     // vertical metrics are the font's, unhinted, as layout engines use them.
-    hb_blob_t* blob = hb_blob_create(d.data.constData(), unsigned(d.data.size()), HB_MEMORY_MODE_READONLY, nullptr, nullptr);
+    hb_blob_t* blob
+        = hb_blob_create(d.data.constData(), unsigned(d.data.size()), HB_MEMORY_MODE_READONLY, nullptr, nullptr);
     hb_face_t* hbFace = hb_face_create(blob, 0);
     d.font = hb_font_create(hbFace);
     hb_face_destroy(hbFace);
@@ -100,8 +100,8 @@ std::vector<CPreviewShaper::SGlyph> CPreviewShaper::Shape(const QString& text, b
     const hb_glyph_position_t* positions = hb_buffer_get_glyph_positions(buffer, &count);
     glyphs.reserve(count);
     for (unsigned i = 0; i < count; ++i) {
-        glyphs.push_back({infos[i].codepoint, infos[i].cluster, positions[i].x_advance, positions[i].y_advance,
-                          positions[i].x_offset, positions[i].y_offset});
+        glyphs.push_back({ infos[i].codepoint, infos[i].cluster, positions[i].x_advance, positions[i].y_advance,
+            positions[i].x_offset, positions[i].y_offset });
     }
     hb_buffer_destroy(buffer);
     return glyphs;

@@ -11,14 +11,12 @@
 // vertical text top to bottom with the 'vert' forms and the font's vertical
 // metrics. Each object has its own FreeType library, so that objects may be
 // used on different threads.
-class CPreviewShaper
-{
+class CPreviewShaper {
 public:
     // Positions in font units, y upward, as HarfBuzz gives them: the pen
     // moves by the advance after the glyph; the glyph's own origin lies at
     // the pen plus the offset.
-    struct SGlyph
-    {
+    struct SGlyph {
         unsigned glyph = 0;
         unsigned cluster = 0; // index of the first UTF-16 unit of its text
         int xAdvance = 0;
@@ -28,8 +26,7 @@ public:
     };
     // A glyph's coverage at one pixel size; left and top place it from the
     // glyph's origin (top upward).
-    struct SBitmap
-    {
+    struct SBitmap {
         QImage coverage; // Format_Alpha8, null for a glyph without ink
         int left = 0;
         int top = 0;

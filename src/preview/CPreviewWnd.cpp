@@ -171,10 +171,10 @@ void CPreviewWnd::Start(bool copy)
         if (snapshot) {
             const CFontSnapshot::SResult copied = snapshot->Copy();
             if (copied.status != CFontSnapshot::EStatus::Ready)
-                return SOutcome {{QImage(), copied.message, 0}, QString()};
+                return SOutcome { { QImage(), copied.message, 0 }, QString() };
             job.fontPath = copied.path;
         }
-        return SOutcome {CPreviewRenderer::Render(job), job.fontPath};
+        return SOutcome { CPreviewRenderer::Render(job), job.fontPath };
     }));
 }
 
@@ -242,8 +242,8 @@ void CPreviewWnd::OnSaveImage()
     if (m_picture.isNull())
         return;
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    QFileDialog dialog(this, QStringLiteral("画像として保存"), QDir(documents).filePath(QStringLiteral("プレビュー.png")),
-                       QStringLiteral("PNG 画像 (*.png)"));
+    QFileDialog dialog(this, QStringLiteral("画像として保存"),
+        QDir(documents).filePath(QStringLiteral("プレビュー.png")), QStringLiteral("PNG 画像 (*.png)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("png"));
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())

@@ -26,17 +26,15 @@ class QScrollArea;
 // several sizes, horizontal or vertical. The editor's copy of the font, the
 // shaping and the drawing go to a worker thread, so the main window keeps
 // answering meanwhile.
-class CPreviewWnd : public QWidget
-{
+class CPreviewWnd : public QWidget {
     Q_OBJECT
 
 public:
-    struct Services
-    {
+    struct Services {
         CFontEditorSession& session;
         IAutomationSystem& automation;
         const IFontFileField& fontFileField;
-        std::function<bool()> busy;             // a batch run goes on
+        std::function<bool()> busy; // a batch run goes on
         std::function<QString()> sampleFaceName; // the face of the main window's sample
         const CSettingsStore* store = nullptr;
     };
@@ -87,8 +85,7 @@ private:
     CPreviewScheduler m_scheduler;
     CPreviewSettings m_settings;
     QString m_strFontPath;
-    struct SOutcome
-    {
+    struct SOutcome {
         CPreviewRenderer::SPicture picture;
         QString fontPath; // the copy the picture was drawn from
     };

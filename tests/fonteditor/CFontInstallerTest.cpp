@@ -19,8 +19,7 @@ const QString kIpaGothic = QStringLiteral("/usr/share/fonts/opentype/ipafont-got
 const QString kIpaMincho = QStringLiteral("/usr/share/fonts/opentype/ipafont-mincho/ipam.ttf");
 
 // fontconfig as a user whose data and cache folders are private to the test.
-class FontInstallTest : public ::testing::Test
-{
+class FontInstallTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -41,7 +40,7 @@ protected:
     QStringList Listed()
     {
         QProcess list;
-        list.start(QStringLiteral("fc-list"), {QStringLiteral("--format"), QStringLiteral("%{file}\\n")});
+        list.start(QStringLiteral("fc-list"), { QStringLiteral("--format"), QStringLiteral("%{file}\\n") });
         EXPECT_TRUE(list.waitForFinished(30'000));
         QStringList files;
         for (const QString& file : QString::fromUtf8(list.readAllStandardOutput()).split('\n'))
@@ -66,17 +65,18 @@ TEST_F(FontInstallTest, InstalledFontIsListedAndReplacedOnASecondInstall)
 
     const QString first = Copy(kIpaGothic, "hand.ttf");
     ASSERT_TRUE(installer.Install(first)) << m_messages.messages.join('\n').toStdString();
-    EXPECT_EQ(Listed(), QStringList {m_fonts + "/hand.ttf"});
-    EXPECT_TRUE(m_messages.messages.last().contains(QStringLiteral("「IPAGothic」"))) << m_messages.messages.last().toStdString();
+    EXPECT_EQ(Listed(), QStringList { m_fonts + "/hand.ttf" });
+    EXPECT_TRUE(m_messages.messages.last().contains(QStringLiteral("「IPAGothic」")))
+        << m_messages.messages.last().toStdString();
 
     ASSERT_TRUE(installer.Install(first));
     ASSERT_TRUE(installer.Install(Copy(kIpaGothic, "hand-2.ttf")));
-    EXPECT_EQ(InFolder(), QStringList {"hand-2.ttf"});
-    EXPECT_EQ(Listed(), QStringList {m_fonts + "/hand-2.ttf"});
+    EXPECT_EQ(InFolder(), QStringList { "hand-2.ttf" });
+    EXPECT_EQ(Listed(), QStringList { m_fonts + "/hand-2.ttf" });
 
     // Another family is another font and stays beside it.
     ASSERT_TRUE(installer.Install(Copy(kIpaMincho, "other.ttf")));
-    EXPECT_EQ(InFolder(), (QStringList {"hand-2.ttf", "other.ttf"}));
+    EXPECT_EQ(InFolder(), (QStringList { "hand-2.ttf", "other.ttf" }));
 }
 
 // fontconfig tools missing, a file that is no font, a full disk: a message in
@@ -106,7 +106,7 @@ TEST_F(FontInstallTest, FailuresSayWhyAndLeaveNoHalfCopy)
     }
     EXPECT_TRUE(m_messages.messages.last().contains(QStringLiteral("ディスクの空き容量が足りません")))
         << m_messages.messages.last().toStdString();
-    EXPECT_EQ(InFolder(), QStringList {"hand.ttf"});
+    EXPECT_EQ(InFolder(), QStringList { "hand.ttf" });
     EXPECT_EQ(QFile(m_fonts + "/hand.ttf").size(), QFile(kIpaGothic).size());
 
     if (::geteuid() != 0) { // the superuser may write anywhere

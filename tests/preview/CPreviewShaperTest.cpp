@@ -1,9 +1,9 @@
 // The preview's shaping and drawing on a font the real font editor wrote:
 // the advances other programs will use, the vertical forms and the vertical
 // metrics, and characters the font lacks.
-#include "preview/CPreviewRenderer.h"
 #include "preview/CPreviewShaper.h"
 #include "preview/CFontSnapshot.h"
+#include "preview/CPreviewRenderer.h"
 
 #include "FakeGlyphsmith.h"
 #include "canvas/CCanvasBitmap.h"
@@ -38,11 +38,11 @@ void WriteBoxBmp(const QString& path, int side, int left, int right)
     le(file, 14 + 40 + 8 + pixels.size(), 4);
     le(file, 0, 4);
     le(file, 14 + 40 + 8, 4);
-    for (quint32 v : {40u, quint32(side), quint32(side)})
+    for (quint32 v : { 40u, quint32(side), quint32(side) })
         le(file, v, 4);
     le(file, 1, 2);
     le(file, 1, 2);
-    for (quint32 v : {0u, quint32(pixels.size()), 2835u, 2835u, 2u, 2u})
+    for (quint32 v : { 0u, quint32(pixels.size()), 2835u, 2835u, 2u, 2u })
         le(file, v, 4);
     file.append(QByteArray("\0\0\0\0\xFF\xFF\xFF\0", 8));
     file.append(pixels);
@@ -52,8 +52,7 @@ void WriteBoxBmp(const QString& path, int side, int left, int right)
 }
 
 // FreeType's own reading of the font, to check HarfBuzz's positions against.
-class CFreeTypeFace
-{
+class CFreeTypeFace {
 public:
     explicit CFreeTypeFace(const QString& path)
     {
@@ -91,8 +90,7 @@ private:
     FT_Face m_face = nullptr;
 };
 
-class PreviewShapingTest : public ::testing::Test
-{
+class PreviewShapingTest : public ::testing::Test {
 protected:
     // One font for the whole suite: あ and A drawn, 、 with its vertical form.
     static void SetUpTestSuite()
@@ -105,7 +103,8 @@ protected:
         FakeFontFileField field;
         CFontEditorSession session(system, messages, field);
         const QString bmp = s_dir->filePath(QStringLiteral("box.bmp"));
-        for (auto [code, vertical] : {std::pair {0x82A0, false}, {0x41, false}, {0x8141, false}, {0x8141, true}}) {
+        for (auto [code, vertical] :
+            { std::pair { 0x82A0, false }, { 0x41, false }, { 0x8141, false }, { 0x8141, true } }) {
             WriteBoxBmp(bmp, 128, vertical ? 80 : 16, vertical ? 112 : 48);
             ASSERT_TRUE(session.WriteGlyph(bmp, code, vertical)) << messages.messages.join('\n').toStdString();
         }
@@ -179,7 +178,7 @@ TEST_F(PreviewShapingTest, MissingCharacterIsBoxOrBorrowedInGrey)
     job.fontPath = s_font;
     job.sampleFacePath = ipa;
     job.text = QStringLiteral("あ字");
-    job.sizes = {48};
+    job.sizes = { 48 };
     job.extent = 400;
     auto countGrey = [](const QImage& image) {
         int grey = 0, black = 0;
@@ -189,7 +188,7 @@ TEST_F(PreviewShapingTest, MissingCharacterIsBoxOrBorrowedInGrey)
                 grey += qRed(p) == 176 && qGreen(p) == 176;
                 black += qRed(p) == 0;
             }
-        return std::pair {grey, black};
+        return std::pair { grey, black };
     };
 
     const auto boxed = CPreviewRenderer::Render(job);

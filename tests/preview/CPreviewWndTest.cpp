@@ -19,8 +19,7 @@ namespace {
 
 const QString kIpaGothic = QStringLiteral("/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf");
 
-class PreviewWndTest : public ::testing::Test
-{
+class PreviewWndTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -38,8 +37,8 @@ protected:
 
     std::unique_ptr<CPreviewWnd> MakeWindow()
     {
-        return std::make_unique<CPreviewWnd>(CPreviewWnd::Services {
-            m_session, m_system, m_field, [this] { return m_bBusy; }, [] { return QStringLiteral("IPAGothic"); }, &m_store});
+        return std::make_unique<CPreviewWnd>(CPreviewWnd::Services { m_session, m_system, m_field,
+            [this] { return m_bBusy; }, [] { return QStringLiteral("IPAGothic"); }, &m_store });
     }
 
     // Shows the window, which refreshes itself, and waits for the picture
@@ -52,11 +51,11 @@ protected:
     }
 
     QTemporaryDir m_dir;
-    CSettingsStore m_store {m_dir.filePath(QStringLiteral("settings.ini"))};
+    CSettingsStore m_store { m_dir.filePath(QStringLiteral("settings.ini")) };
     FakeAutomationSystem m_system;
     FakeMessageBox m_messages;
     FakeFontFileField m_field;
-    CFontEditorSession m_session {m_system, m_messages, m_field};
+    CFontEditorSession m_session { m_system, m_messages, m_field };
     bool m_bBusy = false;
 };
 
@@ -76,6 +75,10 @@ TEST_F(PreviewWndTest, PictureComesFromTheEditorsCopyInAPrivateFolder)
     EXPECT_EQ(QFile::permissions(copy.absolutePath()) & (QFile::ReadOther | QFile::ReadGroup), 0);
     EXPECT_EQ(m_system.state.strFilePath, m_dir.filePath(QStringLiteral("hand.ttf")));
     EXPECT_TRUE(m_messages.messages.isEmpty());
+
+    const QString png = m_dir.filePath(QStringLiteral("preview.png"));
+    ASSERT_TRUE(window->SavePicture(png));
+    EXPECT_EQ(QImage(png, "PNG").size(), window->Picture().size());
 }
 
 // An editor without the copy member: one line in the window, no message box,
