@@ -28,7 +28,9 @@ if [[ -e "$root/bin/system" || -e "$root/bin/automation.json" ]]; then
   echo "data files installed beside the programs" >&2
   exit 1
 fi
-file "$root/share/icons/hicolor/48x48/apps/$id.png" | grep -q "48 x 48" || { echo "icon is not 48 x 48" >&2; exit 1; }
+size=$(/usr/bin/python3 -c 'import struct, sys; print("%dx%d" % struct.unpack(">II", open(sys.argv[1], "rb").read()[16:24]))' \
+  "$root/share/icons/hicolor/48x48/apps/$id.png")
+[[ "$size" == 48x48 ]] || { echo "the 48x48 icon is $size" >&2; exit 1; }
 
 desktop-file-validate "$root/share/applications/$id.desktop"
 appstreamcli validate --no-net "$root/share/metainfo/$id.metainfo.xml"
