@@ -8,6 +8,12 @@
 
 #include <cstring>
 
+namespace {
+
+constexpr int kMaxEms = 8;
+
+} // namespace
+
 struct CPreviewShaper::Impl {
     QByteArray data; // FreeType and HarfBuzz read from it for the face's life
     FT_Library library = nullptr;
@@ -121,6 +127,14 @@ CPreviewShaper::SBitmap CPreviewShaper::Render(unsigned glyph, int pixelSize) co
     // Unhinted, so that the shapes at every size are those of the outlines
     // and line up with HarfBuzz's unhinted positions.
     if (FT_Load_Glyph(d.face, glyph, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0
+        || d.face->glyph->format != FT_GLYPH_FORMAT_OUTLINE)
+        return bitmap;
+    // A damaged font may give a glyph miles across; drawing it would take
+    // all the memory there is. A real glyph stays within a few ems.
+    FT_BBox box;
+    FT_Outline_Get_CBox(&d.face->glyph->outline, &box);
+    const FT_Pos limit = FT_Pos(kMaxEms) * pixelSize * 64;
+    if (box.xMax - box.xMin > limit || box.yMax - box.yMin > limit
         || FT_Render_Glyph(d.face->glyph, FT_RENDER_MODE_NORMAL) != 0)
         return bitmap;
     const FT_Bitmap& source = d.face->glyph->bitmap;
