@@ -5,7 +5,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test bench clean test-asan fuzz-build fuzz-ci fuzz
+.PHONY: all deps configure build run test bench clean install test-asan fuzz-build fuzz-ci fuzz
 
 all: build
 
@@ -28,6 +28,7 @@ bench: build
 	./$(BUILD_DIR)/bench/quillery-bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	./$(BUILD_DIR)/bench/quillery-view-bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	fontforge -quiet -lang=py -script bench/journal_bench.py 500
+	./$(BUILD_DIR)/bench/quillery-preview-bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 # quillery-autocreate against the plainest good FontForge pipeline on the same
 # 300 kanji, interleaved, three runs each; the numbers go to docs/benchmarks.md.
@@ -45,6 +46,14 @@ proof: build
 
 clean:
 	rm -rf $(BUILD_DIR)
+
+# Both programs, the font editor server, the templates, the help file, the
+# desktop entry, the icon and the AppStream metadata under $(PREFIX), staged
+# under $(DESTDIR) when it is given (as packagers do).
+PREFIX ?= /usr/local
+DESTDIR ?=
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
 
 # A second build of everything with AddressSanitizer and UndefinedBehavior-
 # Sanitizer, leak checking included; any report fails its test. A failed
@@ -64,7 +73,7 @@ test-asan: deps
 # from the seeds and kept regression inputs in tests/fuzz/<target>/; what the
 # fuzzer adds goes to $(FUZZ_DIR)/corpus, crashing inputs to $(FUZZ_DIR)/artifacts.
 FUZZ_DIR ?= build-fuzz
-FUZZ_TARGETS = stroke_file pen_file automation_answer dib settings glyph_guide
+FUZZ_TARGETS = stroke_file pen_file automation_answer dib settings glyph_guide preview_font
 FUZZ_CI_FLAGS ?= -runs=2000000 -max_total_time=30
 FUZZ_FLAGS ?= -max_total_time=600
 

@@ -1,6 +1,9 @@
 #include "app/CChmArchive.h"
 
+#include "res/DataFolder.h"
+
 #include <QFile>
+#include <QFileInfo>
 
 #include <chm_lib.h>
 
@@ -43,5 +46,6 @@ std::optional<QByteArray> CChmArchive::Read(const QString& objectPath) const
 
 QString CChmArchive::HelpPathFor(const QString& programFilePath)
 {
-    return programFilePath + QStringLiteral(".CHM");
+    const QFileInfo program(programFilePath);
+    return DataFilePath(program.absolutePath(), program.fileName() + QStringLiteral(".CHM"));
 }

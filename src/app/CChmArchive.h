@@ -22,7 +22,8 @@ public:
     // is missing or larger than any help page can be.
     std::optional<QByteArray> Read(const QString& objectPath) const;
 
-    // The help file of a program: the program file's name with ".CHM".
+    // The help file of a program: the program file's name with ".CHM",
+    // beside it or in the installed data folder.
     static QString HelpPathFor(const QString& programFilePath);
 
 private:

@@ -13,6 +13,8 @@
 #include "chartable/CEditorCharTableSource.h"
 #include "fonteditor/CFontEditorSession.h"
 #include "fonteditor/CFontFileDialogs.h"
+#include "fonteditor/CFontInstaller.h"
+#include "fonteditor/CFontconfigTools.h"
 #include "fonteditor/CLocalAutomationSystem.h"
 #include "fonteditor/CVerticalCharTable.h"
 #include "strokes/CodePage932.h"
@@ -20,6 +22,7 @@
 #include "canvas/CQuilleryView.h"
 #include "canvas/CSampleFont.h"
 #include "pen/CBmpPenEditWnd.h"
+#include "preview/CPreviewWnd.h"
 #include "res/CStringTable.h"
 #include "res/CUiResources.h"
 #include "res/CommandIds.h"
@@ -41,6 +44,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QPointer>
 #include <QWindow>
 
 using namespace cmd;
@@ -145,6 +149,9 @@ CMainFrame::~CMainFrame()
     // The table asks the controller's connection; it goes first.
     delete m_pCharTable;
     m_pView->StoreSettings();
+    // The preview may still be copying the font over the editor connection
+    // the controller holds; it ends before the controller does.
+    delete m_pPreview;
 }
 
 void CMainFrame::SetDocument(CQuilleryDoc* doc)
@@ -202,6 +209,37 @@ void CMainFrame::OnFontInfo()
         return;
     CFontInfoDlg dialog(*info, [&](const SFontInfo& edited) { return rules.Submit(*info, edited); }, this);
     dialog.exec();
+}
+
+// A font never saved gets its file name first, as with saving it by name.
+void CMainFrame::OnInstallFont()
+{
+    const QString path = m_controller->Session().SaveFontToFile(
+        [this] { return CFontFileDialogs::ChooseSaveAsFile(this, GetFontFilePathText()); });
+    if (path.isEmpty())
+        return;
+    CFontconfigTools fontconfig;
+    CFontInstaller(fontconfig, *m_messages).Install(path);
+}
+
+// The window is made on first use and follows every change of the font
+// from then on.
+void CMainFrame::OnPreview()
+{
+    if (!m_pPreview) {
+        CFontEditorSession& session = m_controller->Session();
+        m_pPreview = new CPreviewWnd(
+            {session, *m_automation, *m_controller, [this] { return m_controller->IsAutoCreateRunning(); },
+             [this] { return m_pView->Settings().m_strFaceName; }, m_pView->SettingsStore()},
+            this);
+        session.AddFontChangedListener([preview = QPointer<CPreviewWnd>(m_pPreview)] {
+            if (preview)
+                preview->FontChanged();
+        });
+    }
+    m_pPreview->show();
+    m_pPreview->raise();
+    m_pPreview->activateWindow();
 }
 
 // A run that ended because the window was asked to close closes it now.
@@ -308,9 +346,11 @@ void CMainFrame::BuildActions()
     for (int id : {ID_TOOL_PEN, ID_TOOL_ERASER, ID_TIP_10, ID_TIP_20, ID_TIP_30, ID_TIP_40, ID_TIP_USER,
                    ID_NEXT_CHAR, ID_PREV_CHAR, ID_CLEAR_ALL, ID_EXECUTE, ID_OPTIONS, ID_VIEW_SAMPLE, ID_VIEW_GRID,
                    ID_AUTO_CREATE, ID_EDIT_UNDO, ID_EDIT_REDO, ID_APP_EXIT, ID_HELP_FINDER, ID_CONTEXT_HELP,
-                   ID_HELP, ID_APP_ABOUT, ID_NEXT_PANE, ID_PREV_PANE, ID_FONT_SAVE_AS, ID_FONT_INFO, ID_VIEW_CHAR_TABLE})
+                   ID_HELP, ID_APP_ABOUT, ID_NEXT_PANE, ID_PREV_PANE, ID_FONT_SAVE_AS, ID_FONT_INFO, ID_VIEW_CHAR_TABLE,
+                   ID_FONT_INSTALL, ID_VIEW_PREVIEW})
         AddCommand(id);
     Action(ID_VIEW_CHAR_TABLE)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    Action(ID_VIEW_PREVIEW)->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
     Action(ID_EXECUTE)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     Action(ID_CLEAR_ALL)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     Action(ID_EDIT_UNDO)->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
@@ -333,11 +373,11 @@ void CMainFrame::BuildMenus()
         std::vector<int> items;
     };
     const MenuLayout menus[] = {
-        {QStringLiteral("ファイル(&F)"), {ID_AUTO_CREATE, ID_FONT_SAVE_AS, ID_FONT_INFO, kSeparator, ID_APP_EXIT}},
+        {QStringLiteral("ファイル(&F)"), {ID_AUTO_CREATE, ID_FONT_SAVE_AS, ID_FONT_INFO, ID_FONT_INSTALL, kSeparator, ID_APP_EXIT}},
         {QStringLiteral("編集(&E)"),
          {ID_EDIT_UNDO, ID_EDIT_REDO, kSeparator, ID_CLEAR_ALL, ID_EXECUTE, kSeparator, ID_OPTIONS}},
         {QStringLiteral("表示(&V)"),
-         {ID_PREV_CHAR, ID_NEXT_CHAR, kSeparator, ID_VIEW_SAMPLE, ID_VIEW_GRID, kSeparator, ID_VIEW_CHAR_TABLE}},
+         {ID_PREV_CHAR, ID_NEXT_CHAR, kSeparator, ID_VIEW_SAMPLE, ID_VIEW_GRID, kSeparator, ID_VIEW_CHAR_TABLE, ID_VIEW_PREVIEW}},
         {QStringLiteral("ヘルプ(&H)"), {ID_HELP_FINDER, ID_CONTEXT_HELP, kSeparator, ID_APP_ABOUT}},
     };
     for (const MenuLayout& layout : menus) {
@@ -432,7 +472,7 @@ bool CMainFrame::IsFrameCommand(int id) const
 {
     switch (id) {
     case ID_APP_EXIT: case ID_HELP_FINDER: case ID_HELP: case ID_CONTEXT_HELP: case ID_APP_ABOUT:
-    case ID_NEXT_PANE: case ID_PREV_PANE: case ID_OPTIONS: case ID_VIEW_CHAR_TABLE:
+    case ID_NEXT_PANE: case ID_PREV_PANE: case ID_OPTIONS: case ID_VIEW_CHAR_TABLE: case ID_VIEW_PREVIEW:
         return true;
     default:
         return false;
@@ -451,12 +491,14 @@ void CMainFrame::OnCommand(int id)
     case ID_PREV_PANE: SwitchPane(false); return;
     case ID_OPTIONS: emit OptionsRequested(); return;
     case ID_VIEW_CHAR_TABLE: ShowCharTable(); return;
+    case ID_VIEW_PREVIEW: OnPreview(); return;
     case ID_EXECUTE: m_controller->OnExecute(); break;
     case ID_NEXT_CHAR: m_controller->OnNextChar(); break;
     case ID_PREV_CHAR: m_controller->OnPrevChar(); break;
     case ID_AUTO_CREATE: OnAutoCreate(); break;
     case ID_FONT_SAVE_AS: OnSaveFontAs(); break;
     case ID_FONT_INFO: OnFontInfo(); break;
+    case ID_FONT_INSTALL: OnInstallFont(); break;
     default: m_pView->OnCommand(id); return;
     }
     m_pView->update();

@@ -18,6 +18,7 @@ class CQuilleryDoc;
 class CDialogBar;
 class CHelpWindow;
 class CMainToolBar;
+class CPreviewWnd;
 class CQtMessageBox;
 class CQuilleryView;
 class CSettingsStore;
@@ -67,6 +68,8 @@ public:
     // Goes to a character as typing it into the character field and then
     // clicking the vertical-writing box would.
     void GoToChar(quint16 code, bool vertical);
+    // The preview window, once it has been opened.
+    CPreviewWnd* Preview() const { return m_pPreview; }
 
     // The text of the font file field when the window closed.
     QString FontFilePathAtClose() const { return m_strFontFilePath; }
@@ -113,6 +116,8 @@ private:
     void OnSaveFontAs();
     void OnFontInfo();
     void OnAutoCreate();
+    void OnInstallFont();
+    void OnPreview();
 
     CQuilleryView* m_pView;
     std::unique_ptr<CQtMessageBox> m_messages;
@@ -127,6 +132,7 @@ private:
     QHash<int, QAction*> m_actions;
     std::unique_ptr<CLocalAutomationSystem> m_automation;
     CProgressDlg* m_pProgress = nullptr;
+    CPreviewWnd* m_pPreview = nullptr;
     std::unique_ptr<CQuilleryController> m_controller;
     const CSettingsStore* m_pStore = nullptr;
     std::unique_ptr<ICharTableSource> m_charTableSource;

@@ -64,6 +64,7 @@ bool CQuilleryController::OwnsCommand(int id) const
     using namespace cmd;
     switch (id) {
     case ID_EXECUTE: case ID_NEXT_CHAR: case ID_PREV_CHAR: case ID_AUTO_CREATE: case ID_FONT_SAVE_AS: case ID_FONT_INFO:
+    case ID_FONT_INSTALL:
         return true;
     default:
         return false;
@@ -79,6 +80,8 @@ CommandState CQuilleryController::UpdateCommand(int id)
     switch (id) {
     case ID_FONT_SAVE_AS: return {idle && m_session.HasActiveFont(), false};
     case ID_FONT_INFO: return {idle && m_fontInfo.IsAvailable(), false};
+    case ID_FONT_INSTALL:
+        return {idle && (!m_frame.GetFontFilePathText().isEmpty() || m_session.HasActiveFont()), false};
     default: return {idle, false};
     }
 }

@@ -2,6 +2,7 @@
 
 #include "app/IMessageBox.h"
 #include "fonteditor/FileErrorText.h"
+#include "res/DataFolder.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -18,7 +19,7 @@ QString OpenFailureText(const QString& path)
 } // namespace
 
 CQuilleryDoc::CQuilleryDoc(const QString& applicationDir, IMessageBox& messages)
-    : m_strSystemFolder(applicationDir + QStringLiteral("/system"))
+    : m_strSystemFolder(DataFilePath(applicationDir, QStringLiteral("system")))
     , m_messages(messages)
 {
 }

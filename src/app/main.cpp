@@ -7,6 +7,7 @@
 #include "fonteditor/Utf8Locale.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QStandardPaths>
 
 int main(int argc, char* argv[])
@@ -16,6 +17,10 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Quillery"));
     QApplication::setOrganizationName(QStringLiteral("Orvane"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLERY_VERSION));
+    // The desktop entry and the icon installed with the program: desktops
+    // match the window to them by this name.
+    QApplication::setDesktopFileName(QStringLiteral("com.orvane.Quillery"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("com.orvane.Quillery")));
 
     InstallJapaneseQtTranslations();
 

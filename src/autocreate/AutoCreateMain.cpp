@@ -11,6 +11,8 @@
 #include "autocreate/CConsoleProgress.h"
 #include "autocreate/CMemoryFrameFields.h"
 #include "canvas/CDrawingModel.h"
+#include "fonteditor/CFontInstaller.h"
+#include "fonteditor/CFontconfigTools.h"
 #include "fonteditor/CLocalAutomationSystem.h"
 #include "fonteditor/Utf8Locale.h"
 #include "pen/CPenFile.h"
@@ -32,6 +34,7 @@ struct Options
     int size = 0;
     int tip = -1;
     QString penFile;
+    bool install = false;
 };
 
 bool ParseArguments(QCoreApplication& app, Options& options)
@@ -61,7 +64,9 @@ bool ParseArguments(QCoreApplication& app, Options& options)
     const QCommandLineOption pen({QStringLiteral("p"), QStringLiteral("pen")},
                                  QStringLiteral("ユーザ定義ペンのペンファイル (*.pen)\n例: --tip 4 --pen brush.pen"),
                                  QStringLiteral("file.pen"));
-    parser.addOptions({font, size, tip, pen});
+    const QCommandLineOption install(QStringLiteral("install"),
+                                     QStringLiteral("作成に成功したら、フォントをユーザのフォントフォルダにインストールする\n例: --font new.ttf --install"));
+    parser.addOptions({font, size, tip, pen, install});
     parser.process(app);
     if (parser.isSet(help))
         parser.showHelp(0);
@@ -83,6 +88,7 @@ bool ParseArguments(QCoreApplication& app, Options& options)
     options.strokeFolder = QDir::cleanPath(QFileInfo(parser.positionalArguments().first()).absoluteFilePath());
     options.fontFile = QDir::cleanPath(QFileInfo(parser.value(font)).absoluteFilePath());
     options.penFile = parser.value(pen).isEmpty() ? QString() : QFileInfo(parser.value(pen)).absoluteFilePath();
+    options.install = parser.isSet(install);
     bool ok = true;
     if (parser.isSet(size) && (options.size = parser.value(size).toInt(&ok), !ok || !CViewSettings::IsOfferedSize(options.size))) {
         std::fprintf(stderr, "--size: 128, 160, 192, 256, 448, 512 のどれかを指定してください。\n");
@@ -145,6 +151,18 @@ private:
     QTemporaryDir m_dir;
 };
 
+// The font goes where the user's programs find fonts, as the window's
+// install command puts it.
+bool InstallFont(const QString& fontFile, IMessageBox& messages)
+{
+    if (fontFile.isEmpty()) {
+        messages.ShowMessage(QStringLiteral("フォントにファイルが無いため、インストールできません。--font でファイルを指定してください。"));
+        return false;
+    }
+    CFontconfigTools fontconfig;
+    return CFontInstaller(fontconfig, messages).Install(fontFile);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -205,7 +223,9 @@ int main(int argc, char* argv[])
     const auto fontFile = controller.ReleaseAtExit(frame.GetFontFilePathText());
     if (fontFile && !fontFile->isEmpty() && !controller.Session().IsExitSaveFailed())
         std::fprintf(stderr, "%s\n", qPrintable(*fontFile));
-    const int status = messages.MessageCount() > before || controller.Session().IsExitSaveFailed() ? 1 : 0;
+    int status = messages.MessageCount() > before || controller.Session().IsExitSaveFailed() ? 1 : 0;
+    if (status == 0 && options.install && !InstallFont(fontFile.value_or(QString()), messages))
+        status = 1;
     runtime.Finish(automation, status != 0);
     return status;
 }

@@ -37,6 +37,7 @@ public:
     void SetMessageBox(IMessageBox* messages);
     void SetDocument(CQuilleryDoc* doc) { m_pDoc = doc; }
     void SetSettingsStore(const CSettingsStore* store) { m_pStore = store; }
+    const CSettingsStore* SettingsStore() const { return m_pStore; }
     // Releases the font editor at exit and gives the FontFilePath to store.
     void SetEditorRelease(CFontFilePathWriter::EditorRelease release) { m_releaseEditor = std::move(release); }
     // The font file field's text as the frame last saw it, stored at exit

@@ -1,5 +1,7 @@
 #include "fonteditor/CAutomationRegistry.h"
 
+#include "res/DataFolder.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -13,7 +15,7 @@ QString CAutomationRegistry::DefaultPath()
     const QString overridden = qEnvironmentVariable("QUILLERY_AUTOMATION_REGISTRY");
     if (!overridden.isEmpty())
         return overridden;
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("automation.json"));
+    return DataFilePath(QCoreApplication::applicationDirPath(), QStringLiteral("automation.json"));
 }
 
 CAutomationRegistry::CAutomationRegistry(QString path)

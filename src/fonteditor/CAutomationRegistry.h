@@ -5,9 +5,10 @@
 #include <optional>
 
 // The registration file that names, per ProgID, the command that starts its
-// server. It lies beside the executable as "automation.json"; the environment
-// variable QUILLERY_AUTOMATION_REGISTRY names another file instead. Arguments
-// may use ${DIR} for the folder of the registration file.
+// server. It lies beside the executable (or in the installed data folder) as
+// "automation.json"; the environment variable QUILLERY_AUTOMATION_REGISTRY
+// names another file instead. Arguments may use ${DIR} for the folder of the
+// registration file.
 class CAutomationRegistry {
 public:
     struct SServer {

@@ -323,15 +323,43 @@ bool CFontEditorSession::SaveFontAs(const QString& path)
     });
 }
 
+QString CFontEditorSession::SaveFontToFile(const std::function<QString()>& askFileName)
+{
+    const QFileInfo field(m_fontFileField.GetFontFilePathText());
+    if ((!m_pEditorApp || !m_pEditorApp->IsConnected()) && field.isFile())
+        return field.absoluteFilePath();
+    if (!EnsureEditor() || !OpenFontInEditor())
+        return {};
+    QString path;
+    const bool saved = Guarded([&] {
+        path = m_editorFont.GetFilePath();
+        if (!path.isEmpty()) {
+            m_editorFont.Save();
+            return true;
+        }
+        const QString chosen = askFileName ? askFileName() : QString();
+        if (chosen.isEmpty())
+            return false;
+        path = QFileInfo(chosen).absoluteFilePath();
+        m_editorFont.SaveAs(path);
+        m_fontFileField.SetFontFilePathText(path);
+        return true;
+    });
+    return saved ? path : QString();
+}
+
 bool CFontEditorSession::HasActiveFont()
 {
     if (!m_pEditorApp || !m_pEditorApp->IsConnected())
         return false;
+    if (m_bBusyElsewhere)
+        return m_bLastActiveFont;
     try {
-        return m_pEditorApp->GetActiveFont() != nullptr;
+        m_bLastActiveFont = m_pEditorApp->GetActiveFont() != nullptr;
     } catch (const std::exception&) {
-        return false;
+        m_bLastActiveFont = false;
     }
+    return m_bLastActiveFont;
 }
 
 bool CFontEditorSession::QueryClose()
@@ -475,12 +503,18 @@ void CFontEditorSession::WriteRecoveryCopy(const QString& fontPath, const QStrin
             QStringLiteral("フォントを保存できなかったため、復旧用のコピーを次のファイルに保存しました。\n%1").arg(where));
 }
 
+void CFontEditorSession::NotifyFontChanged()
+{
+    for (const auto& listener : m_fontChanged)
+        listener();
+}
+
 bool CFontEditorSession::WriteGlyph(const QString& bmpPath, qint32 charCode, bool bVertical)
 {
     const CFileRemover removeBmp(bmpPath);
     if (!EnsureEditor() || !OpenFontInEditor())
         return false;
-    return Guarded([&] {
+    const bool written = Guarded([&] {
         m_editorFont.SelectGlyph(0, charCode, bVertical);
         const qint16 preserved = m_editorFont.GetPreservedValue();
         m_editorFont.GlyphStep1();
@@ -494,4 +528,7 @@ bool CFontEditorSession::WriteGlyph(const QString& bmpPath, qint32 charCode, boo
             m_editorFont.SetPreservedValue(preserved);
         return true;
     });
+    // Even an import that failed halfway may have cleared the glyph.
+    NotifyFontChanged();
+    return written;
 }

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class IAutomationSystem;
 class IMessageBox;
@@ -54,8 +55,19 @@ public:
     void OnChooseFontFile(const QString& chosenPath);
     // Saves the editor's font under a new name; reports its own failures.
     bool SaveFontAs(const QString& path);
+    // Saves the font to its file for use outside the program: the editor's
+    // font, asking for a file name first (askFileName; empty cancels) when it
+    // has none yet; without a connection, the existing file the font file
+    // field names, as nothing can have changed it. The file's path, empty
+    // when there is none; reports its own failures.
+    QString SaveFontToFile(const std::function<QString()>& askFileName);
     // Whether the editor has a font open now; never reports, never connects.
+    // While another connection keeps the editor busy, the last answer.
     bool HasActiveFont();
+    // Another connection of this program (the preview's copy of the font)
+    // keeps the editor busy: command states, asked at every pen stroke, must
+    // not wait for it.
+    void SetEditorBusyElsewhere(bool busy) { m_bBusyElsewhere = busy; }
 
     // The main window is about to close: false when the user chose to stay
     // because glyphs went into a new font that has no file yet.
@@ -77,6 +89,11 @@ public:
     // lead byte * 256 + trail byte) and deletes the file whatever happens.
     // True when the whole import sequence went through.
     bool WriteGlyph(const QString& bmpPath, qint32 charCode, bool bVertical);
+
+    // Listeners called after each change the program made to the font's
+    // glyphs (a glyph written or removed), so that views of the font follow.
+    void AddFontChangedListener(std::function<void()> listener) { m_fontChanged.push_back(std::move(listener)); }
+    void NotifyFontChanged();
 
     // Shows an editor failure in front of the drawing window; while quiet,
     // only collects it.
@@ -110,6 +127,7 @@ public:
     {
         m_bGlyphWritten = true;
         m_bFontChanged = true;
+        NotifyFontChanged();
     }
 
 private:
@@ -137,6 +155,7 @@ private:
     IFontFileField& m_fontFileField;
     std::function<void()> m_bringToFront;
     SaveAsChooser m_chooseSaveAs;
+    std::vector<std::function<void()>> m_fontChanged;
 
     std::unique_ptr<CGlyphsmithApplication> m_pEditorApp;
     CGlyphsmithTypeface m_editorFont;
@@ -148,4 +167,6 @@ private:
     bool m_bExitSaveFailed = false;
     bool m_bQuiet = false;
     QStringList m_quietErrors;
+    bool m_bBusyElsewhere = false;
+    bool m_bLastActiveFont = false;
 };

@@ -55,6 +55,11 @@ const QHash<int, CStringTable::CommandText>& Table()
          Text("フォント情報(&N)...", "フォントのファミリー名、バージョン、著作権表示を編集する", "フォント情報")},
         {ID_VIEW_CHAR_TABLE,
          Text("文字一覧(&T)\tCtrl+T", "作成済みの文字と残りの文字を一覧で表示", "文字一覧")},
+        {ID_FONT_INSTALL,
+         Text("フォントをインストール(&I)", "フォントを保存して、ほかのプログラムでも使えるようにインストールする",
+              "フォントをインストール")},
+        {ID_VIEW_PREVIEW,
+         Text("プレビュー(&P)\tCtrl+Shift+P", "入力した文章をこのフォントで表示する", "プレビュー")},
     };
     return table;
 }

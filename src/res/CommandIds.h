@@ -48,6 +48,10 @@ inline constexpr int ID_FONT_SAVE_AS = 32900;
 inline constexpr int ID_FONT_INFO = 32910;
 // View menu: the character table window.
 inline constexpr int ID_VIEW_CHAR_TABLE = 32940;
+// File menu: save the font and install it for the user.
+inline constexpr int ID_FONT_INSTALL = 32950;
+// View menu: the preview window of typed text in the font.
+inline constexpr int ID_VIEW_PREVIEW = 32951;
 
 } // namespace cmd
 

@@ -128,11 +128,11 @@ TEST_F(MainFrameTest, MenusReadAsTheTableGivesThem)
     const auto menus = frame.menuBar()->actions();
     ASSERT_EQ(menus.size(), 4);
     EXPECT_EQ(menus[0]->text(), "ファイル(&F)");
-    EXPECT_EQ(MenuTexts(menus[0]->menu()), QStringList({"ストロークデータから自動作成(&A)...", "フォントに名前を付けて保存(&S)...", "フォント情報(&N)...", "-", "終了(&X)"}));
+    EXPECT_EQ(MenuTexts(menus[0]->menu()), QStringList({"ストロークデータから自動作成(&A)...", "フォントに名前を付けて保存(&S)...", "フォント情報(&N)...", "フォントをインストール(&I)", "-", "終了(&X)"}));
     EXPECT_EQ(MenuTexts(menus[1]->menu()),
               QStringList({"元に戻す(&U)", "やり直し(&R)", "-", "すべてクリア(&C)", "実行(&D)", "-", "オプション(&O)..."}));
     EXPECT_EQ(MenuTexts(menus[2]->menu()),
-              QStringList({"前の文字(&V)", "次の文字(&X)", "-", "サンプルを表示", "罫線を表示", "-", "文字一覧(&T)"}));
+              QStringList({"前の文字(&V)", "次の文字(&X)", "-", "サンプルを表示", "罫線を表示", "-", "文字一覧(&T)", "プレビュー(&P)"}));
     EXPECT_EQ(MenuTexts(menus[3]->menu()),
               QStringList({"目次(&H)", "状況依存のヘルプ(&W)", "-", "バージョン情報(&A)..."}));
     EXPECT_EQ(frame.Action(ID_EXECUTE)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
@@ -140,6 +140,7 @@ TEST_F(MainFrameTest, MenusReadAsTheTableGivesThem)
     EXPECT_EQ(frame.Action(ID_PREV_CHAR)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_PageUp));
     EXPECT_EQ(frame.Action(ID_CONTEXT_HELP)->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F1));
     EXPECT_EQ(frame.Action(ID_HELP)->shortcut(), QKeySequence(Qt::Key_F1));
+    EXPECT_EQ(frame.Action(ID_VIEW_PREVIEW)->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
     EXPECT_EQ(frame.Action(ID_EDIT_UNDO)->statusTip(), "直前に行った動作を元に戻す");
     EXPECT_EQ(frame.Action(ID_AUTO_CREATE)->toolTip(), "ｽﾄﾛｰｸﾃﾞｰﾀから自動作成");
 }

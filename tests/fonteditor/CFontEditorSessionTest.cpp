@@ -416,6 +416,55 @@ TEST_F(FontEditorSessionTest, SaveFontAsNeedsAndUsesEditorFont)
     EXPECT_EQ(m_messages.messages, QStringList { "エラー:1234\nrefused Font.40" });
 }
 
+// Saving for use outside the program: the field's file as it is while no
+// editor is attached; a font without a file asks for a name (cancel saves
+// nothing); a font with a file is saved to it.
+TEST_F(FontEditorSessionTest, SaveFontToFileAsksANameOnlyForANeverSavedFont)
+{
+    int asked = 0;
+    const auto ask = [&](QString answer) {
+        return [&asked, answer] {
+            ++asked;
+            return answer;
+        };
+    };
+    m_field.text = m_dir.filePath("existing.ttf");
+    QFile(m_field.text).open(QIODevice::WriteOnly);
+    EXPECT_EQ(m_session.SaveFontToFile(ask("unused.ttf")), m_field.text);
+    EXPECT_TRUE(m_system.log.isEmpty());
+
+    m_field.text.clear();
+    m_system.StartByHand();
+    EXPECT_TRUE(m_session.SaveFontToFile(ask(QString())).isEmpty());
+    EXPECT_FALSE(Called("Font.40"));
+    const QString chosen = m_dir.filePath("chosen.ttf");
+    EXPECT_EQ(m_session.SaveFontToFile(ask(chosen)), chosen);
+    EXPECT_TRUE(Called("Font.40(" + chosen + ")"));
+    EXPECT_EQ(m_field.text, chosen);
+    EXPECT_EQ(asked, 2);
+
+    EXPECT_EQ(m_session.SaveFontToFile(ask("unused.ttf")), chosen);
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(EditorCalls().last(), "Font.20");
+    EXPECT_TRUE(m_messages.messages.isEmpty());
+}
+
+// While the preview's copy keeps the editor busy, the command states use the
+// last answer and send nothing that would wait behind the copy.
+TEST_F(FontEditorSessionTest, ActiveFontQuestionWaitsForNothingWhileEditorIsBusyElsewhere)
+{
+    m_system.StartByHand()->activeFont = std::make_shared<FakeEditorFont>(m_system.state);
+    ASSERT_TRUE(m_session.EnsureEditor());
+    EXPECT_TRUE(m_session.HasActiveFont());
+    const int calls = int(EditorCalls().size());
+    m_session.SetEditorBusyElsewhere(true);
+    m_system.running->activeFont.reset();
+    EXPECT_TRUE(m_session.HasActiveFont());
+    EXPECT_EQ(EditorCalls().size(), calls);
+    m_session.SetEditorBusyElsewhere(false);
+    EXPECT_FALSE(m_session.HasActiveFont());
+}
+
 TEST_F(FontEditorSessionTest, LongDescriptionIsShortened)
 {
     m_session.ReportEditorError(QString(2000, 'x'));

@@ -8,6 +8,7 @@
 #include "fonteditor/IFontFileField.h"
 
 #include <QSet>
+#include <QFile>
 #include <QStringList>
 #include <map>
 #include <memory>
@@ -51,6 +52,8 @@ struct FakeEditorState {
             codes << QString::number(key & 0xFFFF, 16).toUpper() + ((key & 0x10000) ? "v" : "");
         return codes.join(' ');
     }
+    // The font file SaveCopy copies; none is written when empty.
+    QString strCopySource;
 
     void Record(const QString& name, const QList<CDispValue>& args)
     {
@@ -132,6 +135,13 @@ public:
             return CDispValue();
         }
         case F::DISPID_Metrics: Later(); return CDispValue::String(m_state.strMetrics);
+        case F::DISPID_SaveCopy:
+            // Copies the file given, or only takes note of the call.
+            if (!m_state.strCopySource.isEmpty()) {
+                QFile::remove(args.at(0).ToString());
+                QFile::copy(m_state.strCopySource, args.at(0).ToString());
+            }
+            return CDispValue();
         default: return CDispValue();
         }
     }
