@@ -29,7 +29,7 @@ CAboutDlg::CAboutDlg(const QString& editorVersion, QWidget* parent)
     auto* description = new QLabel(QStringLiteral("手書きの文字を一文字ずつ TrueType フォントにするプログラム"), this);
     auto* editor = new QLabel(EditorLine(editorVersion), this);
     editor->setObjectName(QStringLiteral("editor"));
-    auto* licence = new QLabel(QStringLiteral("MIT ライセンスで配布されています。"), this);
+    auto* licence = new QLabel(QStringLiteral("ライセンス：まだ定められていません。配布の条件は作者にお問い合わせください。"), this);
     licence->setObjectName(QStringLiteral("licence"));
     for (QLabel* label : {name, description, editor, licence})
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
