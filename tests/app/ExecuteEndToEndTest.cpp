@@ -27,27 +27,11 @@
 #include <functional>
 #include <thread>
 
+#include "support/FontCheck.h"
+
 #include <gtest/gtest.h>
 
 namespace {
-
-QJsonObject CheckFont(const QString& ttf)
-{
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(CHECK_FONT_SCRIPT), ttf});
-    EXPECT_TRUE(python.waitForFinished(60'000));
-    EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().constData();
-    const QJsonObject font = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
-    EXPECT_TRUE(font["problems"].toArray().isEmpty())
-        << QJsonDocument(font["problems"].toArray()).toJson(QJsonDocument::Compact).constData();
-    return font;
-}
-
-bool HasOutline(const QJsonObject& font, int unicode)
-{
-    const QString glyph = font["cmap"].toObject()[QString::number(unicode)].toString();
-    return !glyph.isEmpty() && font["boxes"].toObject().contains(glyph);
-}
 
 // Freezes the editor of this test's runtime folder, so that the next call to
 // it is surely in flight, and kills it a moment later from another thread

@@ -22,24 +22,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "support/FontCheck.h"
+
 #include <gtest/gtest.h>
 
 namespace {
-
-QJsonObject CheckFont(const QString& ttf)
-{
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(CHECK_FONT_SCRIPT), ttf});
-    EXPECT_TRUE(python.waitForFinished(60'000));
-    EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().constData();
-    return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
-}
-
-bool HasOutline(const QJsonObject& font, int unicode)
-{
-    const QString glyph = font["cmap"].toObject()[QString::number(unicode)].toString();
-    return !glyph.isEmpty() && font["boxes"].toObject().contains(glyph);
-}
 
 // Replaces the field's text key by key, as an input method delivers it.
 void TypeInto(QLineEdit* field, const QString& text)
