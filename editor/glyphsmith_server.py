@@ -1211,6 +1211,13 @@ def main(argv):
     if "--socket" in argv:
         path = argv[argv.index("--socket") + 1]
     serve(path)
+    # FontForge takes a long while (seconds for a large font) to take apart
+    # every font it holds when its interpreter ends, and the client waits
+    # for this process to be gone. Everything worth keeping is saved, or
+    # written to a journal, by now.
+    sys.stdout.flush()
+    sys.stderr.flush()
+    os._exit(0)
 
 
 if __name__ == "__main__":

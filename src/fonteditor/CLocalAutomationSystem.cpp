@@ -6,12 +6,33 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
 
 #include <cerrno>
 #include <csignal>
+
+namespace {
+
+// A launched editor is detached, so whoever adopted it reaps it, perhaps
+// late or never (a container's first process may not): an editor that has
+// ended but was not reaped yet counts as gone.
+bool HasEnded(qint64 pid)
+{
+    if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+        return true;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    // "pid (name) state ...": the name may hold spaces and parentheses.
+    const QByteArray line = stat.readAll();
+    const qsizetype end = line.lastIndexOf(')');
+    return end >= 0 && end + 2 < line.size() && line[end + 2] == 'Z';
+}
+
+} // namespace
 
 CLocalAutomationSystem::CLocalAutomationSystem(CAutomationRegistry registry)
     : m_registry(std::move(registry))
@@ -90,7 +111,7 @@ bool CLocalAutomationSystem::WaitForLaunchedServers(int waitMs)
 {
     QDeadlineTimer deadline(waitMs);
     for (;;) {
-        m_launched.removeIf([](qint64 pid) { return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH; });
+        m_launched.removeIf(HasEnded);
         if (m_launched.isEmpty() || deadline.hasExpired())
             return m_launched.isEmpty();
         QThread::msleep(20);
