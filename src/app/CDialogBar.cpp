@@ -1,6 +1,7 @@
 #include "app/CDialogBar.h"
 
 #include "app/CCharFieldRule.h"
+#include "app/CRuleValidator.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -8,25 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QValidator>
 #include <QVBoxLayout>
-
-namespace {
-
-// Refuses any edit that would leave more than two code page 932 bytes, or a
-// character the code page does not have, in the character field.
-class CharFieldValidator : public QValidator
-{
-public:
-    using QValidator::QValidator;
-
-    State validate(QString& input, int&) const override
-    {
-        return CCharFieldRule::Accepts(input) ? Acceptable : Invalid;
-    }
-};
-
-} // namespace
 
 CDialogBar::CDialogBar(QWidget* parent)
     : QWidget(parent)
@@ -39,7 +22,9 @@ CDialogBar::CDialogBar(QWidget* parent)
     m_pChoose->setObjectName(QStringLiteral("1002"));
     m_pChar->setObjectName(QStringLiteral("1004"));
     m_pVertical->setObjectName(QStringLiteral("1005"));
-    m_pChar->setValidator(new CharFieldValidator(m_pChar));
+    // Refuses any edit that would leave more than two code page 932 bytes, or a
+    // character the code page does not have.
+    m_pChar->setValidator(new CRuleValidator(&CCharFieldRule::Accepts, m_pChar));
     m_pChar->setFixedWidth(m_pChar->fontMetrics().horizontalAdvance(QStringLiteral("ああ")) + 16);
     m_pChoose->setFixedWidth(m_pChoose->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 16);
 

@@ -2,6 +2,7 @@
 
 #include "app/CJapaneseFileModel.h"
 #include "app/COptionRules.h"
+#include "app/CRuleValidator.h"
 #include "app/IMessageBox.h"
 
 #include <QCheckBox>
@@ -16,23 +17,6 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
-
-namespace {
-
-// Typing or pasting that would take the folder past its byte limit is
-// refused by the field itself, as the character field refuses a third byte.
-class FolderLengthValidator : public QValidator
-{
-public:
-    using QValidator::QValidator;
-
-    State validate(QString& input, int&) const override
-    {
-        return COptionRules::FolderFits(input) ? Acceptable : Invalid;
-    }
-};
-
-} // namespace
 
 COptionDlg::COptionDlg(IMessageBox& messages, QWidget* parent)
     : QDialog(parent)
@@ -58,7 +42,8 @@ void COptionDlg::BuildControls()
     m_pWriteStrokeFile->setObjectName(QStringLiteral("1016"));
     m_pFolderEdit = new QLineEdit(this);
     m_pFolderEdit->setObjectName(QStringLiteral("1017"));
-    m_pFolderEdit->setValidator(new FolderLengthValidator(m_pFolderEdit));
+    // Typing or pasting past the byte limit is refused by the field itself.
+    m_pFolderEdit->setValidator(new CRuleValidator(&COptionRules::FolderFits, m_pFolderEdit));
     auto* browse = new QPushButton(QStringLiteral("..."), this);
     browse->setObjectName(QStringLiteral("1018"));
     connect(browse, &QPushButton::clicked, this, &COptionDlg::OnBrowseFolder);

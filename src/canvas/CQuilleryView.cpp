@@ -6,6 +6,7 @@
 #include "app/CQuilleryDoc.h"
 #include "app/CSettingsStore.h"
 #include "canvas/CCursorFactory.h"
+#include "canvas/OutlinePath.h"
 #include "canvas/CSampleFont.h"
 #include "canvas/CViewGeometry.h"
 #include "fonteditor/CGlyphGuide.h"
@@ -376,17 +377,7 @@ void CQuilleryView::DrawGuide(QImage& target) const
     const CGlyphGuide* guide = m_guideSource ? m_guideSource() : nullptr;
     if (!guide)
         return;
-    QPainterPath path;
-    path.setFillRule(Qt::WindingFill);
-    for (const CGlyphOutline::Command& c : guide->Outline().Commands()) {
-        switch (c.kind) {
-        case CGlyphOutline::EKind::Move: path.moveTo(c.points[0]); break;
-        case CGlyphOutline::EKind::Line: path.lineTo(c.points[0]); break;
-        case CGlyphOutline::EKind::Quad: path.quadTo(c.points[0], c.points[1]); break;
-        case CGlyphOutline::EKind::Cubic: path.cubicTo(c.points[0], c.points[1], c.points[2]); break;
-        case CGlyphOutline::EKind::Close: path.closeSubpath(); break;
-        }
-    }
+    const QPainterPath path = OutlinePath(guide->Outline());
     CViewGeometry::Metrics metrics;
     metrics.em = guide->Em();
     metrics.descent = guide->Descent();

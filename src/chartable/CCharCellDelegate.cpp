@@ -1,7 +1,8 @@
 #include "chartable/CCharCellDelegate.h"
 
-#include "chartable/CCharTable.h"
 #include "canvas/ISampleGlyphSource.h"
+#include "canvas/OutlinePath.h"
+#include "chartable/CCharTable.h"
 
 #include <QPainter>
 
@@ -14,22 +15,6 @@ constexpr int kMargin = 3;
 const QColor kSampleColour(0xC0, 0xC0, 0xC0);
 const QColor kFrameColour(0xD0, 0xD0, 0xD0);
 const QColor kStrokeMarkColour(0x20, 0x60, 0xE0);
-
-QPainterPath PathOf(const CGlyphOutline& outline)
-{
-    QPainterPath path;
-    path.setFillRule(Qt::WindingFill);
-    for (const CGlyphOutline::Command& c : outline.Commands()) {
-        switch (c.kind) {
-        case CGlyphOutline::EKind::Move: path.moveTo(c.points[0]); break;
-        case CGlyphOutline::EKind::Line: path.lineTo(c.points[0]); break;
-        case CGlyphOutline::EKind::Quad: path.quadTo(c.points[0], c.points[1]); break;
-        case CGlyphOutline::EKind::Cubic: path.cubicTo(c.points[0], c.points[1], c.points[2]); break;
-        case CGlyphOutline::EKind::Close: path.closeSubpath(); break;
-        }
-    }
-    return path;
-}
 
 // Fills a path in font units (y up) so that a full-width box from descent
 // below to ascent above the baseline fits the cell; the character's own
@@ -102,7 +87,7 @@ void CCharCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
         m_wanted(cell);
     const CGlyphOutline* outline = m_table.CachedOutline(cell);
     if (outline) {
-        FillInCell(painter, rect, PathOf(*outline), metrics.AdvanceOf(cell.code), metrics.advance, metrics.ascent,
+        FillInCell(painter, rect, OutlinePath(*outline), metrics.AdvanceOf(cell.code), metrics.advance, metrics.ascent,
                    metrics.descent, Qt::black);
     } else if (const Sample* sample = SampleOf(cell); sample && sample->em > 0) {
         const double advance = cell.code <= 0xFF ? sample->em / 2 : sample->em;

@@ -9,6 +9,7 @@
 #include "canvas/CCanvasBitmap.h"
 #include "fonteditor/CFontEditorSession.h"
 #include "fonteditor/CLocalAutomationSystem.h"
+#include "support/BmpFile.h"
 #include "support/FakeMessageBox.h"
 
 #include <QFile>
@@ -26,29 +27,7 @@ void WriteBoxBmp(const QString& path, int side, int left, int right)
     CCanvasBitmap canvas(side, side);
     for (int y = side / 5; y < side * 4 / 5; ++y)
         canvas.FillSpan(y, left, right, true);
-    const int stride = (side + 31) / 32 * 4;
-    QByteArray pixels(stride * side, char(0xFF));
-    for (int y = 0; y < side; ++y)
-        std::memcpy(pixels.data() + y * stride, canvas.Row(y), size_t(side / 8));
-    auto le = [](QByteArray& out, quint32 v, int bytes) {
-        for (int i = 0; i < bytes; ++i)
-            out.append(char((v >> (8 * i)) & 0xFF));
-    };
-    QByteArray file("BM");
-    le(file, 14 + 40 + 8 + pixels.size(), 4);
-    le(file, 0, 4);
-    le(file, 14 + 40 + 8, 4);
-    for (quint32 v : { 40u, quint32(side), quint32(side) })
-        le(file, v, 4);
-    le(file, 1, 2);
-    le(file, 1, 2);
-    for (quint32 v : { 0u, quint32(pixels.size()), 2835u, 2835u, 2u, 2u })
-        le(file, v, 4);
-    file.append(QByteArray("\0\0\0\0\xFF\xFF\xFF\0", 8));
-    file.append(pixels);
-    QFile out(path);
-    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-    out.write(file);
+    WriteBmp(canvas, path);
 }
 
 // FreeType's own reading of the font, to check HarfBuzz's positions against.
