@@ -120,7 +120,9 @@ bool CFontInstaller::Install(const QString& fontFile)
                 .arg(target, refresh.detail));
         return false;
     }
-    m_messages.ShowMessage(
+    // News, not a failure: the information icon, and the command line does
+    // not count it as an error.
+    m_messages.ShowInformation(
         QStringLiteral("フォント%1をインストールしました。\n%2").arg(FamilyText(m_families), target));
     return true;
 }
