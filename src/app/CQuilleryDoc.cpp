@@ -5,7 +5,6 @@
 #include "res/DataFolder.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -57,23 +56,16 @@ bool CQuilleryDoc::LoadTemplate(int size)
     return true;
 }
 
-// The file appears only once it is complete, so the editor never imports a
-// half-written bitmap.
+// The bitmap goes into the private work file made for it, which only the
+// editor reads, and only after this returns; so it is written in place and
+// not synced to disk (a sync here costs more than tracing the glyph). A file
+// that could not be written whole is reported and the caller removes it.
 bool CQuilleryDoc::WriteDibFile(const QString& path)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         m_messages.ShowMessage(OpenFailureText(path));
         return false;
     }
-    if (!m_dib.WriteDib(file, &m_messages)) {
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        m_messages.ShowStop(QStringLiteral("ファイル%1の書き込みに失敗しました。\n原因：%2")
-                                .arg(path, FileErrorText(FileError::CauseOf(file))));
-        return false;
-    }
-    return true;
+    return m_dib.WriteDib(file, &m_messages);
 }

@@ -21,8 +21,8 @@ public:
     // Reads the template of the given canvas side. False when it cannot be
     // opened or is damaged; the reason has been shown.
     bool LoadTemplate(int size);
-    // Writes the bitmap as a BMP file; false, after a message, when it
-    // cannot be made or written.
+    // Writes the bitmap as a BMP file into a work file (not synced to disk);
+    // false, after a message, when it cannot be opened or written whole.
     bool WriteDibFile(const QString& path);
 
     // Paper in every byte of the pixels, as the canvas is after a clear.
