@@ -16,6 +16,7 @@ own, much dearer, overlap test.
 import array
 import ctypes
 import math
+import os
 import struct
 import sys
 
@@ -72,7 +73,40 @@ def _load():
     return lib
 
 
+NATIVE_NAME = "libglyphsmith_crossing.so"
+
+
+def _native_candidates():
+    """Where the native crossing check may be: beside this file in the build
+    tree, else in the library folder of the prefix this file is installed
+    under (<prefix>/share/quillery/editor)."""
+    here = os.path.dirname(os.path.abspath(__file__))
+    yield os.path.join(here, NATIVE_NAME)
+    prefix = os.path.dirname(os.path.dirname(os.path.dirname(here)))
+    import sysconfig
+    multiarch = sysconfig.get_config_var("MULTIARCH")
+    for lib in ([os.path.join("lib", multiarch)] if multiarch else []) + ["lib", "lib64"]:
+        yield os.path.join(prefix, lib, "quillery", NATIVE_NAME)
+
+
+def _load_native():
+    """The native crossing check, or None (the Python one, which gives the
+    same answers more slowly, is used then)."""
+    for path in _native_candidates():
+        if not os.path.exists(path):
+            continue
+        try:
+            check = ctypes.CDLL(path).glyphsmith_may_cross
+        except (OSError, AttributeError):
+            continue
+        check.argtypes = [ctypes.POINTER(_Path)]
+        check.restype = ctypes.c_int
+        return check
+    return None
+
+
 _LIB = _load()
+_NATIVE = _load_native() if _LIB is not None else None
 WORD_BYTES = ctypes.sizeof(ctypes.c_ulong)
 WORD_BITS = 8 * WORD_BYTES
 _WORD_CODE = "L" if array.array("L").itemsize == WORD_BYTES else "Q"
@@ -160,10 +194,11 @@ def trace_bmp(path, draw):
         return None
     try:
         contours = _contours(state.contents.plist)
+        crossing = _NATIVE(state.contents.plist) != 0 if _NATIVE is not None else None
     finally:
         _LIB.potrace_state_free(state)
     draw(contours, width, rows)
-    return Trace(may_cross(contours))
+    return Trace(may_cross(contours) if crossing is None else crossing)
 
 
 def _contours(node):

@@ -1,7 +1,10 @@
 """Tests of the editor's tracer against what it replaced and against
 FontForge's own contour tools. Runs in FontForge's interpreter:
 
-    fontforge -lang=py -script potrace_tracer_test.py EDITOR_FOLDER
+    fontforge -lang=py -script potrace_tracer_test.py EDITOR_FOLDER [native|python]
+
+"native" says that the build made the native crossing check, so the tracer
+must have loaded it.
 """
 
 import array
@@ -15,6 +18,8 @@ import fontforge
 
 sys.path.insert(0, sys.argv[1])
 import potrace_tracer  # noqa: E402
+
+NATIVE_BUILT = sys.argv[2:3] == ["native"]
 
 
 def reference_words(data):
@@ -138,13 +143,16 @@ class TracerTest(unittest.TestCase):
         import shutil
         shutil.rmtree(self.folder)
 
-    def trace(self, data):
+    def trace_path(self, data):
         import os
         self.files += 1
         path = os.path.join(self.folder, "%d.bmp" % self.files)
         with open(path, "wb") as f:
             f.write(data)
-        return Traced(path)
+        return path
+
+    def trace(self, data):
+        return Traced(self.trace_path(data))
 
     def test_reader_gives_the_bits_of_the_byte_by_byte_reader(self):
         rng = random.Random(3)
@@ -198,6 +206,31 @@ class TracerTest(unittest.TestCase):
                 crossing += 1
                 self.assertTrue(traced.trace.may_cross, "seed %d" % seed)
         self.assertGreater(crossing, 5)
+
+    def test_native_crossing_check_answers_as_the_python_one(self):
+        if potrace_tracer._NATIVE is None:
+            self.assertFalse(NATIVE_BUILT, "the native crossing check was built but not loaded")
+            self.skipTest("this build has no native crossing check")
+        answers = []
+        for seed in range(300):
+            size = (12, 16, 24, 33, 48)[seed % 5]
+            rng = random.Random(seed)
+            if seed % 4:
+                density = (0.3, 0.45, 0.6)[seed % 3]
+                rows = [sum((rng.random() < density) << x for x in range(size)) for _ in range(size)]
+            else:
+                size *= 3
+                rows = handwriting(size, 6 + seed % 20, seed)
+            drawn = []
+            path = self.trace_path(bmp_file(size, size, rows))
+            trace = potrace_tracer.trace_bmp(path, lambda contours, w, h: drawn.append(contours))
+            python = potrace_tracer.may_cross(drawn[0])
+            self.assertEqual(trace.may_cross, python, "seed %d" % seed)
+            answers.append(python)
+        # Both answers, and plenty of each, so that both checks were tried
+        # beyond their first steps.
+        self.assertGreater(answers.count(True), 50)
+        self.assertGreater(answers.count(False), 50)
 
 
 if __name__ == "__main__":
