@@ -12,7 +12,6 @@ describes the protocol and every dispatch number.
 import array
 import contextlib
 import errno
-import gc
 import hashlib
 import json
 import os
@@ -1208,11 +1207,6 @@ def serve(path):
 
 
 def main(argv):
-    # Everything made so far lives as long as the editor, and the objects of
-    # an import are freed by reference counting; so the collector need not
-    # walk them again and again (it cost some 5% of an import).
-    gc.freeze()
-    gc.set_threshold(20000, 20, 20)
     path = default_socket_path()
     if "--socket" in argv:
         path = argv[argv.index("--socket") + 1]

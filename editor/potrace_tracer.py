@@ -38,13 +38,10 @@ class _Bitmap(ctypes.Structure):
                 ("map", ctypes.POINTER(ctypes.c_ulong))]
 
 
-class _DPoint(ctypes.Structure):
-    _fields_ = [("x", ctypes.c_double), ("y", ctypes.c_double)]
-
-
 class _Curve(ctypes.Structure):
+    # c points to n groups of three points, read here as 6 n numbers.
     _fields_ = [("n", ctypes.c_int), ("tag", ctypes.POINTER(ctypes.c_int)),
-                ("c", ctypes.POINTER(_DPoint * 3))]
+                ("c", ctypes.POINTER(ctypes.c_double))]
 
 
 class _Path(ctypes.Structure):
@@ -180,8 +177,10 @@ def trace_bmp(path, draw):
     if bmp is None:
         return None
     width, rows, words_per_row, words = bmp
+    # No ctypes.cast here, nor array types made per path below: both leave
+    # reference cycles, and with them each glyph's bitmap, for the collector.
     buffer = (ctypes.c_ulong * len(words)).from_buffer(words)
-    bitmap = _Bitmap(width, rows, words_per_row, ctypes.cast(buffer, ctypes.POINTER(ctypes.c_ulong)))
+    bitmap = _Bitmap(width, rows, words_per_row, buffer)
     param = _LIB.potrace_param_default()
     if not param:
         return None
@@ -213,8 +212,8 @@ def _contours(node):
         if n <= 0:
             node = path.next
             continue
-        tags = (ctypes.c_int * n).from_address(ctypes.addressof(path.curve.tag.contents))[:]
-        c = (ctypes.c_double * (6 * n)).from_address(ctypes.addressof(path.curve.c.contents))[:]
+        tags = path.curve.tag[:n]
+        c = path.curve.c[:6 * n]
         start = (c[6 * n - 2], c[6 * n - 1])
         # Segment i runs from the end of segment i - 1 to (c[6i+4], c[6i+5]).
         segments = []
