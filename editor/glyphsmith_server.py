@@ -311,6 +311,38 @@ def outline_text(glyph):
     return " ".join(parts)
 
 
+def sfnt_underline(path):
+    """The underline position and thickness in the post table of a TrueType
+    or OpenType file, or None."""
+    try:
+        with open(path, "rb") as f:
+            head = f.read(12)
+            if len(head) < 12 or head[:4] not in (b"\0\1\0\0", b"true", b"OTTO"):
+                return None
+            count = struct.unpack_from(">H", head, 4)[0]
+            records = f.read(16 * count)
+            for i in range(min(count, len(records) // 16)):
+                tag, _checksum, offset, length = struct.unpack_from(">4sIII", records, 16 * i)
+                if tag == b"post" and length >= 12:
+                    f.seek(offset + 8)
+                    return struct.unpack(">hh", f.read(4))
+    except (OSError, struct.error):
+        pass
+    return None
+
+
+def keep_underline(ff, path):
+    """FontForge reads the underline's top as its position less half its
+    thickness in whole units and writes it back adding the exact half, so a
+    font with an odd thickness had its underline one unit higher after every
+    save. The file's own values go back in, exactly."""
+    underline = sfnt_underline(path)
+    if underline is not None:
+        position, thickness = underline
+        ff.uwidth = thickness
+        ff.upos = position - thickness / 2
+
+
 class Font:
     """One font open in the editor, with the file it belongs to.
 
@@ -358,6 +390,7 @@ class Font:
     def open(cls, path):
         ff = fontforge.open(path)
         ff.encoding = "UnicodeFull"
+        keep_underline(ff, path)
         font = cls(ff, path)
         font.repair()
         font.recover()

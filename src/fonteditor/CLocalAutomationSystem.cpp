@@ -94,15 +94,15 @@ std::shared_ptr<IDispatchObject> CLocalAutomationSystem::CreateInstance(const QS
         return nullptr;
     m_launched << pid;
 
-    // Poll until the server listens, often, as its start is part of every
-    // run; give up early when it has already exited.
+    // Poll until the server listens, every 2 ms, as its start (some 40 ms)
+    // is part of every run; give up early when it has already exited.
     QDeadlineTimer deadline(server->nStartWaitMs);
     while (!deadline.hasExpired()) {
         if (auto object = Attach(progId, 100))
             return object;
         if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
             return nullptr;
-        QThread::msleep(10);
+        QThread::msleep(2);
     }
     return nullptr;
 }

@@ -290,6 +290,7 @@ TEST_F(GlyphsmithServerTest, ReopenedFontFindsItsVerticalLookupAgain)
     ASSERT_TRUE(Import(drawing, 0x8141, false)); // 、
     ASSERT_TRUE(Import(drawing, 0x8141, true));
     SaveAndRelease();
+    const QJsonValue underline = Check(ttf).value("underline");
     // The launched editor ends with its last client; the next one opens the
     // saved .ttf from the field.
     WaitForSocketGone();
@@ -301,8 +302,11 @@ TEST_F(GlyphsmithServerTest, ReopenedFontFindsItsVerticalLookupAgain)
     ASSERT_TRUE(Import(drawing, 0x8142, false));
     ASSERT_TRUE(Import(drawing, 0x8141, true)); // 、 again: still one rule
     SaveAndRelease();
-    const QJsonObject vert = Check(ttf).value("vert").toObject();
+    const QJsonObject font = Check(ttf);
+    const QJsonObject vert = font.value("vert").toObject();
     EXPECT_EQ(vert.size(), 2);
+    // Saving an opened font again leaves its underline where it was.
+    EXPECT_EQ(font.value("underline"), underline);
     EXPECT_TRUE(vert.contains("uni3001") && vert.contains("uni3002"));
     EXPECT_EQ(m_messages.messages.size(), 0);
 }
@@ -574,7 +578,7 @@ fb.setupNameTable({"familyName": "Other Maker Sans", "styleName": "Regular", "co
                    "version": "Version 2.500", "psName": "OtherMakerSans-Regular"})
 fb.setupOS2(sTypoAscender=1802, sTypoDescender=-246, sTypoLineGap=200, usWinAscent=1900, usWinDescent=500,
             fsType=0x0004, achVendID="OTHR")
-fb.setupPost()
+fb.setupPost(underlinePosition=-150, underlineThickness=101)
 fb.addOpenTypeFeatures("feature vert { sub uni3001 by uni3001.vert; } vert;")
 fb.save(sys.argv[1])
 )";
@@ -613,6 +617,7 @@ TEST_F(GlyphsmithServerTest, OtherMakersFontIsKeptWholeAndItsNewGlyphFillsItsEmB
     EXPECT_EQ(font.value("ascent").toArray(), (QJsonArray { 1900, 1802, 1900 }));
     EXPECT_EQ(font.value("descent").toArray(), (QJsonArray { -500, -246, -500 }));
     EXPECT_EQ(font.value("lineGaps").toArray(), (QJsonArray { 67, 200 }));
+    EXPECT_EQ(font.value("underline").toArray(), (QJsonArray { -150, 101 }));
     EXPECT_EQ(font.value("fsType").toInt(), 4);
     const QJsonObject name = font.value("name").toObject();
     EXPECT_EQ(name.value("0").toString(), "Copyright Other Maker");

@@ -108,6 +108,7 @@ def main(path):
                         os2.sTypoAscender - os2.sTypoDescender + os2.sTypoLineGap,
                         os2.usWinAscent + os2.usWinDescent],
         "lineGaps": [hhea.lineGap, os2.sTypoLineGap],
+        "underline": [font["post"].underlinePosition, font["post"].underlineThickness],
         "fsType": os2.fsType,
         "fsSelection": os2.fsSelection,
         "codePage1": os2.ulCodePageRange1,
