@@ -1,6 +1,7 @@
 #include "autocreate/CAutoCreator.h"
 
 #include "app/IMessageBox.h"
+#include "autocreate/CLookAheadReplay.h"
 #include "autocreate/IAutoCreateHost.h"
 #include "canvas/CDrawingModel.h"
 #include "strokes/CodePage932.h"
@@ -174,10 +175,12 @@ void CAutoCreator::Run(const QStringList& names)
     const auto count = static_cast<int>(names.size());
     m_outcome = Outcome();
     m_outcome.files = count;
+    CLookAheadReplay lookAhead(m_host.Drawing());
     for (int i = 0; i < count; ++i) {
         m_nCurrent = i + 1;
         SetProgress(100 * (i + 1) / count);
-        if (!ReplayStrokeFile(folder + names[i])) {
+        const QString next = i + 1 < count ? folder + names[i + 1] : QString();
+        if (!ReplayStrokeFile(folder + names[i], &lookAhead, next)) {
             m_outcome.end = Outcome::End::BadFile;
             m_outcome.badFile = folder + names[i];
             break;
@@ -206,6 +209,11 @@ void CAutoCreator::SetProgress(int pos)
 
 bool CAutoCreator::ReplayStrokeFile(const QString& path)
 {
+    return ReplayStrokeFile(path, nullptr, QString());
+}
+
+bool CAutoCreator::ReplayStrokeFile(const QString& path, CLookAheadReplay* lookAhead, const QString& next)
+{
     CDrawingModel& drawing = m_host.Drawing();
     drawing.ClearCanvas();
     drawing.ResetHistory();
@@ -213,10 +221,19 @@ bool CAutoCreator::ReplayStrokeFile(const QString& path)
         const FlagScope loading(m_bAutoCreating);
         if (!m_host.LoadStrokeFile(path))
             return false;
+        std::optional<CCanvasBitmap> drawn;
+        if (lookAhead) {
+            drawn = lookAhead->Take(path, drawing.Strokes(), drawing);
+            if (!next.isEmpty())
+                lookAhead->Start(next);
+        }
         m_host.SetCharText(m_host.CurrentChar());
         m_progress.SetCurrentText(
             QStringLiteral("%1　%2").arg(Cp932ToString(m_host.CurrentChar()), CountText(m_nCurrent, m_outcome.files)));
-        DrawStrokes(drawing, drawing.Strokes());
+        if (drawn)
+            drawing.AdoptDrawing(std::move(*drawn), drawing.Strokes());
+        else
+            DrawStrokes(drawing, drawing.Strokes());
         const GlyphStepResult result = m_host.WriteGlyph();
         if (result.ok) {
             ++m_outcome.created;

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 class CDrawingModel;
+class CLookAheadReplay;
 class IAutoCreateHost;
 class IAutoCreateProgress;
 class IMessageBox;
@@ -72,6 +73,9 @@ public:
 
 private:
     void Run(const QStringList& names);
+    // As above; lookAhead, when given, has drawn path already or draws it
+    // now, and starts on next while this file is with the font editor.
+    bool ReplayStrokeFile(const QString& path, CLookAheadReplay* lookAhead, const QString& next);
     void SetProgress(int pos);
     void EmptyErrorLog();
     void LogGlyphFailure(const QString& fileName, const QString& error);

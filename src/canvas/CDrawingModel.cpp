@@ -70,6 +70,24 @@ void CDrawingModel::ContinueStroke(QPoint client, bool primary)
     m_ptLast = pt;
 }
 
+void CDrawingModel::AdoptDrawing(CCanvasBitmap canvas, const CPointAryAry2& strokes)
+{
+    m_bmpCanvas = std::move(canvas);
+    const CPointArray2* lastContinued = nullptr;
+    for (const CPointArray2& stroke : strokes) {
+        if (stroke.empty())
+            continue;
+        m_ptLast = ClientToCanvas(stroke.back());
+        m_bModified = true;
+        if (stroke.size() > 1)
+            lastContinued = &stroke;
+    }
+    if (lastContinued) {
+        const QPoint shown = ClientToCanvas(lastContinued->back());
+        ShowPointerPos(shown.x(), shown.y());
+    }
+}
+
 void CDrawingModel::ShowPointerPos(int x, int y)
 {
     if (!m_pHost || !m_pHost->HasStatusBar())

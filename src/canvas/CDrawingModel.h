@@ -51,6 +51,10 @@ public:
     void StartStroke(QPoint client, bool primary);
     void ContinueStroke(QPoint client, bool primary);
     void ShowPointerPos(int x, int y);
+    // Takes the canvas another model drew from these strokes on a clear
+    // canvas with this model's tool and tips, and ends as drawing them here
+    // would: the same last point, pointer position and modified flag.
+    void AdoptDrawing(CCanvasBitmap canvas, const CPointAryAry2& strokes);
 
     // Pointer events of the view, in client coordinates. OnButtonDown answers
     // whether the view must capture the pointer.

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -102,15 +103,16 @@ protected:
         host.creator = &creator;
     }
 
-    // Writes a stroke file for the character with one short stroke.
-    void AddFile(quint16 code, bool vertical = false, int size = 128)
+    // Writes a stroke file for the character, by default with one short stroke.
+    void AddFile(quint16 code, bool vertical = false, int size = 128,
+                 const CPointAryAry2& strokes = {{{20, 20}, {40, 30}}})
     {
         FakeStrokeFileHost writer;
         writer.folder = host.folder;
         writer.ch = CharFromCode(code);
         writer.vertical = vertical;
         writer.size = size;
-        writer.strokes = {{{20, 20}, {40, 30}}};
+        writer.strokes = strokes;
         FakeMessageBox silent;
         CStrokeFileStore(writer, silent).SaveStrokeFile();
     }
@@ -199,6 +201,54 @@ TEST_F(AutoCreatorTest, ReplayDrawsWhatThePointerDrew)
     host.drawing = CDrawingModel(128, 1);
     CAutoCreator::DrawStrokes(host.drawing, drawn.Strokes());
     EXPECT_EQ(Picture(host.drawing.Canvas()), Picture(drawn.Canvas()));
+}
+
+TEST_F(AutoCreatorTest, EachGlyphIsWhatItsFileAloneDraws)
+{
+    // A run draws the next file ahead, on a canvas of its own; the editor
+    // must still get what drawing each file alone gives, here with the
+    // user's own tip, and the new strokes of a file written again while the
+    // one before it is with the editor.
+    host.drawing = CDrawingModel(128, CDrawingModel::kTipUser);
+    CPenTip::Bits tip = CPenTip::BuiltInBits();
+    for (size_t i = 0; i < tip.size(); i += 3)
+        tip[i] = static_cast<uint8_t>(tip[i] ^ 0x5A);
+    host.drawing.PenTip().PenBits() = tip;
+    host.drawing.PenTip().RebuildPenStamp();
+    const auto strokesOf = [](int i) {
+        return CPointAryAry2 {{{30, 64 + i}}, {{10 + 7 * i, 20}, {60, 30 + 9 * i}, {100 - 5 * i, 110}}};
+    };
+    for (int i = 0; i < 6; ++i)
+        AddFile(static_cast<quint16>(0x82A0 + 2 * i), false, 128, strokesOf(i));
+    struct Seen
+    {
+        QByteArray bits;
+        QPoint last;
+        bool modified;
+    };
+    std::vector<Seen> seen;
+    host.onGlyph = [&] {
+        seen.push_back({host.drawing.Canvas().Bits(), host.drawing.LastPoint(), host.drawing.IsModified()});
+        if (seen.size() == 2) {
+            // The third file has been drawn ahead by now (drawing it takes
+            // microseconds); it is written again after that.
+            QThread::msleep(50);
+            AddFile(0x82A4, false, 128, strokesOf(9));
+        }
+    };
+    host.box.answers = {true};
+    creator.AutoCreateFromStrokeFiles();
+
+    ASSERT_EQ(seen.size(), 6u);
+    for (int i = 0; i < 6; ++i) {
+        CDrawingModel alone(host.drawing);
+        alone.ClearCanvas();
+        CAutoCreator::DrawStrokes(alone, strokesOf(i == 2 ? 9 : i));
+        EXPECT_EQ(seen[i].bits, alone.Canvas().Bits()) << "file " << i;
+        EXPECT_EQ(seen[i].last, alone.LastPoint()) << "file " << i;
+        EXPECT_TRUE(seen[i].modified);
+    }
+    EXPECT_TRUE(host.box.messages.isEmpty());
 }
 
 TEST_F(AutoCreatorTest, ProgressForOneAndTwoHundredFiles)
