@@ -40,6 +40,9 @@ private:
     QJsonValue Encode(const CDispValue& value) const;
     CDispValue Decode(const QJsonValue& json);
     QByteArray Exchange(const QByteArray& request, int boundMs);
+    bool HasInput() const;
+    // Looks for the answer for a moment before the wait for it sleeps.
+    void SpinForAnswer();
     [[noreturn]] void Fail(const QString& reason);
 
     std::unique_ptr<QLocalSocket> m_socket;
