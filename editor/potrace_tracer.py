@@ -10,7 +10,9 @@ counter-clockwise), which potrace already knows from each path's sign, so the
 font editor need not work out their directions again. Potrace's contours
 almost never cross; the trace says when they may (mostly a curve fitted
 across a tight corner or a thin gap), and only then does the editor need its
-own, much dearer, overlap test.
+own, much dearer, overlap test. That check runs in native code when the build
+made it (native/contour_crossing.cpp, some ten times faster), else in Python
+here; the two give the same answers.
 """
 
 import array
