@@ -1174,7 +1174,7 @@ def listen(path):
 # (some 60 on a virtual machine), several times the work of a short call. So
 # with processors to spare the editor looks for the next call for a moment
 # before it sleeps; alone on one it would only keep the client waiting.
-SPIN_SECONDS = 0.0002 if (os.cpu_count() or 1) > 1 else 0.0
+SPIN_SECONDS = 0.0002 if len(os.sched_getaffinity(0)) > 1 else 0.0
 
 
 def wait_readable(socks):
