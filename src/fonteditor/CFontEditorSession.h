@@ -130,11 +130,12 @@ public:
         NotifyFontChanged();
     }
 
-private:
-    bool CheckVersion();
     // Runs an editor operation, reporting dispatch exceptions and other
     // automation failures; false when it failed.
     bool Guarded(const std::function<bool()>& operation);
+
+private:
+    bool CheckVersion();
     bool CreateNewFont(const QString& savePath);
     // Tells once, after a font was opened or made, how many glyphs the editor
     // brought back from a run that ended before it saved.

@@ -1,8 +1,6 @@
 #include "fonteditor/CFontInfoEditor.h"
 
 #include "app/IMessageBox.h"
-#include "fonteditor/CAutomationFailure.h"
-#include "fonteditor/CDispatchException.h"
 #include "fonteditor/CFontEditorSession.h"
 
 #include <QRegularExpression>
@@ -90,16 +88,12 @@ std::optional<SFontInfo> CFontInfoEditor::Load()
     if (!m_session.EnsureEditor() || !m_session.OpenFontInEditor())
         return std::nullopt;
     const CGlyphsmithTypeface& font = m_session.EditorFont();
-    try {
-        return SFontInfo { font.GetFamilyName(), font.GetFamilyNameJa(), font.GetFontVersion(), font.GetCopyright() };
-    } catch (const CMissingMember&) {
-        ExplainMissing();
-    } catch (const CDispatchException& e) {
-        m_session.ReportEditorError(CFontEditorSession::FormatDispatchError(e));
-    } catch (const CAutomationFailure&) {
-        m_session.ReportEditorError(QStringLiteral("エラーが発生しました"));
-    }
-    return std::nullopt;
+    std::optional<SFontInfo> info;
+    Guarded([&] {
+        info = SFontInfo { font.GetFamilyName(), font.GetFamilyNameJa(), font.GetFontVersion(), font.GetCopyright() };
+        return true;
+    });
+    return info;
 }
 
 SFontInfo CFontInfoEditor::Normalized(const SFontInfo& edited)
@@ -168,7 +162,7 @@ CFontInfoEditor::SVerdict CFontInfoEditor::Submit(const SFontInfo& loaded, const
 bool CFontInfoEditor::Send(SFontInfo::EField field, const QString& value)
 {
     const CGlyphsmithTypeface& font = m_session.EditorFont();
-    try {
+    return Guarded([&] {
         switch (field) {
         case SFontInfo::FamilyName: font.SetFamilyName(value); break;
         case SFontInfo::FamilyNameJa: font.SetFamilyNameJa(value); break;
@@ -177,12 +171,19 @@ bool CFontInfoEditor::Send(SFontInfo::EField field, const QString& value)
         }
         m_session.MarkFontChanged();
         return true;
-    } catch (const CMissingMember&) {
-        ExplainMissing();
-    } catch (const CDispatchException& e) {
-        m_session.ReportEditorError(CFontEditorSession::FormatDispatchError(e));
-    } catch (const CAutomationFailure&) {
-        m_session.ReportEditorError(QStringLiteral("エラーが発生しました"));
-    }
-    return false;
+    });
+}
+
+// The session's reporting, and the explanation once for an editor that lacks
+// the members.
+bool CFontInfoEditor::Guarded(const std::function<bool()>& operation)
+{
+    return m_session.Guarded([&] {
+        try {
+            return operation();
+        } catch (const CMissingMember&) {
+            ExplainMissing();
+            return false;
+        }
+    });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 class CFontEditorSession;
@@ -55,6 +56,7 @@ public:
 private:
     bool Send(SFontInfo::EField field, const QString& value);
     void ExplainMissing();
+    bool Guarded(const std::function<bool()>& operation);
 
     CFontEditorSession& m_session;
     IMessageBox& m_messages;
