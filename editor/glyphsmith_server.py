@@ -190,6 +190,25 @@ def table_checksum(data):
     return sum(words) & 0xFFFFFFFF
 
 
+def sfnt_tables(data):
+    """The table directory of a TrueType or OpenType file's bytes, tag to
+    (place of its record, offset, length); None unless the file holds every
+    table it names."""
+    if len(data) < 12 or data[:4] not in (b"\0\1\0\0", b"true", b"OTTO"):
+        return None
+    count = struct.unpack_from(">H", data, 4)[0]
+    if count == 0 or 12 + 16 * count > len(data):
+        return None
+    entries = {}
+    for i in range(count):
+        at = 12 + 16 * i
+        tag, _sum, offset, length = struct.unpack_from(">4sIII", data, at)
+        if offset + length > len(data):
+            return None
+        entries[tag] = (at, offset, length)
+    return entries
+
+
 def finish_written_font(path, em):
     """Checks that the font writer wrote the whole file (it reports a full
     disk only as a message), then puts the vertical ascent and descent on
@@ -198,19 +217,8 @@ def finish_written_font(path, em):
     the file is not whole."""
     with open(path, "r+b") as f:
         data = bytearray(f.read())
-        if len(data) < 12 or data[:4] not in (b"\0\1\0\0", b"true", b"OTTO"):
-            return False
-        count = struct.unpack_from(">H", data, 4)[0]
-        if count == 0 or 12 + 16 * count > len(data):
-            return False
-        entries = {}
-        for i in range(count):
-            at = 12 + 16 * i
-            tag, _sum, offset, length = struct.unpack_from(">4sIII", data, at)
-            if offset + length > len(data):
-                return False
-            entries[tag] = (at, offset, length)
-        if b"head" not in entries or table_checksum(data) != 0xB1B0AFBA:
+        entries = sfnt_tables(data)
+        if entries is None or b"head" not in entries or table_checksum(data) != 0xB1B0AFBA:
             return False
         if b"vhea" not in entries or entries[b"vhea"][2] < 36:
             return True
@@ -316,19 +324,13 @@ def sfnt_underline(path):
     or OpenType file, or None."""
     try:
         with open(path, "rb") as f:
-            head = f.read(12)
-            if len(head) < 12 or head[:4] not in (b"\0\1\0\0", b"true", b"OTTO"):
-                return None
-            count = struct.unpack_from(">H", head, 4)[0]
-            records = f.read(16 * count)
-            for i in range(min(count, len(records) // 16)):
-                tag, _checksum, offset, length = struct.unpack_from(">4sIII", records, 16 * i)
-                if tag == b"post" and length >= 12:
-                    f.seek(offset + 8)
-                    return struct.unpack(">hh", f.read(4))
-    except (OSError, struct.error):
-        pass
-    return None
+            data = f.read()
+    except OSError:
+        return None
+    entries = sfnt_tables(data)
+    if entries is None or b"post" not in entries or entries[b"post"][2] < 12:
+        return None
+    return struct.unpack_from(">hh", data, entries[b"post"][1] + 8)
 
 
 def keep_underline(ff, path):
