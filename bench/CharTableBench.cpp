@@ -218,18 +218,30 @@ static void BM_CharTableOpenToFirstPaint(benchmark::State& state)
 }
 BENCHMARK(BM_CharTableOpenToFirstPaint)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The scroll bar's move for one wheel step: three rows.
+static int ThreeRows(CCharTableWnd& wnd)
+{
+    return 3 * (wnd.List()->visualRect(wnd.List()->model()->index(0, 0)).height() + 2);
+}
+
+// One step further down, back to the top at the end.
+static void ScrollDown(CCharTableWnd& wnd, int step)
+{
+    QScrollBar* bar = wnd.List()->verticalScrollBar();
+    if (bar->value() >= bar->maximum())
+        bar->setValue(0);
+    bar->setValue(bar->value() + step);
+}
+
 // One wheel step (three rows) further down the first-level kanji: the new
 // cells' outlines fetched and painted.
 static void BM_CharTableScrollThreeRows(benchmark::State& state)
 {
     const auto wnd = OpenWindow(ECharSet::Kanji1);
     PaintNow(*wnd);
-    QScrollBar* bar = wnd->List()->verticalScrollBar();
-    const int rowStep = wnd->List()->visualRect(wnd->List()->model()->index(0, 0)).height() + 2;
+    const int step = ThreeRows(*wnd);
     for (auto _ : state) {
-        if (bar->value() >= bar->maximum())
-            bar->setValue(0);
-        bar->setValue(bar->value() + 3 * rowStep);
+        ScrollDown(*wnd, step);
         PaintNow(*wnd);
     }
 }
@@ -240,12 +252,9 @@ static void BM_CharTableScrollThreeRowsFirstPaint(benchmark::State& state)
 {
     const auto wnd = OpenWindow(ECharSet::Kanji1);
     PaintNow(*wnd);
-    QScrollBar* bar = wnd->List()->verticalScrollBar();
-    const int rowStep = wnd->List()->visualRect(wnd->List()->model()->index(0, 0)).height() + 2;
+    const int step = ThreeRows(*wnd);
     for (auto _ : state) {
-        if (bar->value() >= bar->maximum())
-            bar->setValue(0);
-        bar->setValue(bar->value() + 3 * rowStep);
+        ScrollDown(*wnd, step);
         wnd->List()->viewport()->repaint();
         state.PauseTiming();
         while (wnd->IsFetching())
