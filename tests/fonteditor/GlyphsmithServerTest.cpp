@@ -134,6 +134,21 @@ protected:
     }
     void TearDown() override { m_session.reset(); }
 
+    // A font file in the output folder for the field to name; the editor is
+    // told yes when it asks to make it.
+    QString NewFontFile(const char* name)
+    {
+        const QString ttf = m_out.filePath(name);
+        m_field.text = ttf;
+        m_messages.answers = { true };
+        return ttf;
+    }
+    static CCanvasBitmap Handwriting(int side)
+    {
+        CCanvasBitmap drawing(side, side);
+        DrawHandwriting(drawing, 20);
+        return drawing;
+    }
     bool Import(const CCanvasBitmap& canvas, qint32 code, bool vertical)
     {
         const QString bmp = m_out.filePath(QStringLiteral("QL%1.tmp").arg(m_nBmps++));
@@ -282,11 +297,8 @@ TEST_F(GlyphsmithServerTest, GlyphsGoIntoValidFontSavedAtExit)
 
 TEST_F(GlyphsmithServerTest, ReopenedFontFindsItsVerticalLookupAgain)
 {
-    const QString ttf = m_out.filePath("again.ttf");
-    m_field.text = ttf;
-    m_messages.answers = { true };
-    CCanvasBitmap drawing(256, 256);
-    DrawHandwriting(drawing, 20);
+    const QString ttf = NewFontFile("again.ttf");
+    const CCanvasBitmap drawing = Handwriting(256);
     ASSERT_TRUE(Import(drawing, 0x8141, false)); // 、
     ASSERT_TRUE(Import(drawing, 0x8141, true));
     SaveAndRelease();
@@ -373,11 +385,8 @@ TEST_F(GlyphsmithServerTest, EditorAnswersGarbledRequestsAndStaysUp)
 
 TEST_F(GlyphsmithServerTest, FailedSaveKeepsPreviousFileAndOtherBitmapDepthsTrace)
 {
-    const QString ttf = m_out.filePath("kept.ttf");
-    m_field.text = ttf;
-    m_messages.answers = { true };
-    CCanvasBitmap drawing(192, 192);
-    DrawHandwriting(drawing, 20);
+    const QString ttf = NewFontFile("kept.ttf");
+    const CCanvasBitmap drawing = Handwriting(192);
     ASSERT_TRUE(Import(drawing, 0x82A0, false));
     ASSERT_TRUE(m_session->SaveFontAs(ttf));
     const QByteArray saved = [&] {
@@ -683,11 +692,8 @@ TEST_F(GlyphsmithServerTest, EditorKilledAfterImportsLosesNoneOfThem)
 
 TEST_F(GlyphsmithServerTest, ClientThatVanishesWithoutSavingLosesNothing)
 {
-    const QString ttf = m_out.filePath("left.ttf");
-    m_field.text = ttf;
-    m_messages.answers = { true };
-    CCanvasBitmap drawing(256, 256);
-    DrawHandwriting(drawing, 20);
+    const QString ttf = NewFontFile("left.ttf");
+    const CCanvasBitmap drawing = Handwriting(256);
     ASSERT_TRUE(Import(drawing, 0x82A0, false));
     const QString journal = m_out.filePath(".left.ttf.glyphsmith-journal");
     ASSERT_TRUE(QFile::exists(journal));
@@ -714,11 +720,8 @@ TEST_F(GlyphsmithServerTest, ClientThatVanishesWithoutSavingLosesNothing)
 
 TEST_F(GlyphsmithServerTest, LaterMembersReadAndChangeTheFont)
 {
-    const QString ttf = m_out.filePath("members.ttf");
-    m_field.text = ttf;
-    m_messages.answers = { true };
-    CCanvasBitmap drawing(256, 256);
-    DrawHandwriting(drawing, 20);
+    const QString ttf = NewFontFile("members.ttf");
+    const CCanvasBitmap drawing = Handwriting(256);
     ASSERT_TRUE(Import(drawing, 0x82A0, false)); // あ
     ASSERT_TRUE(Import(drawing, 0x8141, false)); // 、
     ASSERT_TRUE(Import(drawing, 0x8141, true));
