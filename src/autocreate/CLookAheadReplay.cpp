@@ -70,8 +70,7 @@ void CLookAheadReplay::Start(const QString& path)
     {
         const std::lock_guard lock(m_mutex);
         m_pending = path;
-        m_doneCanvas.reset();
-        m_donePath.clear();
+        m_drawn.reset();
     }
     m_changed.notify_all();
 }
@@ -81,12 +80,10 @@ std::optional<CCanvasBitmap> CLookAheadReplay::Take(
 {
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return !m_bBusy && m_pending.isEmpty(); });
-    std::optional<CCanvasBitmap> canvas;
-    if (m_doneCanvas && m_donePath == path && m_doneStrokes == strokes && DrawsAlike(m_model, drawing))
-        canvas = std::move(m_doneCanvas);
-    m_doneCanvas.reset();
-    m_donePath.clear();
-    return canvas;
+    std::optional<SDrawn> drawn = std::exchange(m_drawn, std::nullopt);
+    if (!drawn || drawn->path != path || drawn->strokes != strokes || !DrawsAlike(m_model, drawing))
+        return std::nullopt;
+    return std::move(drawn->canvas);
 }
 
 void CLookAheadReplay::Work()
@@ -121,7 +118,5 @@ void CLookAheadReplay::Replay(const QString& path)
     // A newer file asked for meanwhile makes this one stale.
     if (!m_pending.isEmpty())
         return;
-    m_donePath = path;
-    m_doneStrokes = std::move(content.Strokes());
-    m_doneCanvas = m_model.Canvas();
+    m_drawn = SDrawn { path, std::move(content.Strokes()), m_model.Canvas() };
 }

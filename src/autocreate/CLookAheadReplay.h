@@ -43,9 +43,13 @@ private:
     QString m_pending;     // the file to start on, empty when none
     bool m_bBusy = false;
     bool m_bQuit = false;
-    // What the last file gave: its path, strokes and canvas.
-    QString m_donePath;
-    CPointAryAry2 m_doneStrokes;
-    std::optional<CCanvasBitmap> m_doneCanvas;
+    // What the last file gave, until it is taken or another is started.
+    struct SDrawn
+    {
+        QString path;
+        CPointAryAry2 strokes;
+        CCanvasBitmap canvas;
+    };
+    std::optional<SDrawn> m_drawn;
     std::thread m_thread;
 };
