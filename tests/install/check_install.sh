@@ -45,7 +45,9 @@ export QT_QPA_PLATFORM=offscreen
 "$root/bin/quillery" &
 gui_pid=$!
 ini=$XDG_CONFIG_HOME/Orvane/Quillery/3.1.0.ini
-for _ in $(seq 1 100); do
+# The loop ends as soon as the start is through; the bound only stops a hung
+# start, so it is generous enough for a machine busy with other builds.
+for _ in $(seq 1 1200); do
   grep -q "FirstOperation=1" "$ini" 2>/dev/null && break
   kill -0 "$gui_pid" 2>/dev/null || { echo "the installed quillery ended during its start" >&2; exit 1; }
   sleep 0.1
@@ -63,6 +65,9 @@ gui_pid=
 export XDG_CACHE_HOME=$home/cache
 "$root/bin/quillery-autocreate" --install --font "$stage/installed.ttf" "$stage/proof/strokes" 2>"$stage/install.log" \
   || { cat "$stage/install.log" >&2; exit 1; }
-fc-list --format '%{file}\n' | grep -qx "$XDG_DATA_HOME/fonts/installed.ttf" \
+# fc-list's whole answer is taken first: a reader that stops at the first
+# match would end fc-list by SIGPIPE, which pipefail counts as a failure.
+listed=$(fc-list --format '%{file}\n')
+grep -qxF "$XDG_DATA_HOME/fonts/installed.ttf" <<<"$listed" \
   || { echo "fontconfig does not list the installed font" >&2; cat "$stage/install.log" >&2; exit 1; }
 echo "installed layout works"
