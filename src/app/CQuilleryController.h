@@ -125,6 +125,7 @@ public:
     // IAutoCreateHost
     CDrawingModel& Drawing() override { return m_drawing; }
     bool LoadStrokeFile(const QString& path) override { return m_strokeFiles.LoadStrokeFile(path); }
+    quint16 LoadedCharUnit() const override { return m_strokeFiles.LastCharUnit(); }
     bool PumpMessages() override;
     bool PrepareFont() override;
     QString TargetFontName() override { return m_session.CurrentFontName(); }

@@ -234,7 +234,11 @@ bool CAutoCreator::ReplayStrokeFile(const QString& path, CLookAheadReplay* lookA
             drawing.AdoptDrawing(std::move(*drawn), drawing.Strokes());
         else
             DrawStrokes(drawing, drawing.Strokes());
-        const GlyphStepResult result = m_host.WriteGlyph();
+        // A character without a Shift-JIS form has no code the editor takes;
+        // the message names the character rather than an empty code.
+        const GlyphStepResult result = m_host.CurrentChar().isEmpty()
+                                           ? GlyphStepResult {false, UnusableCharText(m_host.LoadedCharUnit())}
+                                           : m_host.WriteGlyph();
         if (result.ok) {
             ++m_outcome.created;
         } else {
@@ -245,6 +249,16 @@ bool CAutoCreator::ReplayStrokeFile(const QString& path, CLookAheadReplay* lookA
         drawing.MarkExecuted();
     }
     return true;
+}
+
+QString CAutoCreator::UnusableCharText(quint16 unit)
+{
+    if (unit == 0)
+        return QString::fromUtf8("ストロークファイルに文字が記録されていません。");
+    const QChar c(static_cast<char16_t>(unit));
+    const QString shown = c.isPrint() && !c.isSurrogate() ? QStringLiteral("「%1」").arg(c) : QString();
+    return QString::fromUtf8("文字%1（U+%2）はシフトJISにない文字のため、フォントに入れられません。")
+        .arg(shown, QStringLiteral("%1").arg(unit, 4, 16, QLatin1Char('0')).toUpper());
 }
 
 void CAutoCreator::EmptyErrorLog()

@@ -64,6 +64,9 @@ public:
     static QString SummaryText(const Outcome& outcome, const QString& errorLogPath);
     // "123 / 3,158"
     static QString CountText(int n, int count);
+    // Why a stroke file's character (its UTF-16 unit, 0 when none was
+    // recorded) cannot go into the font.
+    static QString UnusableCharText(quint16 unit);
 
     bool IsRunning() const { return m_bRunning; }
     // True while a file is being loaded and drawn: field and box changes

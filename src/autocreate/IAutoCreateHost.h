@@ -25,6 +25,9 @@ public:
     // the stroke list, showing its own message on failure.
     virtual bool LoadStrokeFile(const QString& path) = 0;
     virtual QByteArray CurrentChar() const = 0;
+    // The UTF-16 unit the stroke file just loaded holds for its character;
+    // it names a character without a Shift-JIS form in the messages.
+    virtual quint16 LoadedCharUnit() const { return 0; }
     // Shows the character in the dialog bar's field.
     virtual void SetCharText(const QByteArray& ch) = 0;
     // Hands the canvas to the font editor for the current character, as

@@ -155,6 +155,7 @@ bool CStrokeFileStore::ReadStrokeFile(QIODevice& device, const QString& path)
     const auto unit = static_cast<quint16>(in.Word());
     if (in.Failed())
         return readFailed();
+    m_nLastUnit = unit;
     quint16 code = 0;
     const int length = UnicodeToChar(unit, code);
     m_host.SetCurrentChar(length == 0 ? QByteArray() : CharFromCode(code));

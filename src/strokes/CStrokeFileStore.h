@@ -27,10 +27,14 @@ public:
     // The reading part of LoadStrokeFile, from a device open for reading;
     // `path` only names the file in the messages.
     bool ReadStrokeFile(QIODevice& device, const QString& path);
+    // The UTF-16 unit the last file read holds for its character, also when
+    // it has no code page 932 form (the current character is empty then).
+    quint16 LastCharUnit() const { return m_nLastUnit; }
 
 private:
     bool EnsureFolder();
 
     IStrokeFileHost& m_host;
     IMessageBox& m_messages;
+    quint16 m_nLastUnit = 0;
 };

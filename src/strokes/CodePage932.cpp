@@ -83,6 +83,32 @@ QString FromUtf16Bytes(const QByteArray& bytes)
     return text;
 }
 
+struct Twin
+{
+    quint16 code;
+    char16_t cp932Unit;
+    char16_t jisUnit;
+};
+
+constexpr Twin kTwins[] = {
+    {0x815C, u'\u2015', u'\u2014'}, {0x8160, u'\uFF5E', u'\u301C'}, {0x8161, u'\u2225', u'\u2016'},
+    {0x817C, u'\uFF0D', u'\u2212'}, {0x8191, u'\uFFE0', u'\u00A2'}, {0x8192, u'\uFFE1', u'\u00A3'},
+    {0x81CA, u'\uFFE2', u'\u00AC'},
+};
+
+// Text with every JIS twin replaced by the code page's own code point.
+QString WithCp932Twins(const QString& text)
+{
+    QString out = text;
+    for (QChar& c : out) {
+        for (const Twin& twin : kTwins) {
+            if (c.unicode() == twin.jisUnit)
+                c = QChar(twin.cp932Unit);
+        }
+    }
+    return out;
+}
+
 bool IsLeadByte(quint8 b)
 {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
@@ -118,12 +144,22 @@ quint16 CharToUnicode(quint16 code)
     return static_cast<quint16>(static_cast<quint8>((*out)[1]) << 8 | static_cast<quint8>((*out)[0]));
 }
 
+quint16 Cp932TwinUnit(quint16 code)
+{
+    for (const Twin& twin : kTwins) {
+        if (twin.code == code)
+            return twin.jisUnit;
+    }
+    return 0;
+}
+
 int UnicodeToChar(quint16 unit, quint16& out)
 {
     out = 0;
     // Unit 0 stands for a character that could not be converted.
     if (unit == 0)
         return 0;
+    unit = WithCp932Twins(QString(QChar(static_cast<char16_t>(unit))))[0].unicode();
     const auto bytes = Encoder().Convert(Utf16Bytes(QString(QChar(static_cast<char16_t>(unit)))));
     if (!bytes || bytes->isEmpty() || bytes->size() > 2)
         return 0;
@@ -146,8 +182,9 @@ QString Cp932ToString(const QByteArray& bytes, bool* ok)
 
 QByteArray StringToCp932(const QString& text, bool* ok)
 {
-    const auto out = Encoder().Convert(Utf16Bytes(text));
-    const bool converted = out.has_value() && Cp932ToString(*out) == text;
+    const QString cp932Text = WithCp932Twins(text);
+    const auto out = Encoder().Convert(Utf16Bytes(cp932Text));
+    const bool converted = out.has_value() && Cp932ToString(*out) == cp932Text;
     if (ok)
         *ok = converted;
     return converted ? *out : QByteArray();

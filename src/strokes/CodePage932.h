@@ -20,8 +20,15 @@ QByteArray CharFromCode(quint16 code);
 quint16 CharToUnicode(quint16 code);
 // Converts one UTF-16 unit to code page 932: returns the byte count (1 or 2)
 // and sets out to the byte or to first byte x 256 + second byte; returns 0
-// and sets out to 0 when the unit has no exact code-page-932 form.
+// and sets out to 0 when the unit has no exact code-page-932 form. The JIS
+// twin of a code (see Cp932TwinUnit) converts to that code too.
 int UnicodeToChar(quint16 unit, quint16& out);
+
+// Seven codes stand for one character under two Unicode code points: the
+// one code page 932 gives (0x8160 U+FF5E ～) and the one JIS and EUC-JP
+// decoders give (U+301C 〜), which is what text typed outside Windows holds.
+// The JIS twin of a code, or 0 for a code without one.
+quint16 Cp932TwinUnit(quint16 code);
 
 // Whole texts across the boundary. ok (when given) reports whether every
 // character converted; on failure the result is empty.

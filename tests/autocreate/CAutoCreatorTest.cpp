@@ -40,6 +40,7 @@ public:
     CDrawingModel& Drawing() override { return drawing; }
     bool LoadStrokeFile(const QString& path) override { return store.LoadStrokeFile(path); }
     QByteArray CurrentChar() const override { return ch; }
+    quint16 LoadedCharUnit() const override { return store.LastCharUnit(); }
     void SetCharText(const QByteArray& c) override { field = c; }
     GlyphStepResult WriteGlyph() override
     {
@@ -352,6 +353,31 @@ TEST_F(AutoCreatorTest, GlyphFailuresGoToTheEmptiedLog)
     EXPECT_TRUE(ReadAll(LogPath()).isEmpty());
     EXPECT_TRUE(host.box.messages.isEmpty());
     EXPECT_EQ(host.box.informations.size(), 1);
+}
+
+// Stroke files written elsewhere name a character by whatever code point
+// their writer's decoder gave: the JIS twin of a Shift-JIS character is that
+// character, and one without a Shift-JIS form fails by its own name.
+TEST_F(AutoCreatorTest, FilesOfTwinAndForeignCodePoints)
+{
+    const auto addRaw = [&](const QString& name, quint16 unit) {
+        QByteArray bytes("strk");
+        for (const int word : {2, int(unit), 0, 128, 128, 1, 1, 20, 20}) {
+            bytes.append(char(word & 0xFF));
+            bytes.append(char(word >> 8));
+        }
+        QFile f(host.folder + "/" + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    addRaw("U301C.stk", 0x301C);
+    addRaw("U00E9.stk", 0x00E9);
+    host.box.answers = {true};
+    creator.AutoCreateFromStrokeFiles();
+    ASSERT_EQ(host.glyphs.size(), 1u);
+    EXPECT_EQ(CharCode(host.glyphs[0].ch), 0x8160);
+    EXPECT_EQ(QString::fromUtf8(ReadAll(LogPath())),
+              QString::fromUtf8("0x0000\tU00E9.stk\t文字「é」（U+00E9）はシフトJISにない文字のため、フォントに入れられません。\n"));
 }
 
 TEST_F(AutoCreatorTest, NeitherASecondRunNorThePenGetsInDuringARun)

@@ -59,3 +59,29 @@ TEST(CodePage932Test, TextsAcrossTheBoundary)
     EXPECT_EQ(Cp932CharCount("\x82\xa0"), 1);
     EXPECT_EQ(Cp932CharCount("\x82\xa0z"), 2);
 }
+
+// Text typed or decoded outside Windows carries the JIS code point of seven
+// characters; each must reach the one code page 932 code, while the code
+// still converts back to the code page's own code point.
+TEST(CodePage932Test, JisTwinsReachTheSameCode)
+{
+    const std::pair<quint16, char16_t> twins[] = {{0x8160, u'\u301C'}, {0x817C, u'\u2212'}, {0x815C, u'\u2014'},
+                                                  {0x8161, u'\u2016'}, {0x8191, u'\u00A2'}, {0x8192, u'\u00A3'},
+                                                  {0x81CA, u'\u00AC'}};
+    for (const auto& [code, jis] : twins) {
+        quint16 out = 0;
+        EXPECT_EQ(UnicodeToChar(jis, out), 2) << std::hex << code;
+        EXPECT_EQ(out, code);
+        EXPECT_EQ(Cp932TwinUnit(code), jis);
+        quint16 own = 0;
+        EXPECT_EQ(UnicodeToChar(CharToUnicode(code), own), 2);
+        EXPECT_EQ(own, code);
+        bool ok = false;
+        EXPECT_EQ(CharCode(StringToCp932(QString(QChar(jis)), &ok)), code);
+        EXPECT_TRUE(ok);
+    }
+    EXPECT_EQ(Cp932TwinUnit(0x82A0), 0);
+    bool ok = false;
+    EXPECT_EQ(StringToCp932(QString::fromUtf8("5〜10−2"), &ok), QByteArray("5\x81\x60" "10\x81\x7c" "2"));
+    EXPECT_TRUE(ok);
+}
