@@ -285,11 +285,14 @@ void CQuilleryController::ClearCanvasAndHistory()
 
 // The editor is asked afresh which glyphs the font has, so that the
 // character just executed counts as done.
+QString CQuilleryController::PlanUnavailable()
+{
+    return m_plan.UnavailableText(m_plan.Set());
+}
+
 PlannedChars CQuilleryController::MissingChars()
 {
     const ECharSet set = m_plan.Set();
-    if (!m_plan.IsAvailable(set))
-        return {{}, m_plan.UnavailableText(set)};
     std::optional<QSet<quint32>> glyphs;
     try {
         glyphs = CGlyphCodes::Parse(m_session.EditorFont().GetGlyphCodes());

@@ -119,6 +119,7 @@ public:
     bool IsAutoCreateRunning() const override;
     void Repaint() override;
     void ClearCanvasAndHistory() override;
+    QString PlanUnavailable() override;
     PlannedChars MissingChars() override;
 
     // IStrokeFileHost

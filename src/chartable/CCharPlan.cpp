@@ -112,12 +112,12 @@ QString CCharPlan::UnavailableText(ECharSet set)
     if (IsAvailable(set))
         return {};
     if (set == ECharSet::OwnText)
-        return QStringLiteral("まだ文章がありません。［文章を入力...］で文章を貼り付けるか、テキストファイルを開いてください。");
+        return QStringLiteral("まだ文章がありません。文字一覧の［文章を入力...］で文章を貼り付けるか、テキストファイルを開いてください。");
     if (m_dictionary.Status() == CKanjiDictionary::EStatus::Missing)
         return QStringLiteral("教育漢字・常用漢字・人名用漢字の一覧は、%1 パッケージの漢字辞典 KANJIDIC2 (%2) から読みます。"
-                              "この辞典がありません。「sudo apt install %1」でインストールしてから、［再読み込み］を押してください。")
+                              "この辞典がありません。「sudo apt install %1」でインストールしてから、文字一覧の［再読み込み］を押してください。")
             .arg(CKanjiDictionary::kPackage, m_dictionary.Path());
-    return QStringLiteral("漢字辞典 %1 を読めません (%2)。「sudo apt install --reinstall %3」で入れ直してから、"
+    return QStringLiteral("漢字辞典 %1 を読めません (%2)。「sudo apt install --reinstall %3」で入れ直してから、文字一覧の"
                           "［再読み込み］を押してください。")
         .arg(m_dictionary.Path(), m_dictionary.Error(), CKanjiDictionary::kPackage);
 }

@@ -206,7 +206,7 @@ QString CCharTable::PlanNote() const
     if (!m_plan.IsAvailable(Set()))
         return m_plan.UnavailableText(Set());
     if (const int uncoded = m_plan.UncodedCount(Set()))
-        return QStringLiteral("灰色の %1 文字はコードページ 932 (シフトJIS) にないため、Quillery では作れません。数に含めていません。")
+        return QStringLiteral("斜線のますの %1 文字はコードページ 932 (シフトJIS) にないため、Quillery では作れません。数に含めていません。")
             .arg(Number(uncoded));
     return {};
 }

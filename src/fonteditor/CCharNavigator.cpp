@@ -103,8 +103,16 @@ void CCharNavigator::Step(Direction direction, bool ask)
     m_host.EnableVertical(IsVerticalChar(code));
 }
 
+// A plan that cannot give characters is said before the user is asked to
+// drop a drawing for a move that could not happen.
 void CCharNavigator::StepToMissing(bool ask)
 {
+    if (m_host.IsAutoCreateRunning())
+        return;
+    if (const QString why = m_host.PlanUnavailable(); !why.isEmpty()) {
+        m_messages.ShowMessage(why);
+        return;
+    }
     if (!Prepare(ask))
         return;
     const PlannedChars planned = m_host.MissingChars();

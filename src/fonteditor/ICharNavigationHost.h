@@ -77,7 +77,11 @@ public:
     // false when the user keeps it.
     virtual bool ConfirmDiscardDrawing() { return true; }
 
-    // The plan: the characters of the chosen set the font lacks, after the
-    // current one. Asked once the font is open in the editor.
+    // The plan: why it cannot give characters at all (a list that could not
+    // be read, a text not given), asked before anything else; empty when it
+    // can.
+    virtual QString PlanUnavailable() { return {}; }
+    // The characters of the chosen set the font lacks, after the current
+    // one. Asked once the font is open in the editor.
     virtual PlannedChars MissingChars() { return {}; }
 };

@@ -354,4 +354,16 @@ TEST_F(QuilleryControllerTest, ExecuteGoesOnToTheNextMissingCharacterOfThePlan)
     frame.SetCharText(QStringLiteral("日"));
     controller.OnNextMissingChar();
     EXPECT_EQ(settings.m_strChar, QStringLiteral("年"));
+
+    // A plan that cannot give a character says so before asking to drop
+    // the drawing for a move that could not happen.
+    controller.Plan().SetSet(ECharSet::OwnText);
+    controller.Plan().SetOwnText(QString());
+    drawing.OnButtonDown(PointerButton::Left, {64, 64});
+    drawing.OnButtonUp();
+    const qsizetype asked = messages.questions.size();
+    controller.OnNextMissingChar();
+    EXPECT_EQ(messages.questions.size(), asked);
+    EXPECT_TRUE(messages.messages.back().contains(QStringLiteral("まだ文章がありません")));
+    EXPECT_EQ(settings.m_strChar, QStringLiteral("年"));
 }
