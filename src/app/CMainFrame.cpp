@@ -270,7 +270,7 @@ void CMainFrame::ShowCharTable()
             this);
         m_pCharTable->AttachSettings(m_pStore);
         connect(m_pCharTable, &CCharTableWnd::GoToRequested, this, &CMainFrame::GoToChar);
-        connect(m_pCharTable, &CCharTableWnd::HelpRequested, this, [this] { OpenHelp(QStringLiteral("chartable.html")); });
+        connect(m_pCharTable, &CCharTableWnd::HelpRequested, this, &CMainFrame::OpenHelp);
     }
     if (!m_controller->IsAutoCreateRunning())
         m_charTableSource->Connect();

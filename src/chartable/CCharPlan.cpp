@@ -40,14 +40,20 @@ CCharPlan::CCharPlan(QString dictionaryPath) : m_dictionary(std::move(dictionary
 bool CCharPlan::LoadDictionary()
 {
     if (m_dictionary.Status() == CKanjiDictionary::EStatus::NotRead)
-        Retry();
+        ReadDictionary();
     return m_dictionary.Status() == CKanjiDictionary::EStatus::Loaded;
 }
 
+// A dictionary not asked for yet is left to the first set that needs it.
 void CCharPlan::Retry()
 {
-    if (m_dictionary.Status() == CKanjiDictionary::EStatus::Loaded)
-        return;
+    const CKanjiDictionary::EStatus status = m_dictionary.Status();
+    if (status == CKanjiDictionary::EStatus::Missing || status == CKanjiDictionary::EStatus::Damaged)
+        ReadDictionary();
+}
+
+void CCharPlan::ReadDictionary()
+{
     m_dictionary.Load();
     m_dictionarySets.clear();
     m_ranks.clear();

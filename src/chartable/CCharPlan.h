@@ -59,6 +59,7 @@ public:
 
 private:
     bool LoadDictionary();
+    void ReadDictionary();
     QList<CCharCell> DictionaryCells(ECharSet set) const;
     double Weight(const CCharCell& cell) const;
 

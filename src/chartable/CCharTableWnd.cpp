@@ -90,7 +90,7 @@ void CCharTableWnd::BuildControls()
     help->setShortcut(QKeySequence(Qt::Key_F1));
     help->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     addAction(help);
-    connect(help, &QAction::triggered, this, &CCharTableWnd::HelpRequested);
+    connect(help, &QAction::triggered, this, [this] { emit HelpRequested(QStringLiteral("chartable.html")); });
 
     auto* choices = new QHBoxLayout;
     const auto labelled = [&](const QString& text, QWidget* field) {
@@ -298,7 +298,7 @@ void CCharTableWnd::ChooseSet(ECharSet set)
 void CCharTableWnd::EditOwnText()
 {
     COwnTextDlg dialog(m_plan.OwnText().Text(), m_messages, this);
-    connect(&dialog, &COwnTextDlg::HelpRequested, this, &CCharTableWnd::HelpRequested);
+    connect(&dialog, &COwnTextDlg::HelpRequested, this, [this] { emit HelpRequested(QStringLiteral("owntext.html")); });
     if (dialog.exec() == QDialog::Accepted)
         TakeOwnText(dialog.Text());
 }

@@ -78,8 +78,9 @@ public:
 
 signals:
     void GoToRequested(quint16 code, bool vertical);
-    // F1, or the help button of the text dialog.
-    void HelpRequested();
+    // F1 (the table's page), or the help button of the text dialog (the
+    // page about the user's text).
+    void HelpRequested(const QString& page);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
