@@ -1,4 +1,5 @@
 #include "app/IMessageBox.h"
+#include "chartable/CCharPlan.h"
 #include "chartable/CCharTableWnd.h"
 #include "chartable/CEditorCharTableSource.h"
 #include "fonteditor/CAutomationChannel.h"
@@ -159,6 +160,7 @@ struct CBench
     QTemporaryDir strokes;
     CFontEditorSession session;
     CEditorCharTableSource source {session, [this] { return strokes.path(); }};
+    CCharPlan plan;
 };
 
 CBench& Bench()
@@ -170,7 +172,7 @@ CBench& Bench()
 std::unique_ptr<CCharTableWnd> OpenWindow(ECharSet set)
 {
     auto wnd = std::make_unique<CCharTableWnd>(
-        CCharTableWnd::Parts {Bench().source, Bench().messages, [] { return QStringLiteral("Noto Sans CJK JP"); },
+        CCharTableWnd::Parts {Bench().source, Bench().plan, Bench().messages, [] { return QStringLiteral("Noto Sans CJK JP"); },
                               [] { return false; }},
         nullptr);
     wnd->resize(640, 480);

@@ -174,6 +174,24 @@ IMAGES = {
         "################",
         "................",
     ],
+    # the next missing character: an arrow to a cell still empty
+    'nextmissing': [
+        "................",
+        "................",
+        "........bbbbbbbb",
+        "#.......bwwwwwwb",
+        "##......bwwwwwwb",
+        "###.....bwwwwwwb",
+        "####....bwwwwwwb",
+        "#####...bwwwwwwb",
+        "####....bwwwwwwb",
+        "###.....bwwwwwwb",
+        "##......bwwwwwwb",
+        "#.......bwwwwwwb",
+        "........bbbbbbbb",
+        "................",
+        "................",
+    ],
     # the user-defined tip: a framed square holding a bar
     'userpen': [
         "................",

@@ -31,7 +31,13 @@ CAboutDlg::CAboutDlg(const QString& editorVersion, QWidget* parent)
     editor->setObjectName(QStringLiteral("editor"));
     auto* licence = new QLabel(QStringLiteral("ライセンス：まだ定められていません。配布の条件は作者にお問い合わせください。"), this);
     licence->setObjectName(QStringLiteral("licence"));
-    for (QLabel* label : {name, description, editor, licence})
+    // The kanji lists are read from a dictionary whose licence asks for
+    // its source to be named.
+    auto* kanji = new QLabel(QStringLiteral("漢字の一覧: 漢字辞典 KANJIDIC2 (Electronic Dictionary Research and Development Group、\n"
+                                            "CC BY-SA 3.0、Debian の kanjidic-xml) を実行時に読んでいます。"),
+                             this);
+    kanji->setObjectName(QStringLiteral("kanjiSource"));
+    for (QLabel* label : {name, description, editor, licence, kanji})
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
@@ -43,6 +49,7 @@ CAboutDlg::CAboutDlg(const QString& editorVersion, QWidget* parent)
     texts->addSpacing(8);
     texts->addWidget(editor);
     texts->addWidget(licence);
+    texts->addWidget(kanji);
     auto* row = new QHBoxLayout;
     row->addWidget(icon);
     row->addSpacing(12);

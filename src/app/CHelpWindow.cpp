@@ -61,13 +61,14 @@ void CHelpWindow::PlaceBeside(const QWidget* frame)
 
 CHelpWindow::~CHelpWindow() = default;
 
-bool CHelpWindow::Open(const QString& helpPath)
+bool CHelpWindow::Open(const QString& helpPath, const QString& page)
 {
     auto archive = std::make_unique<CChmArchive>(helpPath);
     if (!archive->IsOpen() || !archive->Read(QStringLiteral("/index.html")))
         return false;
+    const QString shown = archive->Read(QLatin1Char('/') + page) ? page : QStringLiteral("index.html");
     m_archive = std::move(archive);
-    setSource(QUrl(QStringLiteral("%1:/index.html").arg(QLatin1String(kScheme))));
+    setSource(QUrl(QStringLiteral("%1:/%2").arg(QLatin1String(kScheme), shown)));
     return true;
 }
 

@@ -17,9 +17,9 @@ public:
     explicit CHelpWindow(QWidget* parent = nullptr);
     ~CHelpWindow() override;
 
-    // Opens the help file and shows its first page; false when it cannot be
-    // read.
-    bool Open(const QString& helpPath);
+    // Opens the help file and shows a page of it (the first page when the
+    // one asked for is not there); false when it cannot be read.
+    bool Open(const QString& helpPath, const QString& page = QStringLiteral("index.html"));
 
     QVariant loadResource(int type, const QUrl& name) override;
 

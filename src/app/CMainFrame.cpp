@@ -9,6 +9,7 @@
 #include "app/CQtMessageBox.h"
 #include "app/CQuilleryController.h"
 #include "autocreate/CProgressDlg.h"
+#include "chartable/CCharTableSettings.h"
 #include "chartable/CCharTableWnd.h"
 #include "chartable/CEditorCharTableSource.h"
 #include "fonteditor/CFontEditorSession.h"
@@ -71,7 +72,7 @@ QString IconName(int id)
         {ID_VIEW_GRID, "grid"},       {ID_CONTEXT_HELP, "contexthelp"}, {ID_TOOL_PEN, "pen"},
         {ID_TOOL_ERASER, "eraser"},   {ID_TIP_10, "tip10"},         {ID_TIP_20, "tip20"},
         {ID_TIP_30, "tip30"},         {ID_TIP_40, "tip40"},         {ID_TIP_USER, "userpen"},
-        {ID_VIEW_CHAR_TABLE, "chartable"},
+        {ID_VIEW_CHAR_TABLE, "chartable"}, {ID_NEXT_MISSING, "nextmissing"},
     };
     return names.value(id);
 }
@@ -264,11 +265,12 @@ void CMainFrame::ShowCharTable()
 {
     if (!m_pCharTable) {
         m_pCharTable = new CCharTableWnd(
-            {*m_charTableSource, *m_messages, [this] { return m_pView->Settings().m_strFaceName; },
+            {*m_charTableSource, m_controller->Plan(), *m_messages, [this] { return m_pView->Settings().m_strFaceName; },
              [this] { return m_controller->IsAutoCreateRunning(); }},
             this);
         m_pCharTable->AttachSettings(m_pStore);
         connect(m_pCharTable, &CCharTableWnd::GoToRequested, this, &CMainFrame::GoToChar);
+        connect(m_pCharTable, &CCharTableWnd::HelpRequested, this, &CMainFrame::OpenHelp);
     }
     if (!m_controller->IsAutoCreateRunning())
         m_charTableSource->Connect();
@@ -347,7 +349,7 @@ void CMainFrame::BuildActions()
                    ID_NEXT_CHAR, ID_PREV_CHAR, ID_CLEAR_ALL, ID_EXECUTE, ID_OPTIONS, ID_VIEW_SAMPLE, ID_VIEW_GRID,
                    ID_AUTO_CREATE, ID_EDIT_UNDO, ID_EDIT_REDO, ID_APP_EXIT, ID_HELP_FINDER, ID_CONTEXT_HELP,
                    ID_HELP, ID_APP_ABOUT, ID_NEXT_PANE, ID_PREV_PANE, ID_FONT_SAVE_AS, ID_FONT_INFO, ID_VIEW_CHAR_TABLE,
-                   ID_FONT_INSTALL, ID_VIEW_PREVIEW})
+                   ID_FONT_INSTALL, ID_VIEW_PREVIEW, ID_NEXT_MISSING})
         AddCommand(id);
     Action(ID_VIEW_CHAR_TABLE)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
     Action(ID_VIEW_PREVIEW)->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
@@ -361,6 +363,7 @@ void CMainFrame::BuildActions()
     Action(ID_PREV_PANE)->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6));
     Action(ID_NEXT_CHAR)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown));
     Action(ID_PREV_CHAR)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageUp));
+    Action(ID_NEXT_MISSING)->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_PageDown));
     // Shortcuts of actions that sit in no menu work only once added here.
     addActions({Action(ID_HELP), Action(ID_NEXT_PANE), Action(ID_PREV_PANE)});
 }
@@ -377,7 +380,7 @@ void CMainFrame::BuildMenus()
         {QStringLiteral("編集(&E)"),
          {ID_EDIT_UNDO, ID_EDIT_REDO, kSeparator, ID_CLEAR_ALL, ID_EXECUTE, kSeparator, ID_OPTIONS}},
         {QStringLiteral("表示(&V)"),
-         {ID_PREV_CHAR, ID_NEXT_CHAR, kSeparator, ID_VIEW_SAMPLE, ID_VIEW_GRID, kSeparator, ID_VIEW_CHAR_TABLE, ID_VIEW_PREVIEW}},
+         {ID_PREV_CHAR, ID_NEXT_CHAR, ID_NEXT_MISSING, kSeparator, ID_VIEW_SAMPLE, ID_VIEW_GRID, kSeparator, ID_VIEW_CHAR_TABLE, ID_VIEW_PREVIEW}},
         {QStringLiteral("ヘルプ(&H)"), {ID_HELP_FINDER, ID_CONTEXT_HELP, kSeparator, ID_APP_ABOUT}},
     };
     for (const MenuLayout& layout : menus) {
@@ -397,7 +400,7 @@ void CMainFrame::BuildStandardToolBar()
     m_pToolBar->setMovable(false);
     m_pToolBar->setAllowedAreas(Qt::TopToolBarArea);
     for (int id : {ID_EDIT_UNDO, ID_EDIT_REDO, kSeparator, ID_EXECUTE, kSeparator, ID_PREV_CHAR, ID_NEXT_CHAR,
-                   kSeparator}) {
+                   ID_NEXT_MISSING, kSeparator}) {
         if (id == kSeparator)
             m_pToolBar->addSeparator();
         else
@@ -495,6 +498,7 @@ void CMainFrame::OnCommand(int id)
     case ID_EXECUTE: m_controller->OnExecute(); break;
     case ID_NEXT_CHAR: m_controller->OnNextChar(); break;
     case ID_PREV_CHAR: m_controller->OnPrevChar(); break;
+    case ID_NEXT_MISSING: m_controller->OnNextMissingChar(); break;
     case ID_AUTO_CREATE: OnAutoCreate(); break;
     case ID_FONT_SAVE_AS: OnSaveFontAs(); break;
     case ID_FONT_INFO: OnFontInfo(); break;
@@ -520,10 +524,15 @@ void CMainFrame::UpdateCommandStates()
 
 void CMainFrame::OnHelp()
 {
+    OpenHelp(QStringLiteral("index.html"));
+}
+
+void CMainFrame::OpenHelp(const QString& page)
+{
     QApplication::setOverrideCursor(Qt::WaitCursor);
     if (!m_pHelpWindow)
         m_pHelpWindow = new CHelpWindow(this);
-    const bool opened = m_pHelpWindow->Open(CChmArchive::HelpPathFor(QApplication::applicationFilePath()));
+    const bool opened = m_pHelpWindow->Open(CChmArchive::HelpPathFor(QApplication::applicationFilePath()), page);
     QApplication::restoreOverrideCursor();
     if (!opened) {
         m_messages->ShowMessage(QStringLiteral("ヘルプの起動に失敗しました。"));
@@ -587,6 +596,13 @@ void CMainFrame::AttachSettings(const CSettingsStore* store)
     }
     m_pView->SetSettingsStore(store);
     m_pView->SetFontFilePathAtClose(m_strFontFilePath);
+    // The next missing character is taken from the set last chosen in the
+    // character table, also before the table is opened.
+    CCharTableSettings table;
+    if (store)
+        table.Read(*store);
+    m_controller->Plan().SetSet(table.m_set);
+    m_controller->Plan().SetOwnText(table.m_strOwnText);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

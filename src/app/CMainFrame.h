@@ -108,6 +108,8 @@ private:
     void OnCommand(int id);
     bool IsFrameCommand(int id) const;
     void OnHelp();
+    // Shows a page of the help file, opening the help window when needed.
+    void OpenHelp(const QString& page);
     void OnAbout();
     void SwitchPane(bool forward);
     void ConnectDialogBar();

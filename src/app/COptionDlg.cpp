@@ -38,6 +38,11 @@ void COptionDlg::BuildControls()
     m_pGridEdit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
     m_pDoAndNext = new QCheckBox(QStringLiteral("実行後次の文字を表示する(&N)"), this);
     m_pDoAndNext->setObjectName(QStringLiteral("1009"));
+    // A choice of its own under the one it changes, usable while that is on.
+    m_pNextMissing = new QCheckBox(QStringLiteral("文字一覧で選んだ種類の、まだ無い文字へ進む(&M)"), this);
+    m_pNextMissing->setObjectName(QStringLiteral("nextMissing"));
+    m_pNextMissing->setEnabled(false);
+    connect(m_pDoAndNext, &QCheckBox::toggled, m_pNextMissing, &QCheckBox::setEnabled);
     m_pWriteStrokeFile = new QCheckBox(QStringLiteral("ストロークファイルを保存する(&T)"), this);
     m_pWriteStrokeFile->setObjectName(QStringLiteral("1016"));
     m_pFolderEdit = new QLineEdit(this);
@@ -84,6 +89,10 @@ void COptionDlg::BuildControls()
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addWidget(m_pDoAndNext);
+    auto* nextMissingRow = new QHBoxLayout;
+    nextMissingRow->addSpacing(20);
+    nextMissingRow->addWidget(m_pNextMissing, 1);
+    layout->addLayout(nextMissingRow);
     layout->addWidget(m_pWriteStrokeFile);
     layout->addWidget(folderLabel);
     layout->addLayout(folderRow);
@@ -99,18 +108,21 @@ void COptionDlg::SetValues(const COptionValues& values)
     m_nGridSize = values.gridSize;
     m_bWriteStrokeFile = values.writeStrokeFile;
     m_strStrkFolderPath = values.strkFolderPath;
+    m_bNextMissing = values.nextMissing;
     m_nSizeIndex = COptionRules::SizeIndexFor(m_nBmpSize);
     TransferToControls();
 }
 
 COptionValues COptionDlg::Values() const
 {
-    return {m_nBmpSize, m_bDoAndNext, m_nGridSize, m_bWriteStrokeFile, m_strStrkFolderPath};
+    return {m_nBmpSize, m_bDoAndNext, m_nGridSize, m_bWriteStrokeFile, m_strStrkFolderPath, m_bNextMissing};
 }
 
 void COptionDlg::TransferToControls()
 {
     m_pDoAndNext->setChecked(m_bDoAndNext);
+    m_pNextMissing->setChecked(m_bNextMissing);
+    m_pNextMissing->setEnabled(m_bDoAndNext);
     m_pGridEdit->setText(QString::number(m_nGridSize));
     m_pWriteStrokeFile->setChecked(m_bWriteStrokeFile);
     m_pFolderEdit->setText(m_strStrkFolderPath);
@@ -128,6 +140,7 @@ void COptionDlg::Refuse(const QString& message, QWidget* field)
 bool COptionDlg::TransferFromControls()
 {
     m_bDoAndNext = m_pDoAndNext->isChecked();
+    m_bNextMissing = m_pNextMissing->isChecked();
     const COptionRules::GridResult grid = COptionRules::ParseGridSize(m_pGridEdit->text());
     if (!grid.error.isEmpty()) {
         Refuse(grid.error, m_pGridEdit);

@@ -10,8 +10,8 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 
-// The options dialog: canvas size, grid count, going on after Execute and the
-// stroke files. It edits copies; the caller applies what changed after OK.
+// The options dialog: canvas size, grid count, going on after Execute (to the
+// next code, or to the next character the font lacks) and the stroke files. It edits copies; the caller applies what changed after OK.
 class COptionDlg : public QDialog
 {
     Q_OBJECT
@@ -53,10 +53,12 @@ private:
     int m_nGridSize = 3;
     bool m_bWriteStrokeFile = false;
     QString m_strStrkFolderPath;
+    bool m_bNextMissing = false;
 
     QComboBox* m_pSizeList = nullptr;
     QLineEdit* m_pGridEdit = nullptr;
     QCheckBox* m_pDoAndNext = nullptr;
+    QCheckBox* m_pNextMissing = nullptr;
     QCheckBox* m_pWriteStrokeFile = nullptr;
     QLineEdit* m_pFolderEdit = nullptr;
 };

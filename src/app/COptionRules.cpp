@@ -76,5 +76,6 @@ COptionRules::Changes COptionRules::Compare(const COptionValues& before, const C
     changes.gridSize = before.gridSize != after.gridSize;
     changes.writeStrokeFile = before.writeStrokeFile != after.writeStrokeFile;
     changes.strkFolderPath = !SameFolderIgnoringCase(before.strkFolderPath, after.strkFolderPath);
+    changes.nextMissing = before.nextMissing != after.nextMissing;
     return changes;
 }

@@ -46,6 +46,7 @@ public:
         bool gridSize = false;
         bool writeStrokeFile = false;
         bool strkFolderPath = false;
+        bool nextMissing = false;
     };
     static Changes Compare(const COptionValues& before, const COptionValues& after);
 };

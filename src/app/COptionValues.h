@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// The five preferences the options dialog edits, as the view holds them.
+// The preferences the options dialog edits, as the view holds them.
 struct COptionValues
 {
     int bmpSize = 512;
@@ -10,4 +10,7 @@ struct COptionValues
     int gridSize = 3;
     bool writeStrokeFile = false;
     QString strkFolderPath;
+    // Going on after Execute takes the next character of the character
+    // table's set that the font lacks, instead of the next code.
+    bool nextMissing = false;
 };

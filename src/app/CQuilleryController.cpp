@@ -6,6 +6,7 @@
 #include "app/IMessageBox.h"
 #include "app/IViewServices.h"
 #include "canvas/CDrawingModel.h"
+#include "chartable/CGlyphCodes.h"
 #include "fonteditor/CAutomationFailure.h"
 #include "fonteditor/CDispatchException.h"
 #include "fonteditor/WorkFolder.h"
@@ -41,8 +42,12 @@ void CQuilleryController::OnExecute()
         if (m_charWorked)
             m_charWorked(CharCode(CurrentChar()), m_frame.IsVerticalChecked());
     }
-    if (m_settings.m_bDoAndNext)
-        m_navigator.OnNextCharAfterExecute();
+    if (m_settings.m_bDoAndNext) {
+        if (m_settings.m_bNextMissing)
+            m_navigator.OnNextMissingAfterExecute();
+        else
+            m_navigator.OnNextCharAfterExecute();
+    }
 }
 
 // "「あ」", or "「ぁ」（縦書き）" for the vertical-writing form.
@@ -64,7 +69,7 @@ bool CQuilleryController::OwnsCommand(int id) const
     using namespace cmd;
     switch (id) {
     case ID_EXECUTE: case ID_NEXT_CHAR: case ID_PREV_CHAR: case ID_AUTO_CREATE: case ID_FONT_SAVE_AS: case ID_FONT_INFO:
-    case ID_FONT_INSTALL:
+    case ID_FONT_INSTALL: case ID_NEXT_MISSING:
         return true;
     default:
         return false;
@@ -276,6 +281,37 @@ void CQuilleryController::ClearCanvasAndHistory()
     if (m_pDoc)
         m_pDoc->ClearDib();
     m_drawing.ResetHistory();
+}
+
+// The editor is asked afresh which glyphs the font has, so that the
+// character just executed counts as done.
+QString CQuilleryController::PlanUnavailable()
+{
+    return m_plan.UnavailableText(m_plan.Set());
+}
+
+PlannedChars CQuilleryController::MissingChars()
+{
+    const ECharSet set = m_plan.Set();
+    std::optional<QSet<quint32>> glyphs;
+    try {
+        glyphs = CGlyphCodes::Parse(m_session.EditorFont().GetGlyphCodes());
+    } catch (const CMissingMember&) {
+        return {{}, QStringLiteral("このGlyphsmithにはフォントにある文字を調べる機能がないため、次の未作成文字を探せません。")};
+    } catch (const CDispatchException& e) {
+        return {{}, CFontEditorSession::FormatDispatchError(e)};
+    } catch (const std::exception&) {
+        return {{}, QStringLiteral("エラーが発生しました")};
+    }
+    if (!glyphs)
+        return {{}, QStringLiteral("Glyphsmithの答えが読み取れないため、次の未作成文字を探せません。")};
+    const CCharCell current {CCharSets::CanonicalCode(CharCode(CurrentChar())), m_frame.IsVerticalChecked()};
+    PlannedChars planned;
+    for (const CCharCell& cell : m_plan.MissingAfter(set, current, *glyphs))
+        planned.chars.append({cell.code, cell.vertical});
+    if (planned.chars.isEmpty())
+        planned.whyNone = m_plan.NothingMissingText(set, current, *glyphs);
+    return planned;
 }
 
 QString CQuilleryController::StrokeFolder() const

@@ -2,6 +2,7 @@
 
 #include "autocreate/CAutoCreator.h"
 #include "autocreate/IAutoCreateHost.h"
+#include "chartable/CCharPlan.h"
 #include "fonteditor/CCharNavigator.h"
 #include "fonteditor/CFontEditorSession.h"
 #include "fonteditor/CFontInfoEditor.h"
@@ -55,6 +56,7 @@ public:
     void OnExecute();
     void OnNextChar() { m_navigator.OnNextChar(); }
     void OnPrevChar() { m_navigator.OnPrevChar(); }
+    void OnNextMissingChar() { m_navigator.OnNextMissingChar(); }
     void OnCharChanged() { m_navigator.OnCharChanged(); }
     void OnVerticalClicked() { m_navigator.OnVerticalClicked(); }
     void OnAutoCreate() { m_autoCreator.AutoCreateFromStrokeFiles(); }
@@ -97,6 +99,8 @@ public:
     CFontInfoEditor& FontInfo() { return m_fontInfo; }
     CAutoCreator& AutoCreator() { return m_autoCreator; }
     CStrokeFileStore& StrokeFiles() { return m_strokeFiles; }
+    // The set the user works through, shared with the character table.
+    CCharPlan& Plan() { return m_plan; }
 
     // ICharNavigationHost
     bool HasEditor() const override;
@@ -115,6 +119,8 @@ public:
     bool IsAutoCreateRunning() const override;
     void Repaint() override;
     void ClearCanvasAndHistory() override;
+    QString PlanUnavailable() override;
+    PlannedChars MissingChars() override;
 
     // IStrokeFileHost
     QString StrokeFolder() const override;
@@ -150,6 +156,7 @@ private:
     CCharNavigator m_navigator;
     CStrokeFileStore m_strokeFiles;
     CAutoCreator m_autoCreator;
+    CCharPlan m_plan;
     bool m_bCloseAfterRun = false;
     std::function<void(quint16, bool)> m_charWorked;
     std::optional<CGlyphGuide> m_guide;

@@ -16,10 +16,11 @@ constexpr int kPenRowBytes = 8;
 constexpr int kBarFirstRow = 28;
 constexpr int kBarLastRow = 35;
 
-bool ReadFlag(const CSettingsStore& store, const QString& name, bool& flag)
+bool ReadFlag(const CSettingsStore& store, const QString& name, bool& flag,
+              const QString& section = CViewSettings::kSection)
 {
     int32_t value = flag ? 1 : 0;
-    if (!store.ReadRegDword(CViewSettings::kSection, name, value))
+    if (!store.ReadRegDword(section, name, value))
         return false;
     flag = value != 0;
     return true;
@@ -127,6 +128,7 @@ void CViewSettings::Read(const CSettingsStore& store, QSize workArea, const QStr
     QByteArray stored;
     if (store.ReadRegBinary(kSection, QStringLiteral("BmpPenData"), stored))
         m_penBits = PenBitsFromStored(stored);
+    ReadFlag(store, QStringLiteral("NextMissingAfterExecute"), m_bNextMissing, kPlanSection);
 }
 
 void CViewSettings::WriteAtShutdown(const CSettingsStore& store) const
@@ -166,7 +168,7 @@ CommandState CViewSettings::UpdateCommand(int id) const
 
 COptionValues CViewSettings::Options() const
 {
-    return {m_nBmpSize, m_bDoAndNext, m_nGridSize, m_bWriteStrokeFile, m_strStrkFolderPath};
+    return {m_nBmpSize, m_bDoAndNext, m_nGridSize, m_bWriteStrokeFile, m_strStrkFolderPath, m_bNextMissing};
 }
 
 COptionRules::Changes CViewSettings::ApplyOptions(const COptionValues& chosen, const CSettingsStore* store)
@@ -192,6 +194,11 @@ COptionRules::Changes CViewSettings::ApplyOptions(const COptionValues& chosen, c
         m_strStrkFolderPath = chosen.strkFolderPath;
         if (store)
             store->WriteRegString(kSection, QStringLiteral("StrkFolderPath"), m_strStrkFolderPath);
+    }
+    if (changes.nextMissing) {
+        m_bNextMissing = chosen.nextMissing;
+        if (store)
+            store->WriteRegDword(kPlanSection, QStringLiteral("NextMissingAfterExecute"), m_bNextMissing ? 1 : 0);
     }
     return changes;
 }

@@ -19,6 +19,8 @@ class CViewSettings
 {
 public:
     static inline const QString kSection = QStringLiteral("Settings");
+    // Settings of the plan the user works through, apart from the others.
+    static inline const QString kPlanSection = QStringLiteral("CharPlan");
     static constexpr int kDefaultToolSize = 2;
     static constexpr int kDefaultGridSize = 3;
     static constexpr int kPenBytes = 512;
@@ -65,6 +67,7 @@ public:
     bool m_bDoAndNext = false;
     bool m_bWriteStrokeFile = false;
     QString m_strStrkFolderPath;
+    bool m_bNextMissing = false;
     QString m_strFaceName;
     QString m_strChar;
 };

@@ -15,6 +15,9 @@ constexpr int kMargin = 3;
 const QColor kSampleColour(0xC0, 0xC0, 0xC0);
 const QColor kFrameColour(0xD0, 0xD0, 0xD0);
 const QColor kStrokeMarkColour(0x20, 0x60, 0xE0);
+// A character that cannot be made: a hatched grey ground.
+const QColor kUncodedGround(0xEC, 0xEC, 0xEC);
+const QColor kUncodedHatch(0xD4, 0xD4, 0xD4);
 
 // Fills a path in font units (y up) so that a full-width box from descent
 // below to ascent above the baseline fits the cell; the character's own
@@ -78,6 +81,10 @@ void CCharCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     painter->setRenderHint(QPainter::Antialiasing);
     const bool selected = option.state.testFlag(QStyle::State_Selected);
     painter->fillRect(rect, selected ? option.palette.color(QPalette::Highlight).lighter(160) : QColor(Qt::white));
+    if (!cell.IsCoded()) {
+        painter->fillRect(rect, kUncodedGround);
+        painter->fillRect(rect, QBrush(kUncodedHatch, Qt::BDiagPattern));
+    }
     painter->setPen(selected ? option.palette.color(QPalette::Highlight) : kFrameColour);
     painter->drawRect(rect.adjusted(0.5, 0.5, -0.5, -0.5));
 

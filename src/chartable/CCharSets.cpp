@@ -95,9 +95,37 @@ const QList<ECharSet>& CCharSets::Order()
     static const QList<ECharSet> order = {
         ECharSet::Ascii,    ECharSet::HalfKana, ECharSet::Symbols,       ECharSet::FullAlnum,
         ECharSet::Hiragana, ECharSet::Katakana, ECharSet::GreekCyrillic, ECharSet::Kanji1,
-        ECharSet::Kanji2,   ECharSet::Vertical, ECharSet::All,
+        ECharSet::Kanji2,   ECharSet::Vertical, ECharSet::All,           ECharSet::Kyoiku,
+        ECharSet::Grade1,   ECharSet::Grade2,   ECharSet::Grade3,        ECharSet::Grade4,
+        ECharSet::Grade5,   ECharSet::Grade6,   ECharSet::Joyo,          ECharSet::Jinmeiyo,
+        ECharSet::OwnText,
     };
     return order;
+}
+
+bool CCharSets::IsFromDictionary(ECharSet set)
+{
+    return set >= ECharSet::Kyoiku && set <= ECharSet::Jinmeiyo;
+}
+
+int CCharSets::SchoolYear(ECharSet set)
+{
+    return set >= ECharSet::Grade1 && set <= ECharSet::Grade6
+        ? static_cast<int>(set) - static_cast<int>(ECharSet::Grade1) + 1
+        : 0;
+}
+
+bool CCharSets::IsKanji(ECharSet set)
+{
+    return set == ECharSet::Kanji1 || set == ECharSet::Kanji2 || IsFromDictionary(set);
+}
+
+CCharCell CCharSets::CellOf(char32_t ch)
+{
+    quint16 code = 0;
+    if (ch <= 0xFFFF && UnicodeToChar(static_cast<quint16>(ch), code) != 0 && CanonicalCode(code) != 0)
+        return {CanonicalCode(code), false};
+    return {0, false, ch};
 }
 
 QString CCharSets::Name(ECharSet set)
@@ -114,13 +142,25 @@ QString CCharSets::Name(ECharSet set)
     case ECharSet::Kanji2: return QStringLiteral("第二水準漢字");
     case ECharSet::Vertical: return QStringLiteral("縦書き");
     case ECharSet::All: return QStringLiteral("すべて");
+    case ECharSet::Kyoiku: return QStringLiteral("教育漢字");
+    case ECharSet::Grade1:
+    case ECharSet::Grade2:
+    case ECharSet::Grade3:
+    case ECharSet::Grade4:
+    case ECharSet::Grade5:
+    case ECharSet::Grade6: return QStringLiteral("教育漢字 第%1学年").arg(SchoolYear(set));
+    case ECharSet::Joyo: return QStringLiteral("常用漢字");
+    case ECharSet::Jinmeiyo: return QStringLiteral("人名用漢字");
+    case ECharSet::OwnText: return QStringLiteral("自分の文章");
     }
     return {};
 }
 
 const QList<CCharCell>& CCharSets::Cells(ECharSet set)
 {
-    return Table().cells[static_cast<size_t>(set)];
+    static const QList<CCharCell> none;
+    const auto index = static_cast<size_t>(set);
+    return index < Table().cells.size() ? Table().cells[index] : none;
 }
 
 quint16 CCharSets::CanonicalCode(quint16 code)

@@ -5,16 +5,27 @@
 #include <QtGlobal>
 
 // One cell of the character table: a code-page-932 character, upright or in
-// its vertical-writing form.
+// its vertical-writing form. A list of what people learn or write may hold a
+// character the code page lacks; its cell has no code and carries the
+// character itself, to be shown and never made.
 struct CCharCell
 {
     quint16 code = 0;
     bool vertical = false;
+    char32_t uncoded = 0;
 
+    bool IsCoded() const { return uncoded == 0; }
     // One number per cell, for sets and caches.
-    quint32 Key() const { return code | (vertical ? 0x10000u : 0u); }
-    static CCharCell FromKey(quint32 key) { return {static_cast<quint16>(key & 0xFFFF), (key & 0x10000u) != 0}; }
+    quint32 Key() const { return uncoded ? kUncodedBit | uncoded : code | (vertical ? 0x10000u : 0u); }
+    static CCharCell FromKey(quint32 key)
+    {
+        if (key & kUncodedBit)
+            return {0, false, key & ~kUncodedBit};
+        return {static_cast<quint16>(key & 0xFFFF), (key & 0x10000u) != 0};
+    }
     bool operator==(const CCharCell&) const = default;
+
+    static constexpr quint32 kUncodedBit = 0x80000000u;
 };
 
 // The character sets a Japanese font is made of. Which codes belong to which
@@ -33,6 +44,19 @@ enum class ECharSet {
     Kanji2,        // second-level kanji 0x989F-0xEAA4
     Vertical,      // the vertical-writing forms
     All,           // every character, upright
+    // The sets people learn and use, from the kanji dictionary read at run
+    // time, and the characters of the user's own text. Stored settings
+    // name sets by number, so new ones go at the end.
+    Kyoiku,        // 教育漢字, the six school years together
+    Grade1,
+    Grade2,
+    Grade3,
+    Grade4,
+    Grade5,
+    Grade6,
+    Joyo,          // 常用漢字
+    Jinmeiyo,      // 人名用漢字
+    OwnText,       // 自分の文章
 };
 
 class CCharSets
@@ -41,8 +65,18 @@ public:
     // The sets in the order the table offers them.
     static const QList<ECharSet>& Order();
     static QString Name(ECharSet set);
-    // The cells of a set in code order.
+    // The cells of a set of the code page in code order; empty for the sets
+    // that come from elsewhere (the dictionary, the user's text).
     static const QList<CCharCell>& Cells(ECharSet set);
+    static bool IsFromDictionary(ECharSet set);
+    // The school year of a grade set, 0 for the others.
+    static int SchoolYear(ECharSet set);
+    static bool IsKanji(ECharSet set);
+    static constexpr ECharSet kLast = ECharSet::OwnText;
+
+    // The upright cell of a character: with its code when the code page
+    // has it, else an uncoded cell.
+    static CCharCell CellOf(char32_t ch);
 
     // The code a character is kept under: code page 932 has a few
     // characters at two codes (the NEC and IBM extensions), and the font

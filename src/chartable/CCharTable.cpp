@@ -1,6 +1,7 @@
 #include "chartable/CCharTable.h"
 
 #include "app/IMessageBox.h"
+#include "chartable/CCharPlan.h"
 #include "chartable/CGlyphCodes.h"
 #include "chartable/ICharTableSource.h"
 #include "strokes/CodePage932.h"
@@ -21,15 +22,27 @@ QString Number(int n)
     return QLocale(QLocale::Japanese).toString(n);
 }
 
+// Whole percent, rounded down so that 100% means everything.
+int Percent(double share)
+{
+    return static_cast<int>(share * 100 + 1e-9);
+}
+
 } // namespace
 
-CCharTable::CCharTable(ICharTableSource& source) : m_source(source)
+CCharTable::CCharTable(ICharTableSource& source, CCharPlan& plan) : m_source(source), m_plan(plan)
 {
     Rebuild();
 }
 
+ECharSet CCharTable::Set() const
+{
+    return m_plan.Set();
+}
+
 void CCharTable::Reload()
 {
+    m_plan.Retry();
     m_pending.clear();
     m_outlines.clear();
     ReadGlyphs();
@@ -79,10 +92,13 @@ void CCharTable::ReadStrokeFiles()
     }
 }
 
+// A character the code page lacks is never missing: it cannot be made.
 bool CCharTable::Shown(CCharCell cell) const
 {
-    if (!GlyphsKnown())
+    if (!GlyphsKnown() || m_filter == EFilter::All)
         return true;
+    if (!cell.IsCoded())
+        return false;
     switch (m_filter) {
     case EFilter::All: return true;
     case EFilter::Missing: return !HasGlyph(cell);
@@ -95,7 +111,7 @@ void CCharTable::Rebuild()
 {
     m_cells.clear();
     m_rows.clear();
-    for (const CCharCell& cell : CCharSets::Cells(m_set)) {
+    for (const CCharCell& cell : m_plan.Cells(Set())) {
         if (!Shown(cell))
             continue;
         m_rows.insert(cell.Key(), static_cast<int>(m_cells.size()));
@@ -105,8 +121,14 @@ void CCharTable::Rebuild()
 
 void CCharTable::SetSet(ECharSet set)
 {
-    m_set = set;
+    m_plan.SetSet(set);
     Rebuild();
+}
+
+void CCharTable::OwnTextChanged()
+{
+    if (Set() == ECharSet::OwnText)
+        Rebuild();
 }
 
 void CCharTable::SetFilter(EFilter filter)
@@ -141,9 +163,12 @@ QString CCharTable::StatusLine() const
 CCharTable::Counts CCharTable::CountsOf(ECharSet set) const
 {
     Counts counts;
-    const QList<CCharCell>& cells = CCharSets::Cells(set);
-    counts.total = static_cast<int>(cells.size());
-    for (const CCharCell& cell : cells) {
+    for (const CCharCell& cell : m_plan.Cells(set)) {
+        if (!cell.IsCoded()) {
+            ++counts.uncoded;
+            continue;
+        }
+        ++counts.total;
         counts.glyphs += HasGlyph(cell) ? 1 : 0;
         counts.strokeFiles += HasStrokeFile(cell) ? 1 : 0;
     }
@@ -152,10 +177,38 @@ CCharTable::Counts CCharTable::CountsOf(ECharSet set) const
 
 QString CCharTable::CountText() const
 {
-    const Counts counts = CountsOf(m_set);
-    if (GlyphsKnown())
-        return QStringLiteral("作成済み %1 / %2").arg(Number(counts.glyphs), Number(counts.total));
-    return QStringLiteral("ストロークファイル %1 / %2").arg(Number(counts.strokeFiles), Number(counts.total));
+    const Counts counts = CountsOf(Set());
+    if (!m_plan.IsAvailable(Set()))
+        return QStringLiteral("一覧がありません");
+    if (!GlyphsKnown())
+        return QStringLiteral("ストロークファイル %1 / %2").arg(Number(counts.strokeFiles), Number(counts.total));
+    QString text = QStringLiteral("作成済み %1 / %2").arg(Number(counts.glyphs), Number(counts.total));
+    const auto done = [this](const CCharCell& cell) { return HasGlyph(cell); };
+    if (Set() == ECharSet::OwnText)
+        text += QStringLiteral("　この文章の %1% の文字が書けます").arg(Percent(m_plan.OwnText().Coverage(done)));
+    else if (const std::optional<double> share = m_plan.WeightedShare(Set(), done))
+        text += QStringLiteral("　使用頻度で重み付けすると %1%").arg(Percent(*share));
+    return text;
+}
+
+int CCharTable::Progress() const
+{
+    const auto done = [this](const CCharCell& cell) { return GlyphsKnown() ? HasGlyph(cell) : HasStrokeFile(cell); };
+    if (Set() == ECharSet::OwnText)
+        return static_cast<int>(m_plan.OwnText().Coverage(done) * 1000);
+    const Counts counts = CountsOf(Set());
+    const int made = GlyphsKnown() ? counts.glyphs : counts.strokeFiles;
+    return counts.total ? static_cast<int>(qint64(made) * 1000 / counts.total) : 0;
+}
+
+QString CCharTable::PlanNote() const
+{
+    if (!m_plan.IsAvailable(Set()))
+        return m_plan.UnavailableText(Set());
+    if (const int uncoded = m_plan.UncodedCount(Set()))
+        return QStringLiteral("斜線のますの %1 文字はコードページ 932 (シフトJIS) にないため、Quillery では作れません。数に含めていません。")
+            .arg(Number(uncoded));
+    return {};
 }
 
 void CCharTable::CacheOutline(CCharCell cell, const QString& text)
@@ -209,7 +262,7 @@ QList<CCharCell> CCharTable::ApplyPending()
     // A glyph list that could not be read before may be readable now.
     if (!GlyphsKnown()) {
         Reload();
-        return CCharSets::Cells(m_set);
+        return m_plan.Cells(Set());
     }
     const bool attached = m_source.Attach();
     const QString folder = AddTrailingBackslash(m_source.StrokeFolder());
@@ -322,5 +375,7 @@ QString CCharTable::StrokeFileName(CCharCell cell)
 
 QString CCharTable::CharText(CCharCell cell)
 {
+    if (!cell.IsCoded())
+        return QString::fromUcs4(&cell.uncoded, 1);
     return Cp932ToString(CharFromCode(cell.code));
 }

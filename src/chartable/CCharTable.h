@@ -10,6 +10,7 @@
 #include <QSet>
 #include <optional>
 
+class CCharPlan;
 class ICharTableSource;
 class IMessageBox;
 
@@ -27,17 +28,25 @@ public:
     {
         int glyphs = 0;
         int strokeFiles = 0;
+        // The characters that can be made; those the code page lacks are
+        // counted apart.
         int total = 0;
+        int uncoded = 0;
     };
     // Outlines kept at once; a screen full of the smallest cells is far less.
     static constexpr int kOutlineCacheSize = 1500;
 
-    explicit CCharTable(ICharTableSource& source);
+    // The plan holds the set chosen and the lists of the sets.
+    CCharTable(ICharTableSource& source, CCharPlan& plan);
 
-    // Reads the glyph list, the metrics and the stroke folder afresh.
+    // Reads the glyph list, the metrics and the stroke folder afresh, and
+    // tries again a dictionary that could not be read.
     void Reload();
     void SetSet(ECharSet set);
-    ECharSet Set() const { return m_set; }
+    ECharSet Set() const;
+    CCharPlan& Plan() { return m_plan; }
+    // The user's own text was changed; its cells are made anew.
+    void OwnTextChanged();
     void SetFilter(EFilter filter);
     EFilter Filter() const { return m_filter; }
     static QString FilterName(EFilter filter);
@@ -54,8 +63,18 @@ public:
     // while the glyphs are known.
     QString StatusLine() const;
     Counts CountsOf(ECharSet set) const;
-    // "作成済み 1,234 / 2,965", or the stroke files while the glyphs are unknown.
+    // "作成済み 1,234 / 2,965", or the stroke files while the glyphs are
+    // unknown; with the share of ordinary text a kanji set covers, or the
+    // share of the user's text the font can write.
     QString CountText() const;
+    // How far the font has come, 0 to 1000: done characters, or for the
+    // user's text the occurrences it can write.
+    int Progress() const;
+    // What the chosen set cannot give (no dictionary, no text, characters
+    // outside the code page); empty when there is nothing to say.
+    QString PlanNote() const;
+    // The cells the font has a glyph for.
+    const QSet<quint32>& Glyphs() const { return m_glyphs; }
 
     bool HasGlyph(CCharCell cell) const { return m_glyphs.contains(cell.Key()); }
     bool HasStrokeFile(CCharCell cell) const { return m_strokeFiles.contains(cell.Key()); }
@@ -97,7 +116,7 @@ private:
     QString RemoveQuestion(const QList<CCharCell>& removable) const;
 
     ICharTableSource& m_source;
-    ECharSet m_set = ECharSet::Hiragana;
+    CCharPlan& m_plan;
     EFilter m_filter = EFilter::All;
     EGlyphInfo m_glyphInfo = EGlyphInfo::NoFont;
     bool m_bOutlinesLacking = false;

@@ -19,6 +19,10 @@ public:
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    // A character the code page lacks cannot be chosen.
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // "ォ　0x8348 / U+30A9　作成済み", and what else the cell's state is.
+    QString ToolTip(const CCharCell& cell) const;
 
     CCharCell CellAt(const QModelIndex& index) const;
     // The shown cells were made anew (another set, filter or a reload).

@@ -24,11 +24,12 @@ void CCharTableSettings::Read(const CSettingsStore& store)
     if (store.ReadRegDword(kSection, QStringLiteral("CellSize"), value) && CellSizes().contains(value))
         m_nCellSize = value;
     if (store.ReadRegDword(kSection, QStringLiteral("CharSet"), value) && value >= 0 &&
-        value <= static_cast<int>(ECharSet::All))
+        value <= static_cast<int>(CCharSets::kLast))
         m_set = static_cast<ECharSet>(value);
     if (store.ReadRegDword(kSection, QStringLiteral("Filter"), value) && value >= 0 &&
         value <= static_cast<int>(CCharTable::EFilter::StrokeOnly))
         m_filter = static_cast<CCharTable::EFilter>(value);
+    store.ReadRegString(kSection, QStringLiteral("OwnText"), m_strOwnText);
 }
 
 void CCharTableSettings::Write(const CSettingsStore& store) const
@@ -37,4 +38,9 @@ void CCharTableSettings::Write(const CSettingsStore& store) const
     store.WriteRegDword(kSection, QStringLiteral("CellSize"), m_nCellSize);
     store.WriteRegDword(kSection, QStringLiteral("CharSet"), static_cast<int32_t>(m_set));
     store.WriteRegDword(kSection, QStringLiteral("Filter"), static_cast<int32_t>(m_filter));
+}
+
+void CCharTableSettings::WriteOwnText(const CSettingsStore& store, const QString& text)
+{
+    store.WriteRegString(kSection, QStringLiteral("OwnText"), text);
 }

@@ -8,8 +8,9 @@
 class CSettingsStore;
 
 // The character table's own preferences, in a settings group of its own:
-// where its window was and how large, the cell size, the set and the
-// filter. A value that is missing or out of range keeps its default.
+// where its window was and how large, the cell size, the set, the filter
+// and the user's own text. A value that is missing or out of range keeps
+// its default.
 class CCharTableSettings
 {
 public:
@@ -21,9 +22,12 @@ public:
 
     void Read(const CSettingsStore& store);
     void Write(const CSettingsStore& store) const;
+    // The text is written when it changes, not with the window.
+    static void WriteOwnText(const CSettingsStore& store, const QString& text);
 
     QByteArray m_geometry;
     int m_nCellSize = kDefaultCellSize;
     ECharSet m_set = ECharSet::Hiragana;
     CCharTable::EFilter m_filter = CCharTable::EFilter::All;
+    QString m_strOwnText;
 };

@@ -1,12 +1,16 @@
 #include "chartable/CCharTableWnd.h"
 
 #include "app/CSettingsStore.h"
+#include "app/IMessageBox.h"
 #include "canvas/CSampleFont.h"
 #include "chartable/CCharCellDelegate.h"
+#include "chartable/CCharPlan.h"
 #include "chartable/CCharTableItemModel.h"
+#include "chartable/COwnTextDlg.h"
 #include "chartable/ICharTableSource.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -14,6 +18,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
+#include <QLocale>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
@@ -35,9 +40,10 @@ constexpr qint64 kFetchBudgetMs = 30;
 CCharTableWnd::CCharTableWnd(const Parts& parts, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , m_source(parts.source)
+    , m_plan(parts.plan)
     , m_messages(parts.messages)
     , m_isBusy(parts.isBusy)
-    , m_table(parts.source)
+    , m_table(parts.source, parts.plan)
     , m_samples(std::make_unique<CSampleFont>())
 {
     setWindowTitle(QStringLiteral("文字一覧"));
@@ -62,8 +68,14 @@ CCharTableWnd::~CCharTableWnd()
 void CCharTableWnd::BuildControls()
 {
     m_pSets = new QComboBox(this);
-    for (ECharSet set : CCharSets::Order())
+    for (ECharSet set : CCharSets::Order()) {
+        // The sets people learn and the user's text stand apart from the
+        // code page's.
+        if (set == ECharSet::Kyoiku || set == ECharSet::OwnText)
+            m_pSets->insertSeparator(m_pSets->count());
         m_pSets->addItem(CCharSets::Name(set), static_cast<int>(set));
+    }
+    m_pSets->setMaxVisibleItems(m_pSets->count());
     m_pFilters = new QComboBox(this);
     for (auto filter : {CCharTable::EFilter::All, CCharTable::EFilter::Missing, CCharTable::EFilter::StrokeOnly})
         m_pFilters->addItem(CCharTable::FilterName(filter), static_cast<int>(filter));
@@ -72,6 +84,13 @@ void CCharTableWnd::BuildControls()
         m_pSizes->addItem(QStringLiteral("%1 ピクセル").arg(side), side);
     auto* reload = new QPushButton(QStringLiteral("再読み込み(&R)"), this);
     reload->setShortcut(QKeySequence(Qt::Key_F5));
+    m_pOwnText = new QPushButton(QStringLiteral("文章を入力(&E)..."), this);
+    m_pOwnText->setObjectName(QStringLiteral("ownText"));
+    auto* help = new QAction(this);
+    help->setShortcut(QKeySequence(Qt::Key_F1));
+    help->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(help);
+    connect(help, &QAction::triggered, this, [this] { emit HelpRequested(QStringLiteral("chartable.html")); });
 
     auto* choices = new QHBoxLayout;
     const auto labelled = [&](const QString& text, QWidget* field) {
@@ -93,10 +112,16 @@ void CCharTableWnd::BuildControls()
     auto* counts = new QHBoxLayout;
     counts->addWidget(m_pCount);
     counts->addWidget(m_pProgress, 1);
+    counts->addWidget(m_pOwnText);
 
     m_pStatus = new QLabel(this);
     m_pStatus->setObjectName(QStringLiteral("statusLine"));
     m_pStatus->hide();
+    m_pPlanNote = new QLabel(this);
+    m_pPlanNote->setObjectName(QStringLiteral("planNote"));
+    m_pPlanNote->setWordWrap(true);
+    m_pPlanNote->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_pPlanNote->hide();
 
     m_pList = new QListView(this);
     m_pList->setModel(m_pModel);
@@ -115,12 +140,14 @@ void CCharTableWnd::BuildControls()
     layout->addLayout(choices);
     layout->addLayout(counts);
     layout->addWidget(m_pStatus);
+    layout->addWidget(m_pPlanNote);
     layout->addWidget(m_pList, 1);
 
     connect(m_pSets, &QComboBox::activated, this, &CCharTableWnd::OnSetChosen);
     connect(m_pFilters, &QComboBox::activated, this, &CCharTableWnd::OnFilterChosen);
     connect(m_pSizes, &QComboBox::activated, this, &CCharTableWnd::OnCellSizeChosen);
     connect(reload, &QPushButton::clicked, this, &CCharTableWnd::Reload);
+    connect(m_pOwnText, &QPushButton::clicked, this, &CCharTableWnd::EditOwnText);
     connect(m_pList, &QListView::doubleClicked, this, &CCharTableWnd::GoTo);
     connect(m_pList, &QListView::customContextMenuRequested, this, &CCharTableWnd::OnContextMenu);
 }
@@ -132,9 +159,9 @@ void CCharTableWnd::AttachSettings(const CSettingsStore* store)
         m_settings.Read(*store);
     if (!m_settings.m_geometry.isEmpty())
         restoreGeometry(m_settings.m_geometry);
-    m_table.SetSet(m_settings.m_set);
+    // The set and the text were given to the plan when the program started.
     m_table.SetFilter(m_settings.m_filter);
-    m_pSets->setCurrentIndex(m_pSets->findData(static_cast<int>(m_settings.m_set)));
+    m_pSets->setCurrentIndex(m_pSets->findData(static_cast<int>(m_table.Set())));
     m_pFilters->setCurrentIndex(m_pFilters->findData(static_cast<int>(m_settings.m_filter)));
     SetCellSize(m_settings.m_nCellSize);
 }
@@ -178,10 +205,13 @@ void CCharTableWnd::Reload()
 
 void CCharTableWnd::ShowState()
 {
-    const CCharTable::Counts counts = m_table.CountsOf(m_table.Set());
     m_pCount->setText(m_table.CountText());
-    m_pProgress->setRange(0, std::max(1, counts.total));
-    m_pProgress->setValue(m_table.GlyphsKnown() ? counts.glyphs : counts.strokeFiles);
+    m_pProgress->setRange(0, 1000);
+    m_pProgress->setValue(m_table.Progress());
+    const QString note = m_table.PlanNote();
+    m_pPlanNote->setText(note);
+    m_pPlanNote->setVisible(!note.isEmpty());
+    m_pOwnText->setVisible(m_table.Set() == ECharSet::OwnText);
     m_pStatus->setText(m_table.StatusLine());
     m_pStatus->setVisible(!m_table.GlyphsKnown());
     m_pFilters->setEnabled(m_table.GlyphsKnown());
@@ -252,13 +282,37 @@ void CCharTableWnd::OnSetChosen(int index)
     ChooseSet(static_cast<ECharSet>(m_pSets->itemData(index).toInt()));
 }
 
+// The first set from the dictionary reads it, which takes a moment.
 void CCharTableWnd::ChooseSet(ECharSet set)
 {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     m_table.SetSet(set);
+    QApplication::restoreOverrideCursor();
     m_pSets->setCurrentIndex(m_pSets->findData(static_cast<int>(set)));
     m_pModel->ResetCells();
     m_pList->scrollToTop();
     ShowState();
+    StoreSettings();
+}
+
+void CCharTableWnd::EditOwnText()
+{
+    COwnTextDlg dialog(m_plan.OwnText().Text(), m_messages, this);
+    connect(&dialog, &COwnTextDlg::HelpRequested, this, [this] { emit HelpRequested(QStringLiteral("owntext.html")); });
+    if (dialog.exec() == QDialog::Accepted)
+        TakeOwnText(dialog.Text());
+}
+
+void CCharTableWnd::TakeOwnText(const QString& text)
+{
+    m_plan.SetOwnText(text);
+    if (m_plan.OwnText().WasCut())
+        m_messages.ShowMessage(QStringLiteral("文章が長いため、最初の %1 文字だけを使います。")
+                                   .arg(QLocale(QLocale::Japanese).toString(COwnText::kMaxChars)));
+    if (m_pStore)
+        CCharTableSettings::WriteOwnText(*m_pStore, m_plan.OwnText().Text());
+    m_table.OwnTextChanged();
+    ChooseSet(ECharSet::OwnText);
 }
 
 void CCharTableWnd::OnFilterChosen(int index)
@@ -286,6 +340,8 @@ void CCharTableWnd::GoTo(const QModelIndex& index)
     if (!index.isValid() || (m_isBusy && m_isBusy()))
         return;
     const CCharCell cell = m_pModel->CellAt(index);
+    if (!cell.IsCoded())
+        return;
     emit GoToRequested(cell.code, cell.vertical);
 }
 
@@ -319,7 +375,7 @@ void CCharTableWnd::OnContextMenu(const QPoint& pos)
     const QList<CCharCell> selected = SelectedCells();
     QMenu menu(this);
     QAction* go = menu.addAction(QStringLiteral("この文字へ移動(&G)"));
-    go->setEnabled(!busy);
+    go->setEnabled(!busy && m_pModel->CellAt(index).IsCoded());
     QAction* remove = menu.addAction(selected.size() > 1 ? QStringLiteral("選択した文字をフォントから削除(&D)...")
                                                          : QStringLiteral("フォントから削除(&D)..."));
     remove->setEnabled(!busy && !m_table.Removable(selected).isEmpty());

@@ -10,6 +10,7 @@
 #include <memory>
 
 class CCharCellDelegate;
+class CCharPlan;
 class CCharTableItemModel;
 class CSampleFont;
 class CSettingsStore;
@@ -19,10 +20,12 @@ class QComboBox;
 class QLabel;
 class QListView;
 class QProgressBar;
+class QPushButton;
 
 // The modeless window "文字一覧": the characters of one set with what the
-// font and the stroke folder hold for each, the count done, and the way to
-// a character or to removing its glyph.
+// font and the stroke folder hold for each, how far the font has come, and
+// the way to a character or to removing its glyph. The set chosen here is
+// the one the next missing character is taken from.
 class CCharTableWnd : public QWidget
 {
     Q_OBJECT
@@ -31,6 +34,7 @@ public:
     struct Parts
     {
         ICharTableSource& source;
+        CCharPlan& plan;
         IMessageBox& messages;
         // The sample face chosen in the main window.
         std::function<QString()> faceName;
@@ -54,17 +58,29 @@ public:
     QListView* List() const { return m_pList; }
     QLabel* CountLabel() const { return m_pCount; }
     QLabel* StatusLine() const { return m_pStatus; }
+    // What the chosen set cannot give: no dictionary, no text, characters
+    // the code page lacks.
+    QLabel* PlanNote() const { return m_pPlanNote; }
+    QProgressBar* ProgressBar() const { return m_pProgress; }
     QComboBox* SetChooser() const { return m_pSets; }
     QComboBox* FilterChooser() const { return m_pFilters; }
     // Applies what the work changed now instead of at the next tick.
     void ApplyPending();
     // Shows another set, as choosing it in the list does.
     void ChooseSet(ECharSet set);
+    // Takes the user's text as the set 自分の文章 and shows it, as OK in the
+    // text dialog does.
+    void TakeOwnText(const QString& text);
+    // Opens the text dialog; its OK takes the text.
+    void EditOwnText();
     // Outlines asked for by the painted cells and not fetched yet.
     bool IsFetching() const { return !m_wanted.isEmpty(); }
 
 signals:
     void GoToRequested(quint16 code, bool vertical);
+    // F1 (the table's page), or the help button of the text dialog (the
+    // page about the user's text).
+    void HelpRequested(const QString& page);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -87,6 +103,7 @@ private:
     void FetchWanted();
 
     ICharTableSource& m_source;
+    CCharPlan& m_plan;
     IMessageBox& m_messages;
     std::function<bool()> m_isBusy;
     CCharTable m_table;
@@ -102,6 +119,8 @@ private:
     QLabel* m_pCount = nullptr;
     QProgressBar* m_pProgress = nullptr;
     QLabel* m_pStatus = nullptr;
+    QLabel* m_pPlanNote = nullptr;
+    QPushButton* m_pOwnText = nullptr;
     QTimer m_pendingTimer;
     // Fetched a few at a time between events, so that scrolling and typing
     // go on while a slow editor answers.

@@ -63,15 +63,22 @@ bool CCharNavigator::ConfirmDiscard()
     return m_bMoving || m_host.ConfirmDiscardDrawing();
 }
 
-void CCharNavigator::Step(Direction direction, bool ask)
+// A move needs the user's leave to drop the drawing and a font in the
+// editor; false when either is missing (the messages have been shown).
+bool CCharNavigator::Prepare(bool ask)
 {
     if (m_host.IsAutoCreateRunning())
-        return;
+        return false;
     if (ask && !ConfirmDiscard())
-        return;
+        return false;
     if (!m_host.HasEditor() && !m_host.ConnectEditor())
-        return;
-    if (!m_host.OpenFontInEditor())
+        return false;
+    return m_host.OpenFontInEditor();
+}
+
+void CCharNavigator::Step(Direction direction, bool ask)
+{
+    if (!Prepare(ask))
         return;
     int k = CharCode(m_host.CurrentChar());
     for (;;) {
@@ -94,6 +101,43 @@ void CCharNavigator::Step(Direction direction, bool ask)
     m_host.SetCharText(CharFromCode(code));
     m_bMoving = false;
     m_host.EnableVertical(IsVerticalChar(code));
+}
+
+// A plan that cannot give characters is said before the user is asked to
+// drop a drawing for a move that could not happen.
+void CCharNavigator::StepToMissing(bool ask)
+{
+    if (m_host.IsAutoCreateRunning())
+        return;
+    if (const QString why = m_host.PlanUnavailable(); !why.isEmpty()) {
+        m_messages.ShowMessage(why);
+        return;
+    }
+    if (!Prepare(ask))
+        return;
+    const PlannedChars planned = m_host.MissingChars();
+    for (const PlannedChar& target : planned.chars) {
+        const GlyphSelection result = m_host.SelectGlyph(target.code, target.vertical);
+        if (result.status == GlyphSelection::Status::Refused)
+            continue;
+        if (result.status != GlyphSelection::Status::Selected) {
+            m_host.ReportEditorError(EditorErrorText(result));
+            return;
+        }
+        // The box is set first, so that following the field selects the
+        // form that was asked for.
+        const bool vertical = target.vertical && IsVerticalChar(target.code);
+        m_host.ClearCanvasAndHistory();
+        m_host.SetVerticalCheck(vertical);
+        m_bMoving = true;
+        m_host.SetCharText(CharFromCode(target.code));
+        m_bMoving = false;
+        m_host.EnableVertical(IsVerticalChar(target.code));
+        return;
+    }
+    m_messages.ShowMessage(planned.chars.isEmpty()
+                               ? planned.whyNone
+                               : QString::fromUtf8("まだ無い文字を、フォントエディタがどれも受け付けませんでした。"));
 }
 
 // During a run the field and the box follow the stroke files, not the user.

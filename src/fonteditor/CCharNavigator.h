@@ -7,8 +7,9 @@
 class IMessageBox;
 
 // The current character's commands: next and previous character, which let
-// the font editor decide which codes exist, and the reactions to the
-// character field and the vertical-writing box.
+// the font editor decide which codes exist, the next character of the
+// user's plan that the font lacks, and the reactions to the character field
+// and the vertical-writing box.
 class CCharNavigator
 {
 public:
@@ -20,6 +21,10 @@ public:
     void OnPrevChar() { Step(Direction::Prev, true); }
     // The move Execute makes on its own: it never asks about the drawing.
     void OnNextCharAfterExecute() { Step(Direction::Next, false); }
+    // The next character of the plan the font lacks; the editor may refuse
+    // a code, which is passed over as the code walk does.
+    void OnNextMissingChar() { StepToMissing(true); }
+    void OnNextMissingAfterExecute() { StepToMissing(false); }
     void OnCharChanged();
     void OnVerticalClicked();
 
@@ -31,6 +36,8 @@ public:
 
 private:
     void Step(Direction direction, bool ask);
+    void StepToMissing(bool ask);
+    bool Prepare(bool ask);
     bool ConfirmDiscard();
     std::optional<int> Candidate(int k, Direction direction, bool vertical);
     bool FollowsUser() const;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 // How the font editor answered a request to select a glyph.
@@ -17,6 +18,21 @@ struct GlyphSelection
     Status status = Status::Selected;
     int code = 0;
     QString description;
+};
+
+// One character of the user's plan: a code and whether its vertical form.
+struct PlannedChar
+{
+    quint16 code = 0;
+    bool vertical = false;
+};
+
+// The characters of the plan that the font lacks, in the order to try them,
+// or why there are none.
+struct PlannedChars
+{
+    QList<PlannedChar> chars;
+    QString whyNone;
 };
 
 // What character navigation needs from the view, the dialog bar and the
@@ -60,4 +76,12 @@ public:
     // Before the user's move drops a drawing that never went into the font:
     // false when the user keeps it.
     virtual bool ConfirmDiscardDrawing() { return true; }
+
+    // The plan: why it cannot give characters at all (a list that could not
+    // be read, a text not given), asked before anything else; empty when it
+    // can.
+    virtual QString PlanUnavailable() { return {}; }
+    // The characters of the chosen set the font lacks, after the current
+    // one. Asked once the font is open in the editor.
+    virtual PlannedChars MissingChars() { return {}; }
 };

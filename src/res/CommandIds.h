@@ -52,6 +52,9 @@ inline constexpr int ID_VIEW_CHAR_TABLE = 32940;
 inline constexpr int ID_FONT_INSTALL = 32950;
 // View menu: the preview window of typed text in the font.
 inline constexpr int ID_VIEW_PREVIEW = 32951;
+// View menu: the next character of the character table's set that the font
+// does not have yet.
+inline constexpr int ID_NEXT_MISSING = 32960;
 
 } // namespace cmd
 

@@ -75,8 +75,8 @@ TEST_F(MainFrameTest, TitleIsTheProductNameAlone)
 TEST_F(MainFrameTest, ToolbarsHoldTheirButtonsInOrder)
 {
     EXPECT_EQ(Entries(frame.StandardToolBar()),
-              (std::vector<int>{ID_EDIT_UNDO, ID_EDIT_REDO, 0, ID_EXECUTE, 0, ID_PREV_CHAR, ID_NEXT_CHAR, 0,
-                                ID_FACE_LIST, ID_VIEW_SAMPLE, ID_VIEW_GRID, ID_VIEW_CHAR_TABLE, 0, ID_CONTEXT_HELP}));
+              (std::vector<int>{ID_EDIT_UNDO, ID_EDIT_REDO, 0, ID_EXECUTE, 0, ID_PREV_CHAR, ID_NEXT_CHAR,
+                                ID_NEXT_MISSING, 0, ID_FACE_LIST, ID_VIEW_SAMPLE, ID_VIEW_GRID, ID_VIEW_CHAR_TABLE, 0, ID_CONTEXT_HELP}));
     EXPECT_EQ(Entries(frame.DrawBar()), (std::vector<int>{ID_TOOL_PEN, ID_TOOL_ERASER, 0, ID_TIP_10, ID_TIP_20,
                                                           ID_TIP_30, ID_TIP_40, 0, ID_TIP_USER}));
     EXPECT_EQ(frame.toolBarArea(frame.DrawBar()), Qt::LeftToolBarArea);
@@ -132,12 +132,13 @@ TEST_F(MainFrameTest, MenusReadAsTheTableGivesThem)
     EXPECT_EQ(MenuTexts(menus[1]->menu()),
               QStringList({"元に戻す(&U)", "やり直し(&R)", "-", "すべてクリア(&C)", "実行(&D)", "-", "オプション(&O)..."}));
     EXPECT_EQ(MenuTexts(menus[2]->menu()),
-              QStringList({"前の文字(&V)", "次の文字(&X)", "-", "サンプルを表示", "罫線を表示", "-", "文字一覧(&T)", "プレビュー(&P)"}));
+              QStringList({"前の文字(&V)", "次の文字(&X)", "次の未作成文字(&M)", "-", "サンプルを表示", "罫線を表示", "-", "文字一覧(&T)", "プレビュー(&P)"}));
     EXPECT_EQ(MenuTexts(menus[3]->menu()),
               QStringList({"目次(&H)", "状況依存のヘルプ(&W)", "-", "バージョン情報(&A)..."}));
     EXPECT_EQ(frame.Action(ID_EXECUTE)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
     EXPECT_EQ(frame.Action(ID_NEXT_CHAR)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_PageDown));
     EXPECT_EQ(frame.Action(ID_PREV_CHAR)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_PageUp));
+    EXPECT_EQ(frame.Action(ID_NEXT_MISSING)->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_PageDown));
     EXPECT_EQ(frame.Action(ID_CONTEXT_HELP)->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F1));
     EXPECT_EQ(frame.Action(ID_HELP)->shortcut(), QKeySequence(Qt::Key_F1));
     EXPECT_EQ(frame.Action(ID_VIEW_PREVIEW)->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));

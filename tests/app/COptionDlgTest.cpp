@@ -49,6 +49,15 @@ TEST_F(OptionDlgTest, OpensWithTheValuesAndTheSixSizes)
     EXPECT_EQ(Control<QLineEdit>("1014")->text(), "3");
     EXPECT_EQ(Control<QLineEdit>("1017")->text(), "/home/u/ストロークファイル");
     EXPECT_FALSE(Control<QCheckBox>("1009")->isChecked());
+    // The next missing character is a way of going on after Execute: it
+    // can be chosen only while that is on.
+    QCheckBox* nextMissing = Control<QCheckBox>("nextMissing");
+    EXPECT_FALSE(nextMissing->isEnabled());
+    QTest::mouseClick(Control<QCheckBox>("1009"), Qt::LeftButton);
+    ASSERT_TRUE(nextMissing->isEnabled());
+    QTest::mouseClick(nextMissing, Qt::LeftButton);
+    dialog.accept();
+    EXPECT_TRUE(dialog.Values().doAndNext && dialog.Values().nextMissing);
 }
 
 TEST_F(OptionDlgTest, SizeOutsideTheListShowsNoSelectionAndIsKept)

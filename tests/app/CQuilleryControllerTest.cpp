@@ -317,3 +317,53 @@ TEST_F(QuilleryControllerTest, EditorThatWentAwayIsQuietWhileFollowingAndComesBa
     EXPECT_EQ(settings.m_strChar, QStringLiteral("ぇ"));
     EXPECT_TRUE(messages.messages.isEmpty());
 }
+
+// With the option on, Execute goes on through the plan's set in a font with
+// gaps: past characters done and codes the editor refuses, round to the
+// start, never to a character already done; when nothing is left it says so.
+TEST_F(QuilleryControllerTest, ExecuteGoesOnToTheNextMissingCharacterOfThePlan)
+{
+    settings.m_bDoAndNext = true;
+    settings.m_bNextMissing = true;
+    controller.Plan().SetOwnText(QStringLiteral("あいうえおかき"));
+    controller.Plan().SetSet(ECharSet::OwnText);
+    automation.state.glyphs[0x82A2] = FakeEditorState::kImportedOutline; // い
+    automation.state.glyphs[0x82A6] = FakeEditorState::kImportedOutline; // え
+    automation.state.refused = {0x82A8};                                 // お
+    messages.answers = {true, true}; // drop the drawing, make a new font
+    frame.SetCharText(QStringLiteral("う"));
+    const auto executeAndGo = [&] {
+        drawing.OnButtonDown(PointerButton::Left, {64, 64});
+        drawing.OnButtonUp();
+        controller.OnExecute();
+        return settings.m_strChar;
+    };
+    EXPECT_EQ(executeAndGo(), QStringLiteral("か"));
+    EXPECT_EQ(executeAndGo(), QStringLiteral("き"));
+    EXPECT_EQ(executeAndGo(), QStringLiteral("あ"));
+    EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join('\n').toStdString();
+    EXPECT_EQ(executeAndGo(), QStringLiteral("あ"));
+    ASSERT_EQ(messages.messages.size(), 1);
+    EXPECT_TRUE(messages.messages.front().contains(QStringLiteral("どれも受け付けませんでした")));
+
+    // The command alone, in a set of the dictionary: 日 一 人 年 … with
+    // 一 and 人 done goes from 日 to 年.
+    controller.Plan().SetSet(ECharSet::Grade1);
+    automation.state.glyphs[0x88EA] = FakeEditorState::kImportedOutline; // 一
+    automation.state.glyphs[0x906C] = FakeEditorState::kImportedOutline; // 人
+    frame.SetCharText(QStringLiteral("日"));
+    controller.OnNextMissingChar();
+    EXPECT_EQ(settings.m_strChar, QStringLiteral("年"));
+
+    // A plan that cannot give a character says so before asking to drop
+    // the drawing for a move that could not happen.
+    controller.Plan().SetSet(ECharSet::OwnText);
+    controller.Plan().SetOwnText(QString());
+    drawing.OnButtonDown(PointerButton::Left, {64, 64});
+    drawing.OnButtonUp();
+    const qsizetype asked = messages.questions.size();
+    controller.OnNextMissingChar();
+    EXPECT_EQ(messages.questions.size(), asked);
+    EXPECT_TRUE(messages.messages.back().contains(QStringLiteral("まだ文章がありません")));
+    EXPECT_EQ(settings.m_strChar, QStringLiteral("年"));
+}

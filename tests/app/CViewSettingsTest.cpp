@@ -230,6 +230,16 @@ TEST_F(ViewSettingsTest, OptionsStoreOnlyWhatChanged)
     // the side is left to the canvas change, which stores it itself
     EXPECT_FALSE(Has(QStringLiteral("BmpSize")));
     EXPECT_EQ(settings.m_nBmpSize, 512);
+
+    // Going on to the next missing character is off until chosen, and is
+    // kept in a group of its own.
+    EXPECT_FALSE(settings.m_bNextMissing);
+    chosen.nextMissing = true;
+    EXPECT_TRUE(settings.ApplyOptions(chosen, &store).nextMissing);
+    EXPECT_FALSE(Has(QStringLiteral("NextMissingAfterExecute")));
+    CViewSettings again;
+    again.Read(store, kLargeWorkArea, dir.path());
+    EXPECT_TRUE(again.m_bNextMissing);
 }
 
 TEST_F(ViewSettingsTest, GarbageAndHugeValuesFallBackOrStayHarmless)

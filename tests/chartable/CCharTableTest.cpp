@@ -5,6 +5,7 @@
 #include "app/CViewSettings.h"
 #include "autocreate/CMemoryFrameFields.h"
 #include "canvas/CDrawingModel.h"
+#include "chartable/CCharPlan.h"
 #include "chartable/CEditorCharTableSource.h"
 #include "fonteditor/FakeGlyphsmith.h"
 #include "support/FakeMessageBox.h"
@@ -72,7 +73,8 @@ protected:
     CQuilleryDoc doc {QStringLiteral(QUILLERY_BUILD_DIR), messages};
     CQuilleryController controller {{drawing, settings, frame, messages, automation, services, services}};
     CEditorCharTableSource source {controller.Session(), [this] { return settings.m_strStrkFolderPath; }};
-    CCharTable table {source};
+    CCharPlan plan;
+    CCharTable table {source, plan};
 };
 
 } // namespace

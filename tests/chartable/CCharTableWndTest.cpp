@@ -4,6 +4,7 @@
 #include "app/CMainFrame.h"
 #include "app/CSettingsStore.h"
 #include "canvas/CQuilleryView.h"
+#include "app/CQuilleryController.h"
 #include "chartable/FakeCharTableSource.h"
 #include "res/CommandIds.h"
 
@@ -127,4 +128,48 @@ TEST_F(CharTableWndTest, SizePlaceAndSetAreKeptInTheirOwnGroup)
     EXPECT_EQ(again.CharTable()->size(), QSize(860, 560));
     EXPECT_EQ(again.CharTable()->SetChooser()->currentText(), QStringLiteral("第一水準漢字"));
     EXPECT_EQ(again.CharTable()->Table().Set(), ECharSet::Kanji1);
+}
+
+// The sets people learn: a school year from the dictionary with its count
+// and weighted share; a set with characters the code page lacks shows them,
+// counts them apart, says so and does not let them be chosen; the user's
+// text becomes a set with the share of it the font can write, and is kept.
+TEST_F(CharTableWndTest, LearningSetsAndTheUsersOwnText)
+{
+    source->glyphs[CCharCell {0x93FA, false}.Key()] = FakeCharTableSource::kSquare; // 日
+    frame.ShowCharTable();
+    Choose(Wnd()->SetChooser(), QStringLiteral("教育漢字 第1学年"));
+    EXPECT_EQ(Wnd()->List()->model()->rowCount(), 80);
+    EXPECT_TRUE(Wnd()->CountLabel()->text().startsWith(QStringLiteral("作成済み 1 / 80　使用頻度で重み付けすると ")))
+        << Wnd()->CountLabel()->text().toStdString();
+    EXPECT_FALSE(Wnd()->PlanNote()->isVisible());
+
+    Choose(Wnd()->SetChooser(), QStringLiteral("常用漢字"));
+    EXPECT_TRUE(Wnd()->CountLabel()->text().startsWith(QStringLiteral("作成済み 1 / 2,132")));
+    EXPECT_TRUE(Wnd()->PlanNote()->isVisible());
+    EXPECT_TRUE(Wnd()->PlanNote()->text().contains(QStringLiteral("4 文字")));
+    const CCharCell scold {0, false, 0x20B9F}; // 𠮟, in the code page only as 叱
+    const QModelIndex uncoded = IndexOf(scold);
+    ASSERT_TRUE(uncoded.isValid());
+    EXPECT_FALSE(uncoded.flags() & Qt::ItemIsSelectable);
+    EXPECT_TRUE(uncoded.data(Qt::ToolTipRole).toString().contains(QStringLiteral("「叱」")));
+    DoubleClick(scold);
+    EXPECT_EQ(CurrentChar(), QStringLiteral("あ"));
+
+    // Both codes of a character: the editor's and the stroke file's.
+    Choose(Wnd()->SetChooser(), QStringLiteral("カタカナ"));
+    EXPECT_TRUE(IndexOf({0x8348, false}).data(Qt::ToolTipRole).toString().startsWith(QStringLiteral("ォ　0x8348 / U+30A9")));
+
+    Choose(Wnd()->SetChooser(), QStringLiteral("自分の文章"));
+    EXPECT_TRUE(Wnd()->PlanNote()->text().contains(QStringLiteral("まだ文章がありません")));
+    Wnd()->TakeOwnText(QStringLiteral("謹賀新年\nあけましておめでとう\n日日"));
+    EXPECT_EQ(Wnd()->List()->model()->rowCount(), 15);
+    EXPECT_EQ(Wnd()->CountLabel()->text(), QStringLiteral("作成済み 1 / 15　この文章の 12% の文字が書けます"));
+    Wnd()->close();
+
+    CMainFrame again;
+    again.SetCharTableSource(std::make_unique<FakeCharTableSource>());
+    again.AttachSettings(&store);
+    EXPECT_EQ(again.Controller().Plan().Set(), ECharSet::OwnText);
+    EXPECT_EQ(again.Controller().Plan().OwnText().Cells().size(), 15);
 }

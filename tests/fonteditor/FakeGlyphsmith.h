@@ -39,6 +39,8 @@ struct FakeEditorState {
     // none of them.
     std::map<quint32, QString> glyphs;
     quint32 nSelected = 0;
+    // Codes SelectGlyph refuses as a font without them does (code 2006).
+    QSet<int> refused;
     bool bLacksLaterMembers = false;
     // Given instead of the real list when set, to send a damaged answer.
     std::optional<QString> glyphCodesAnswer;
@@ -109,6 +111,8 @@ public:
         case F::DISPID_SelectGlyph:
             if (args.at(1).ToLong() == 0xFFFF)
                 throw CDispatchException(F::kBadCharCode, QStringLiteral("bad code"));
+            if (m_state.refused.contains(args.at(1).ToLong()))
+                throw CDispatchException(2006, QStringLiteral("no such code"));
             m_state.nSelected = Key(args.at(1), args.at(2));
             return CDispValue();
         case F::DISPID_GlyphStep1:
