@@ -17,13 +17,13 @@ bool InSet(ECharSet set, int grade)
 }
 
 // Characters whose code-page form looks alike but is another character: the
-// dashes and signs that Unicode converters map in two ways, and the four
-// 常用漢字 of 2010 that the code page has only in their older forms.
+// four 常用漢字 of 2010 that the code page has only in their older forms.
+// (The dashes and signs that converters map in two ways are coded as the
+// one character they stand for.)
 char32_t CodedLookalike(char32_t ch)
 {
     static const QHash<char32_t, char32_t> lookalikes = {
-        {0x301C, 0xFF5E}, {0x2016, 0x2225}, {0x2212, 0xFF0D}, {0x00A2, 0xFFE0}, {0x00A3, 0xFFE1}, {0x00AC, 0xFFE2},
-        {0x2014, 0x2015}, {0x20B9F, 0x53F1}, {0x5861, 0x586B}, {0x525D, 0x5265}, {0x9830, 0x982C},
+        {0x20B9F, 0x53F1}, {0x5861, 0x586B}, {0x525D, 0x5265}, {0x9830, 0x982C},
     };
     return lookalikes.value(ch);
 }
