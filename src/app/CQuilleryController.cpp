@@ -41,7 +41,8 @@ void CQuilleryController::OnExecute()
         if (m_charWorked)
             m_charWorked(CharCode(CurrentChar()), m_frame.IsVerticalChecked());
     }
-    if (m_settings.m_bDoAndNext)
+    // Without a font the move would only ask for it again and say the same.
+    if (m_settings.m_bDoAndNext && !result.fontUnavailable)
         m_navigator.OnNextCharAfterExecute();
 }
 
@@ -142,7 +143,7 @@ GlyphStepResult CQuilleryController::WriteGlyphStep(bool batch)
     const bool ok = m_session.WriteGlyph(path, code, vertical);
     if (m_charWorked)
         m_charWorked(code, vertical);
-    return {ok, ok ? QString() : failed};
+    return {ok, ok ? QString() : failed, !ok && m_session.IsFontUnavailable()};
 }
 
 bool CQuilleryController::QueryClose()
@@ -262,6 +263,13 @@ void CQuilleryController::RefreshGuide(quint16 code, bool vertical)
         }
     }
     m_view.Repaint();
+}
+
+EditorRunNotes CQuilleryController::EndBatchRun()
+{
+    m_session.SetBatchMode(false);
+    CFontEditorSession::SBatchNotes notes = m_session.TakeBatchNotes();
+    return {notes.lines, notes.bGlyphsLost};
 }
 
 bool CQuilleryController::PrepareFont()

@@ -86,7 +86,7 @@ bool ParseArguments(QCoreApplication& app, Options& options)
     // every other program run from a shell (the window's font field takes
     // bare names in the documents folder instead).
     options.strokeFolder = QDir::cleanPath(QFileInfo(parser.positionalArguments().first()).absoluteFilePath());
-    options.fontFile = QDir::cleanPath(QFileInfo(parser.value(font)).absoluteFilePath());
+    options.fontFile = CFontEditorSession::WithFontSuffix(QDir::cleanPath(QFileInfo(parser.value(font)).absoluteFilePath()));
     options.penFile = parser.value(pen).isEmpty() ? QString() : QFileInfo(parser.value(pen)).absoluteFilePath();
     options.install = parser.isSet(install);
     bool ok = true;
