@@ -202,6 +202,12 @@ bool CFontEditorSession::ConnectEditor()
 
     m_pEditorApp = std::make_unique<CGlyphsmithApplication>();
     auto launched = m_system.CreateInstance(kProgId);
+    // An editor killed or stopped during its start is installed: one more
+    // start usually goes through.
+    using F = IAutomationSystem::ELaunchFailure;
+    if (!launched
+        && (m_system.LastLaunchFailure() == F::EndedDuringStart || m_system.LastLaunchFailure() == F::NoAnswer))
+        launched = m_system.CreateInstance(kProgId);
     if (!launched) {
         ReportEditorError(LaunchFailureText());
         m_bEditorStartFailed = true;
@@ -719,9 +725,10 @@ std::optional<QString> CFontEditorSession::ReleaseAtExit(const QString& frameFon
         return frameFontFilePath;
 
     std::optional<QString> fontFilePath;
-    if (!m_bEditorStartFailed) {
-        // An editor that went away since the last glyph kept the work in its
-        // journal; a new one takes it up and saves it.
+    // An editor that went away since the last glyph, or while it is asked
+    // for its font now, kept the work in its journal; a new one takes it up
+    // and saves it.
+    for (int attempt = 0; attempt < 2 && !m_bEditorStartFailed && !fontFilePath; ++attempt) {
         if (!m_pEditorApp->IsConnected() && HasUnsavedWork() && !m_strWrittenFont.isEmpty())
             ReopenForExit(m_strWrittenFont);
         try {
@@ -732,7 +739,11 @@ std::optional<QString> CFontEditorSession::ReleaseAtExit(const QString& frameFon
             } else {
                 fontFilePath = frameFontFilePath;
             }
+        } catch (const CAutomationFailure& e) {
+            if (!e.IsEditorGone())
+                break;
         } catch (const std::exception&) {
+            break;
         }
     }
     m_editorFont.ReleaseDispatch();

@@ -293,6 +293,7 @@ TEST_F(SessionFaultTest, EditorEndedDuringItsStartIsNotCalledMissing)
     m_system.bLaunchable = false;
     m_system.launchFailure = IAutomationSystem::ELaunchFailure::EndedDuringStart;
     EXPECT_FALSE(m_session.EnsureEditor());
+    EXPECT_EQ(m_system.log.count("CreateInstance"), 2); // tried once more first
     ASSERT_EQ(m_messages.messages.size(), 1);
     EXPECT_TRUE(m_messages.messages[0].startsWith("Glyphsmithが起動の途中で終了しました。"));
     EXPECT_FALSE(m_messages.messages[0].contains("インストールしていない"));
