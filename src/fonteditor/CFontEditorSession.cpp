@@ -411,7 +411,7 @@ bool CFontEditorSession::CreateNamedFont(const QString& path)
 {
     const CFontFileCheck::SWritePlace place = CFontFileCheck::CheckWritable(path);
     if (!place.IsWritable()) {
-        const QString chosen = ChooseWritablePlace(CFontFileCheck::RefusalText(place),
+        const QString chosen = ChooseWritablePlace(RefusalWithNextStep(place),
             CStringTable::Message(M::ChooseOtherPlace), path, QString());
         if (chosen.isEmpty() || !CreateNewFont(chosen))
             return false;
@@ -432,8 +432,8 @@ bool CFontEditorSession::EnsureWritablePlace(const QString& path)
         m_strWritableFont = path;
         return true;
     }
-    const QString chosen = ChooseWritablePlace(
-        CFontFileCheck::RefusalText(place), CStringTable::Message(M::ChooseOtherPlace), path, path);
+    const QString chosen
+        = ChooseWritablePlace(RefusalWithNextStep(place), CStringTable::Message(M::ChooseOtherPlace), path, path);
     if (chosen.isEmpty())
         return false;
     PrepareLongCall(path);
@@ -452,7 +452,6 @@ void CFontEditorSession::TakeFontFile(const QString& path)
 QString CFontEditorSession::ChooseWritablePlace(
     QString text, const QString& action, const QString& suggested, const QString& refused)
 {
-    text += u'\n' + CStringTable::Message(M::ChooseOtherPlaceStep);
     if (!m_chooseSaveAs) {
         ReportEditorError(text);
         return QString();
@@ -473,8 +472,13 @@ QString CFontEditorSession::ChooseWritablePlace(
         const CFontFileCheck::SWritePlace place = CFontFileCheck::CheckWritable(chosen);
         if (place.IsWritable())
             return chosen;
-        text = CFontFileCheck::RefusalText(place) + u'\n' + CStringTable::Message(M::ChooseOtherPlaceStep);
+        text = RefusalWithNextStep(place);
     }
+}
+
+QString CFontEditorSession::RefusalWithNextStep(const CFontFileCheck::SWritePlace& place)
+{
+    return CFontFileCheck::RefusalText(place) + u'\n' + CStringTable::Message(M::ChooseOtherPlaceStep);
 }
 
 // The refused file is never written: the new font gets a file of its own,
@@ -646,8 +650,7 @@ bool CFontEditorSession::SaveFontAs(const QString& path)
     const QString target = ResolveFontPath(path);
     const CFontFileCheck::SWritePlace place = CFontFileCheck::CheckWritable(target);
     if (!place.IsWritable()) {
-        ReportEditorError(
-            CFontFileCheck::RefusalText(place) + u'\n' + CStringTable::Message(M::ChooseOtherPlaceStep));
+        ReportEditorError(RefusalWithNextStep(place));
         return false;
     }
     return Guarded([&] {

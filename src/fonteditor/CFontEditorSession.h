@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fonteditor/CGlyphsmithApplication.h"
+#include "fonteditor/CFontFileCheck.h"
 #include "fonteditor/CGlyphsmithTypeface.h"
 
 #include <QSet>
@@ -181,6 +182,8 @@ private:
     // writing before it is taken. Empty when the user gave up. Without a
     // dialog (the command line) the text is reported and nothing chosen.
     QString ChooseWritablePlace(QString text, const QString& action, const QString& suggested, const QString& refused);
+    // "フォルダ…には書き込めません（…）。\n別の場所を選んでください。"
+    static QString RefusalWithNextStep(const CFontFileCheck::SWritePlace& place);
     // A file the editor will not take: its reason, and a new font in another
     // file instead when the user wants one.
     bool OfferNewFontInstead(const QString& refused, const QString& reason);

@@ -162,8 +162,7 @@ TEST_F(SessionFaultTest, RefusedFontIsToldOnceAndANewFontOfferedInAnotherFile)
     EXPECT_TRUE(m_session.WriteGlyph(MakeBmpFile(), 0x82A0, false));
     ASSERT_EQ(m_messages.questions.size(), 2);
     EXPECT_EQ(m_messages.questions[0],
-        "フォント " + refused + " は CFF 形式のため書き込めません。\n" + CStringTable::Message(M::OfferNewFont) + "\n"
-            + CStringTable::Message(M::ChooseOtherPlaceStep));
+        "フォント " + refused + " は CFF 形式のため書き込めません。\n" + CStringTable::Message(M::OfferNewFont));
     EXPECT_TRUE(m_messages.questions[1].startsWith(CStringTable::Message(M::SameFileChosen).arg(refused)));
     EXPECT_EQ(m_suggested.value(0), m_dir.filePath("cff-手書き.ttf"));
     EXPECT_EQ(m_field.text, other);
