@@ -196,50 +196,33 @@ TEST_F(AutomationChannelTest, SilentServerFailsWithinBound)
 // too. Either way a new one may take the call.
 TEST_F(AutomationChannelTest, SilentServerProcessIsEndedAndDeadOneIsGone)
 {
-    QProcess server;
-    server.start("/usr/bin/python3", { "-c",
-        "import socket, sys, time\n"
-        "s = socket.socket(socket.AF_UNIX)\ns.bind(sys.argv[1])\ns.listen(1)\n"
-        "c, _ = s.accept()\nc.recv(100)\nif sys.argv[2] == 'die': sys.exit(0)\ntime.sleep(60)",
-        SocketPath(), "hang" });
-    ASSERT_TRUE(server.waitForStarted());
-    std::shared_ptr<CAutomationChannel> channel;
-    for (int tries = 0; tries < 500 && !channel; ++tries) {
-        channel = CAutomationChannel::Connect(SocketPath(), 100);
-        if (!channel)
-            QThread::msleep(10);
+    for (const QString how : { "hang", "die" }) {
+        QFile::remove(SocketPath());
+        QProcess server;
+        server.start("/usr/bin/python3", { "-c",
+            "import socket, sys, time\n"
+            "s = socket.socket(socket.AF_UNIX)\ns.bind(sys.argv[1])\ns.listen(1)\n"
+            "c, _ = s.accept()\nc.recv(100)\nif sys.argv[2] == 'die': sys.exit(0)\ntime.sleep(60)",
+            SocketPath(), how });
+        ASSERT_TRUE(server.waitForStarted());
+        std::shared_ptr<CAutomationChannel> channel;
+        for (int tries = 0; tries < 500 && !channel; ++tries) {
+            channel = CAutomationChannel::Connect(SocketPath(), 100);
+            if (!channel)
+                QThread::msleep(10);
+        }
+        ASSERT_NE(channel, nullptr);
+        EXPECT_EQ(channel->ServerPid(), server.processId());
+        channel->SetCallBounds(how == "hang" ? 300 : 10'000, 10'000);
+        try {
+            CallApp(channel);
+            FAIL() << "no failure";
+        } catch (const CAutomationFailure& e) {
+            EXPECT_TRUE(e.IsEditorGone()) << e.what();
+        }
+        EXPECT_TRUE(server.waitForFinished(5000));
+        EXPECT_EQ(server.exitStatus(), how == "hang" ? QProcess::CrashExit : QProcess::NormalExit);
     }
-    ASSERT_NE(channel, nullptr);
-    EXPECT_EQ(channel->ServerPid(), server.processId());
-    channel->SetCallBounds(300, 300);
-    try {
-        CallApp(channel);
-        FAIL() << "no failure";
-    } catch (const CAutomationFailure& e) {
-        EXPECT_TRUE(e.IsEditorGone()) << e.what();
-    }
-    EXPECT_TRUE(server.waitForFinished(5000));
-    EXPECT_EQ(server.exitStatus(), QProcess::CrashExit);
-
-    QFile::remove(SocketPath());
-    server.start("/usr/bin/python3", server.arguments().mid(0, 3) << "die");
-    ASSERT_TRUE(server.waitForStarted());
-    channel.reset();
-    for (int tries = 0; tries < 500 && !channel; ++tries) {
-        channel = CAutomationChannel::Connect(SocketPath(), 100);
-        if (!channel)
-            QThread::msleep(10);
-    }
-    ASSERT_NE(channel, nullptr);
-    channel->SetCallBounds(10'000, 10'000);
-    try {
-        CallApp(channel);
-        FAIL() << "no failure";
-    } catch (const CAutomationFailure& e) {
-        EXPECT_TRUE(e.IsEditorGone()) << e.what();
-    }
-    EXPECT_TRUE(server.waitForFinished(5000));
-    EXPECT_EQ(server.exitStatus(), QProcess::NormalExit);
 }
 
 TEST_F(AutomationChannelTest, ServerDyingMidCallOrBetweenCallsIsNoticed)

@@ -2,7 +2,7 @@
 // and against font files that cannot be written where they are.
 #include "fonteditor/CFontEditorSession.h"
 
-#include "FakeGlyphsmith.h"
+#include "SessionFixture.h"
 #include "fonteditor/CFontFileCheck.h"
 #include "res/CStringTable.h"
 #include "support/FakeMessageBox.h"
@@ -18,16 +18,8 @@ namespace {
 
 using M = CStringTable::EMessage;
 
-class SessionFaultTest : public ::testing::Test {
+class SessionFaultTest : public SessionFixture {
 protected:
-    QString MakeBmpFile()
-    {
-        const QString path = m_dir.filePath(QStringLiteral("QL%1.tmp").arg(m_nFiles++));
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("BM");
-        return path;
-    }
     // A file that starts as a TrueType font does, with the tables it needs.
     QString MakeFontFile(const QString& name)
     {
@@ -42,11 +34,6 @@ protected:
         return path;
     }
     int Count(const QString& call) const { return int(m_system.state.log.count(call)); }
-    bool Called(const QString& prefix) const
-    {
-        return std::any_of(m_system.state.log.begin(), m_system.state.log.end(),
-            [&](const QString& call) { return call.startsWith(prefix); });
-    }
     void OfferDialog(QStringList answers)
     {
         m_session.SetSaveAsChooser([this, answers](const QString& suggested) mutable {
@@ -56,12 +43,6 @@ protected:
     }
     static QString Restarted() { return CStringTable::Message(M::EditorRestarted); }
 
-    QTemporaryDir m_dir;
-    int m_nFiles = 0;
-    FakeAutomationSystem m_system;
-    FakeMessageBox m_messages;
-    FakeFontFileField m_field;
-    CFontEditorSession m_session { m_system, m_messages, m_field };
     QStringList m_suggested;
 };
 

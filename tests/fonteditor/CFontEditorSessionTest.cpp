@@ -1,6 +1,6 @@
 #include "fonteditor/CFontEditorSession.h"
 
-#include "FakeGlyphsmith.h"
+#include "SessionFixture.h"
 #include "support/FakeMessageBox.h"
 
 #include <QDir>
@@ -16,30 +16,9 @@ using EFault = FakeEditorState::EFault;
 
 const QString kImportSequence[] = { "Font.17", "Font.7", "Font.29", "Font.37", "Font.39", "App.22", "Font.31" };
 
-class FontEditorSessionTest : public ::testing::Test {
+class FontEditorSessionTest : public SessionFixture {
 protected:
-    // A file standing in for the temporary BMP; WriteGlyph must delete it.
-    QString MakeBmpFile()
-    {
-        const QString path = m_dir.filePath(QStringLiteral("QL%1.tmp").arg(m_nFiles++));
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("BM");
-        return path;
-    }
     QStringList EditorCalls() const { return m_system.state.log; }
-    bool Called(const QString& prefix) const
-    {
-        return std::any_of(m_system.state.log.begin(), m_system.state.log.end(),
-            [&](const QString& call) { return call.startsWith(prefix); });
-    }
-
-    QTemporaryDir m_dir;
-    int m_nFiles = 0;
-    FakeAutomationSystem m_system;
-    FakeMessageBox m_messages;
-    FakeFontFileField m_field;
-    CFontEditorSession m_session { m_system, m_messages, m_field };
 };
 
 TEST(EditorVersionTest, FirstFourCharactersReadAsLeadingNumber)

@@ -271,6 +271,17 @@ public:
     std::shared_ptr<FakeEditorApp> launched;
 };
 
+// A file standing in for the temporary BMP the session is handed (and must
+// delete): "QL<n>.tmp" in the folder.
+inline QString MakeStandInBmp(const QString& folder, int& counter)
+{
+    const QString path = folder + QStringLiteral("/QL%1.tmp").arg(counter++);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write("BM");
+    return path;
+}
+
 class FakeFontFileField : public IFontFileField {
 public:
     QString GetFontFilePathText() const override { return text; }
