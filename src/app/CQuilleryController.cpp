@@ -176,7 +176,7 @@ bool CQuilleryController::ConnectEditor()
 
 bool CQuilleryController::OpenFontInEditor()
 {
-    return m_session.OpenFontInEditor();
+    return m_session.OpenFontInEditor(CFontEditorSession::EFontUse::Reading);
 }
 
 bool CQuilleryController::FollowFont()

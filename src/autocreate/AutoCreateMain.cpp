@@ -213,7 +213,7 @@ int main(int argc, char* argv[])
     // anything is traced (a folder without stroke files is reported by the
     // run itself, and leaves no font file behind).
     const bool hasWork = !CAutoCreator::ListStrokeFiles(options.strokeFolder).isEmpty();
-    if (hasWork && (!controller.ConnectEditor() || !controller.OpenFontInEditor())) {
+    if (hasWork && !controller.PrepareFont()) {
         controller.ReleaseAtExit(frame.GetFontFilePathText());
         std::fprintf(stderr, "フォントファイル %s を用意できないため、自動作成を中止しました。\n", qPrintable(options.fontFile));
         runtime.Finish(automation, true);

@@ -354,15 +354,15 @@ bool CFontEditorSession::LeaveFontFor(const QString& wanted)
     return true;
 }
 
-bool CFontEditorSession::OpenFontInEditor()
+bool CFontEditorSession::OpenFontInEditor(EFontUse use)
 {
-    return Guarded([this] {
+    return Guarded([this, use] {
         const QString wanted = ResolveFontPath(m_fontFileField.GetFontFilePathText());
         if (auto active = m_pEditorApp->GetActiveFont()) {
             m_editorFont.AttachDispatch(std::move(active));
             const QString current = m_editorFont.GetFilePath();
             if (wanted.isEmpty() || IsSameFile(current, wanted))
-                return EnsureWritablePlace(current);
+                return EnsureWritablePlace(current, use);
             if (!LeaveFontFor(wanted))
                 return false;
         }
@@ -376,12 +376,12 @@ bool CFontEditorSession::OpenFontInEditor()
         if (wanted.isEmpty())
             return CreateNewFont(QString());
         if (QFileInfo::exists(wanted))
-            return OpenExistingFont(wanted);
+            return OpenExistingFont(wanted, use);
         return CreateNamedFont(wanted);
     });
 }
 
-bool CFontEditorSession::OpenExistingFont(const QString& path)
+bool CFontEditorSession::OpenExistingFont(const QString& path, EFontUse use)
 {
     PrepareLongCall(path);
     std::shared_ptr<IDispatchObject> font;
@@ -402,7 +402,7 @@ bool CFontEditorSession::OpenExistingFont(const QString& path)
     }
     m_editorFont.AttachDispatch(std::move(font));
     ReportRecovery();
-    return EnsureWritablePlace(path);
+    return EnsureWritablePlace(path, use);
 }
 
 // A file that cannot be written there is not made there: the one message
@@ -423,9 +423,11 @@ bool CFontEditorSession::CreateNamedFont(const QString& path)
     return CreateNewFont(path);
 }
 
-bool CFontEditorSession::EnsureWritablePlace(const QString& path)
+// Looking at a font (moving between characters, the character table) asks
+// nothing; the first glyph that goes into it does.
+bool CFontEditorSession::EnsureWritablePlace(const QString& path, EFontUse use)
 {
-    if (path.isEmpty() || path == m_strWritableFont)
+    if (use == EFontUse::Reading || path.isEmpty() || path == m_strWritableFont)
         return true;
     const CFontFileCheck::SWritePlace place = CFontFileCheck::CheckWritable(path);
     if (place.IsWritable()) {

@@ -1,22 +1,21 @@
 #pragma once
 
-#include "fonteditor/CGlyphsmithApplication.h"
 #include "fonteditor/CFontFileCheck.h"
+#include "fonteditor/CGlyphsmithApplication.h"
 #include "fonteditor/CGlyphsmithTypeface.h"
 
 #include <QSet>
 #include <QString>
 #include <QStringList>
-#include <utility>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class IAutomationSystem;
 class IMessageBox;
 class IFontFileField;
-class CAutomationFailure;
 class CDispatchException;
 
 // The drawing view's one connection to the font editor and the font it writes
@@ -43,11 +42,12 @@ public:
     // editor's open font when it is that file (or the field is empty), else
     // that file opened or, after a question, created, else a new font. A font
     // left for another one is saved first when glyphs went into it. The
-    // first time a font is used, its file is tried for writing where it is;
-    // when that fails, or the editor refuses the file, the user may choose
-    // another place, and only a place that works is used. Reports its own
-    // failures.
-    bool OpenFontInEditor();
+    // first time a font is written into, its file is tried for writing where
+    // it is (a new file always); when that fails, or the editor refuses the
+    // file, the user may choose another place, and only a place that works
+    // is used. Reports its own failures.
+    enum class EFontUse { Writing, Reading };
+    bool OpenFontInEditor(EFontUse use = EFontUse::Writing);
     // Attaches m_editorFont to the editor's open font when it is the one the
     // field names; never switches fonts, asks, reports or connects.
     bool AttachFollowedFont();
@@ -171,12 +171,12 @@ private:
     void PutBatchMode();
     QString LaunchFailureText() const;
     bool CreateNewFont(const QString& savePath);
-    bool OpenExistingFont(const QString& path);
+    bool OpenExistingFont(const QString& path, EFontUse use);
     bool CreateNamedFont(const QString& path);
     // The font in hand (its file the one given) is used from now on once its
     // file can be written where it is, or once the user chose another place
     // for it.
-    bool EnsureWritablePlace(const QString& path);
+    bool EnsureWritablePlace(const QString& path, EFontUse use);
     // Asks for another place after a refusal: the text with a button for
     // the action; the chosen file (never the refused one) is tried for
     // writing before it is taken. Empty when the user gave up. Without a

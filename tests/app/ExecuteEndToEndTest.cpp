@@ -244,7 +244,7 @@ TEST_F(ExecuteEndToEndTest, EditorKilledOrStoppedDuringAnExecuteOrTheSaveLosesNo
     EXPECT_EQ(bitmaps(), before);
 
     // Stopped, and never answering: ended after the call's bound.
-    automation->SetCallBounds(1'000, 30'000);
+    automation->SetCallBounds(2'000, 30'000);
     frame.SetCharText(QStringLiteral("う"));
     Stroke({{60, 40}, {200, 200}});
     ::kill(static_cast<pid_t>(EditorPid()), SIGSTOP);

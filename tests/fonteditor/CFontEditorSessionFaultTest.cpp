@@ -223,13 +223,20 @@ TEST(FontFileCheckTest, WritingIsTriedWhereTheFileWillBe)
 
 // A new font in a folder that refuses files: one message with the cause and
 // the way out; a place that works takes the font and the glyph, a refusal of
-// that place is said in its turn, and giving up makes nothing.
+// that place is said in its turn, and giving up makes nothing. A font there
+// that is only looked at asks nothing.
 TEST_F(SessionFaultTest, FontInAFolderThatRefusesFilesGoesOnlyWhereTheUserChoosesAWorkingPlace)
 {
     ASSERT_TRUE(QDir(m_dir.path()).mkpath("locked"));
+    const QString existing = MakeFontFile("locked/old.ttf");
     const UnwritableFolder locked(m_dir.filePath("locked"));
     if (!locked.IsUnwritable())
         GTEST_SKIP() << "this file system cannot make a folder read-only for this user";
+    m_field.text = existing;
+    ASSERT_TRUE(m_session.EnsureEditor());
+    EXPECT_TRUE(m_session.OpenFontInEditor(CFontEditorSession::EFontUse::Reading));
+    EXPECT_TRUE(m_messages.questions.isEmpty());
+
     m_field.text = m_dir.filePath("locked/new.ttf");
     OfferDialog({});
     EXPECT_FALSE(m_session.WriteGlyph(MakeBmpFile(), 0x82A0, false));
