@@ -1,5 +1,6 @@
 #include "app/CQtMessageBox.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
 
 void CQtMessageBox::ShowMessage(const QString& text)
@@ -12,6 +13,14 @@ bool CQtMessageBox::AskYesNo(const QString& text)
 {
     QMessageBox box(QMessageBox::Question, Caption(), text, QMessageBox::Yes | QMessageBox::No, m_pParent);
     return box.exec() == QMessageBox::Yes;
+}
+
+bool CQtMessageBox::AskAction(const QString& text, const QString& action)
+{
+    QMessageBox box(QMessageBox::Warning, Caption(), text, QMessageBox::Save | QMessageBox::Cancel, m_pParent);
+    box.button(QMessageBox::Save)->setText(action);
+    box.setDefaultButton(QMessageBox::Save);
+    return box.exec() == QMessageBox::Save;
 }
 
 void CQtMessageBox::ShowStop(const QString& text)

@@ -17,6 +17,8 @@ public:
     void ShowStop(const QString& text) override;
     void ShowInformation(const QString& text) override;
     bool AskYesNo(const QString& text) override;
+    // The action is the box's Save button, with the action's text.
+    bool AskAction(const QString& text, const QString& action) override;
 
     static QString Caption() { return QStringLiteral("Quillery"); }
 

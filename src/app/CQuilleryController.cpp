@@ -42,7 +42,8 @@ void CQuilleryController::OnExecute()
         if (m_charWorked)
             m_charWorked(CharCode(CurrentChar()), m_frame.IsVerticalChecked());
     }
-    if (m_settings.m_bDoAndNext) {
+    // Without a font the move would only ask for it again and say the same.
+    if (m_settings.m_bDoAndNext && !result.fontUnavailable) {
         if (m_settings.m_bNextMissing)
             m_navigator.OnNextMissingAfterExecute();
         else
@@ -147,7 +148,7 @@ GlyphStepResult CQuilleryController::WriteGlyphStep(bool batch)
     const bool ok = m_session.WriteGlyph(path, code, vertical);
     if (m_charWorked)
         m_charWorked(code, vertical);
-    return {ok, ok ? QString() : failed};
+    return {ok, ok ? QString() : failed, !ok && m_session.IsFontUnavailable()};
 }
 
 bool CQuilleryController::QueryClose()
@@ -180,7 +181,7 @@ bool CQuilleryController::ConnectEditor()
 
 bool CQuilleryController::OpenFontInEditor()
 {
-    return m_session.OpenFontInEditor();
+    return m_session.OpenFontInEditor(CFontEditorSession::EFontUse::Reading);
 }
 
 bool CQuilleryController::FollowFont()
@@ -267,6 +268,13 @@ void CQuilleryController::RefreshGuide(quint16 code, bool vertical)
         }
     }
     m_view.Repaint();
+}
+
+EditorRunNotes CQuilleryController::EndBatchRun()
+{
+    m_session.SetBatchMode(false);
+    CFontEditorSession::SBatchNotes notes = m_session.TakeBatchNotes();
+    return {notes.lines, notes.bGlyphsLost};
 }
 
 bool CQuilleryController::PrepareFont()

@@ -135,6 +135,8 @@ public:
     bool PumpMessages() override;
     bool PrepareFont() override;
     QString TargetFontName() override { return m_session.CurrentFontName(); }
+    void BeginBatchRun() override { m_session.SetBatchMode(true); }
+    EditorRunNotes EndBatchRun() override;
 
     // IFontFileField
     QString GetFontFilePathText() const override;

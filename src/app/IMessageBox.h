@@ -20,4 +20,11 @@ public:
     virtual void ShowInformation(const QString& text) { ShowMessage(text); }
     // Yes and No, question icon; true for Yes.
     virtual bool AskYesNo(const QString& text) = 0;
+    // A failure with the one way on that the program offers: a button for
+    // that action and Cancel, exclamation icon; true for the action.
+    virtual bool AskAction(const QString& text, const QString& action)
+    {
+        (void)action;
+        return AskYesNo(text);
+    }
 };

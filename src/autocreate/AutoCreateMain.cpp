@@ -86,7 +86,7 @@ bool ParseArguments(QCoreApplication& app, Options& options)
     // every other program run from a shell (the window's font field takes
     // bare names in the documents folder instead).
     options.strokeFolder = QDir::cleanPath(QFileInfo(parser.positionalArguments().first()).absoluteFilePath());
-    options.fontFile = QDir::cleanPath(QFileInfo(parser.value(font)).absoluteFilePath());
+    options.fontFile = CFontEditorSession::WithFontSuffix(QDir::cleanPath(QFileInfo(parser.value(font)).absoluteFilePath()));
     options.penFile = parser.value(pen).isEmpty() ? QString() : QFileInfo(parser.value(pen)).absoluteFilePath();
     options.install = parser.isSet(install);
     bool ok = true;
@@ -213,7 +213,7 @@ int main(int argc, char* argv[])
     // anything is traced (a folder without stroke files is reported by the
     // run itself, and leaves no font file behind).
     const bool hasWork = !CAutoCreator::ListStrokeFiles(options.strokeFolder).isEmpty();
-    if (hasWork && (!controller.ConnectEditor() || !controller.OpenFontInEditor())) {
+    if (hasWork && !controller.PrepareFont()) {
         controller.ReleaseAtExit(frame.GetFontFilePathText());
         std::fprintf(stderr, "フォントファイル %s を用意できないため、自動作成を中止しました。\n", qPrintable(options.fontFile));
         runtime.Finish(automation, true);

@@ -47,6 +47,29 @@ private:
     CDrawingModel& m_drawing;
 };
 
+// Tells the host that a run is going on, and what it had to say about the
+// editor when the run ends, however it ends.
+class BatchRunScope
+{
+public:
+    BatchRunScope(IAutoCreateHost& host, CAutoCreator::Outcome& outcome) : m_host(host), m_outcome(outcome)
+    {
+        m_host.BeginBatchRun();
+    }
+    ~BatchRunScope()
+    {
+        const EditorRunNotes notes = m_host.EndBatchRun();
+        m_outcome.editorNotes = notes.lines;
+        m_outcome.glyphsLost = notes.glyphsLost;
+    }
+    BatchRunScope(const BatchRunScope&) = delete;
+    BatchRunScope& operator=(const BatchRunScope&) = delete;
+
+private:
+    IAutoCreateHost& m_host;
+    CAutoCreator::Outcome& m_outcome;
+};
+
 // Clears a flag when the scope ends, however it ends.
 class FlagScope
 {
@@ -126,7 +149,7 @@ void CAutoCreator::AutoCreateFromStrokeFiles()
     if (m_bStopForClose)
         return;
     const QString summary = SummaryText(m_outcome, m_strErrorLogPath);
-    if (m_outcome.failed > 0 || m_outcome.end == Outcome::End::BadFile)
+    if (m_outcome.failed > 0 || m_outcome.end == Outcome::End::BadFile || m_outcome.glyphsLost)
         m_messages.ShowMessage(summary);
     else
         m_messages.ShowInformation(summary);
@@ -158,6 +181,7 @@ QString CAutoCreator::SummaryText(const Outcome& outcome, const QString& errorLo
                      .arg(outcome.files - outcome.done);
     if (outcome.failed > 0)
         lines << QString::fromUtf8("作成に失敗した文字があります。\nログファイル「%1」をご参照ください。").arg(errorLogPath);
+    lines << outcome.editorNotes;
     return lines.join(u'\n');
 }
 
@@ -175,6 +199,7 @@ void CAutoCreator::Run(const QStringList& names)
     const auto count = static_cast<int>(names.size());
     m_outcome = Outcome();
     m_outcome.files = count;
+    const BatchRunScope batch(m_host, m_outcome);
     CLookAheadReplay lookAhead(m_host.Drawing());
     for (int i = 0; i < count; ++i) {
         m_nCurrent = i + 1;

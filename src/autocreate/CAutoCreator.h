@@ -59,6 +59,8 @@ public:
         int failed = 0;    // glyphs the font editor refused
         QString badFile;   // the file that could not be loaded
         QString fontName;
+        QStringList editorNotes; // the editor was started again, ...
+        bool glyphsLost = false; // ... and glyphs written before were lost
     };
     const Outcome& LastOutcome() const { return m_outcome; }
     static QString SummaryText(const Outcome& outcome, const QString& errorLogPath);

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 class CDrawingModel;
 
@@ -11,6 +12,17 @@ struct GlyphStepResult
 {
     bool ok = true;
     QString error;
+    // It failed before the glyph reached the editor: there was no editor or
+    // no font, which has been told already.
+    bool fontUnavailable = false;
+};
+
+// What a run's summary adds about the font editor: that it was started again,
+// and whether glyphs written before were lost with it.
+struct EditorRunNotes
+{
+    QStringList lines;
+    bool glyphsLost = false;
 };
 
 // What automatic creation needs from the view.
@@ -41,6 +53,9 @@ public:
     virtual bool PrepareFont() { return true; }
     // The font file the run writes into, for its summary.
     virtual QString TargetFontName() { return QString(); }
+    // The run starts or ends: the editor may answer faster meanwhile.
+    virtual void BeginBatchRun() {}
+    virtual EditorRunNotes EndBatchRun() { return {}; }
 };
 
 // The modeless progress display of a run, 0 to 100.

@@ -11,7 +11,7 @@ CEditorCharTableSource::CEditorCharTableSource(CFontEditorSession& session, std:
 void CEditorCharTableSource::Connect()
 {
     if (m_session.EnsureEditor())
-        m_session.OpenFontInEditor();
+        m_session.OpenFontInEditor(CFontEditorSession::EFontUse::Reading);
 }
 
 bool CEditorCharTableSource::Attach()

@@ -19,10 +19,11 @@ namespace {
 // An answer is a few hundred bytes; anything near this is a runaway server.
 constexpr qint64 kMaxLineBytes = 4 * 1024 * 1024;
 
-// Most calls are answered within microseconds, sooner than a process asleep
-// wakes on another processor (some 60 microseconds on a virtual machine); so
-// with processors to spare the answer is looked for this long before the
-// wait goes to sleep. Alone on one processor it would only hold the editor up.
+// During a batch run most calls are answered within microseconds, sooner than
+// a process asleep wakes on another processor (some 60 microseconds on a
+// virtual machine); so with processors to spare the answer is looked for this
+// long before the wait goes to sleep. Alone on one processor it would only
+// hold the editor up.
 std::chrono::microseconds AnswerSpin()
 {
     static const std::chrono::microseconds spin(QThread::idealThreadCount() > 1 ? 200 : 0);
@@ -56,13 +57,21 @@ std::shared_ptr<CAutomationChannel> CAutomationChannel::Connect(const QString& s
     channel->m_socket->connectToServer(serverName);
     if (!channel->m_socket->waitForConnected(waitMs))
         return nullptr;
+    channel->m_server = CServerProcess::OfSocket(channel->m_socket->socketDescriptor());
     return channel;
 }
 
 void CAutomationChannel::SetCallBounds(int normalMs, int longMs)
 {
-    m_nCallBoundMs = normalMs;
-    m_nLongCallBoundMs = longMs;
+    m_policy = std::make_shared<CCallPolicy>();
+    m_policy->normalMs = normalMs;
+    m_policy->longMs = longMs;
+}
+
+void CAutomationChannel::SetServerProcess(CServerProcess process)
+{
+    if (!m_server.IsKnown())
+        m_server = std::move(process);
 }
 
 bool CAutomationChannel::IsConnected()
@@ -86,6 +95,32 @@ void CAutomationChannel::Fail(const QString& reason)
     throw CAutomationFailure(reason);
 }
 
+// The server closed the connection in the middle of a call: it is ending.
+// Its end is awaited a moment, so that a server launched next finds the
+// font free.
+void CAutomationChannel::FailGone(const QString& reason)
+{
+    m_bBroken = true;
+    m_socket->abort();
+    constexpr int kEndWaitMs = 2'000;
+    m_server.WaitForEnd(kEndWaitMs);
+    throw CAutomationFailure(reason, CAutomationFailure::ECause::EditorGone);
+}
+
+// A server that does not answer is stopped or hung: it is ended, since
+// otherwise the next connection would attach to it again and wait as long.
+// Once it is gone, a new one can be launched and the call made again.
+void CAutomationChannel::FailSilent(int boundMs)
+{
+    m_bBroken = true;
+    m_socket->abort();
+    const QString reason = QStringLiteral("the font editor did not answer within %1 ms").arg(boundMs);
+    constexpr int kEndWaitMs = 5'000;
+    if (m_server.End(kEndWaitMs))
+        throw CAutomationFailure(reason, CAutomationFailure::ECause::EditorGone);
+    throw CAutomationFailure(reason);
+}
+
 // Whether the descriptor has data or an end to read, without waiting (and
 // true when there is no descriptor to ask, so that Qt's own wait decides).
 bool CAutomationChannel::HasInput() const
@@ -99,6 +134,8 @@ bool CAutomationChannel::HasInput() const
 
 void CAutomationChannel::SpinForAnswer()
 {
+    if (!m_policy->spin)
+        return;
     const std::chrono::microseconds spin = AnswerSpin();
     if (spin.count() == 0 || m_socket->canReadLine())
         return;
@@ -110,24 +147,28 @@ void CAutomationChannel::SpinForAnswer()
 QByteArray CAutomationChannel::Exchange(const QByteArray& request, int boundMs)
 {
     if (!IsConnected())
-        throw CAutomationFailure(QStringLiteral("the font editor is no longer connected"));
+        throw CAutomationFailure(QStringLiteral("the font editor is no longer connected"),
+            m_server.HasEnded() ? CAutomationFailure::ECause::EditorGone : CAutomationFailure::ECause::General);
     QDeadlineTimer deadline(boundMs);
     m_socket->write(request);
     while (m_socket->bytesToWrite() > 0) {
-        if (!m_socket->waitForBytesWritten(static_cast<int>(deadline.remainingTime())))
-            Fail(QStringLiteral("could not send the call to the font editor: %1").arg(m_socket->errorString()));
+        if (!m_socket->waitForBytesWritten(static_cast<int>(deadline.remainingTime()))) {
+            if (m_socket->state() != QLocalSocket::ConnectedState)
+                FailGone(QStringLiteral("could not send the call to the font editor: %1").arg(m_socket->errorString()));
+            FailSilent(boundMs);
+        }
     }
     SpinForAnswer();
     while (!m_socket->canReadLine()) {
         if (m_socket->bytesAvailable() > kMaxLineBytes)
             Fail(QStringLiteral("the font editor sent an oversized answer"));
         if (deadline.hasExpired())
-            Fail(QStringLiteral("the font editor did not answer within %1 ms").arg(boundMs));
+            FailSilent(boundMs);
         if (!m_socket->waitForReadyRead(static_cast<int>(deadline.remainingTime()))) {
             if (m_socket->state() != QLocalSocket::ConnectedState)
-                Fail(QStringLiteral("the font editor closed the connection"));
+                FailGone(QStringLiteral("the font editor closed the connection"));
             if (deadline.hasExpired())
-                Fail(QStringLiteral("the font editor did not answer within %1 ms").arg(boundMs));
+                FailSilent(boundMs);
         }
     }
     return m_socket->readLine();
@@ -151,7 +192,7 @@ CDispValue CAutomationChannel::Call(
         line += QJsonDocument(jsonArgs).toJson(QJsonDocument::Compact);
     }
     line += "}\n";
-    const QByteArray answer = Exchange(line, bound == ECallBound::Long ? m_nLongCallBoundMs : m_nCallBoundMs);
+    const QByteArray answer = Exchange(line, bound == ECallBound::Long ? m_policy->longMs : m_policy->normalMs);
     return ReadAnswer(answer, id);
 }
 

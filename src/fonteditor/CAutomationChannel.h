@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fonteditor/CCallPolicy.h"
+#include "fonteditor/CServerProcess.h"
 #include "fonteditor/IDispatchObject.h"
 
 #include <QJsonValue>
@@ -10,7 +12,8 @@
 // objects, one per line, over a local socket. Every call waits for its answer,
 // but never longer than its bound; a silent, vanished or garbled server ends
 // the call with CAutomationFailure and leaves the channel broken, since a late
-// answer could no longer be matched to its call.
+// answer could no longer be matched to its call. A server that stays silent
+// past the bound is ended, so that nobody attaches to it again.
 class CAutomationChannel : public std::enable_shared_from_this<CAutomationChannel> {
 public:
     // Handle of the application object that every server offers first.
@@ -33,6 +36,11 @@ public:
     bool IsConnected();
 
     void SetCallBounds(int normalMs, int longMs);
+    // Bounds and spinning shared with the other connections of the system.
+    void SetPolicy(std::shared_ptr<CCallPolicy> policy) { m_policy = std::move(policy); }
+    // The server's process when the socket does not tell it.
+    void SetServerProcess(CServerProcess process);
+    qint64 ServerPid() const { return m_server.Pid(); }
 
 private:
     CAutomationChannel() = default;
@@ -44,10 +52,12 @@ private:
     // Looks for the answer for a moment before the wait for it sleeps.
     void SpinForAnswer();
     [[noreturn]] void Fail(const QString& reason);
+    [[noreturn]] void FailGone(const QString& reason);
+    [[noreturn]] void FailSilent(int boundMs);
 
     std::unique_ptr<QLocalSocket> m_socket;
     qint64 m_nNextId = 1;
     bool m_bBroken = false;
-    int m_nCallBoundMs = 60'000;
-    int m_nLongCallBoundMs = 600'000;
+    std::shared_ptr<CCallPolicy> m_policy = std::make_shared<CCallPolicy>();
+    CServerProcess m_server;
 };

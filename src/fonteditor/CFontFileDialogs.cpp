@@ -1,9 +1,9 @@
 #include "fonteditor/CFontFileDialogs.h"
 
 #include "app/CJapaneseFileModel.h"
+#include "fonteditor/CFontEditorSession.h"
 
 #include <QFileDialog>
-#include <QFileInfo>
 
 namespace {
 
@@ -23,14 +23,7 @@ QString CFontFileDialogs::ChooseFontFile(QWidget* parent, const QString& current
     CJapaneseFileModel::Install(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
-    return WithFontSuffix(dialog.selectedFiles().first());
-}
-
-QString CFontFileDialogs::WithFontSuffix(const QString& path)
-{
-    if (path.isEmpty() || !QFileInfo(path).suffix().isEmpty() || QFileInfo(path).isDir())
-        return path;
-    return path + QStringLiteral(".ttf");
+    return CFontEditorSession::WithFontSuffix(dialog.selectedFiles().first());
 }
 
 QString CFontFileDialogs::ChooseSaveAsFile(QWidget* parent, const QString& currentPath)

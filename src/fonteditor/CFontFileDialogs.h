@@ -9,8 +9,7 @@ class QWidget;
 // new name. Each gives an empty path when cancelled.
 class CFontFileDialogs {
 public:
-    static QString ChooseFontFile(QWidget* parent, const QString& currentPath = QString());
     // A name without an extension gets ".ttf".
-    static QString WithFontSuffix(const QString& path);
+    static QString ChooseFontFile(QWidget* parent, const QString& currentPath = QString());
     static QString ChooseSaveAsFile(QWidget* parent, const QString& currentPath);
 };

@@ -31,3 +31,8 @@ void CGlyphsmithApplication::GlyphStep3() const
 {
     InvokeHelper(DISPID_GlyphStep3, EInvokeKind::Method);
 }
+
+void CGlyphsmithApplication::SetBatchMode(bool bBatch) const
+{
+    InvokeHelper(DISPID_BatchMode, EInvokeKind::PropertyPut, { CDispValue::Bool(bBatch) });
+}

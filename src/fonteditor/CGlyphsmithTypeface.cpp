@@ -128,3 +128,8 @@ qint32 CGlyphsmithTypeface::GetRecoveredGlyphs() const
 {
     return InvokeLater(DISPID_RecoveredGlyphs, EInvokeKind::PropertyGet).ToLong();
 }
+
+QString CGlyphsmithTypeface::GetRecoveryNotice() const
+{
+    return InvokeLater(DISPID_RecoveryNotice, EInvokeKind::PropertyGet).ToString();
+}

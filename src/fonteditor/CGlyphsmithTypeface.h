@@ -31,9 +31,12 @@ public:
         DISPID_Copyright = 107,
         DISPID_Metrics = 108,
         DISPID_RecoveredGlyphs = 109,
+        DISPID_RecoveryNotice = 110,
     };
     // SelectGlyph refuses a character code the font cannot take with this code.
     static constexpr quint16 kBadCharCode = 2006;
+    // A change that could not be made durable was not made.
+    static constexpr quint16 kNotRecorded = 2015;
 
     QString GetFilePath() const;
     qint16 GetPreservedValue() const;
@@ -63,6 +66,7 @@ public:
     void SetCopyright(const QString& copyright) const;
     QString GetMetrics() const;
     qint32 GetRecoveredGlyphs() const;
+    QString GetRecoveryNotice() const;
 
     bool Lacks(EDispId dispId) const { return m_missing.contains(dispId); }
 

@@ -2,6 +2,7 @@
 
 #include "fonteditor/CAutomationChannel.h"
 #include "fonteditor/CRemoteDispatch.h"
+#include "fonteditor/CServerProcess.h"
 #include "fonteditor/Utf8Locale.h"
 
 #include <QDeadlineTimer>
@@ -11,28 +12,7 @@
 #include <QStandardPaths>
 #include <QThread>
 
-#include <cerrno>
-#include <csignal>
 
-namespace {
-
-// A launched editor is detached, so whoever adopted it reaps it, perhaps
-// late or never (a container's first process may not): an editor that has
-// ended but was not reaped yet counts as gone.
-bool HasEnded(qint64 pid)
-{
-    if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
-        return true;
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return false;
-    // "pid (name) state ...": the name may hold spaces and parentheses.
-    const QByteArray line = stat.readAll();
-    const qsizetype end = line.lastIndexOf(')');
-    return end >= 0 && end + 2 < line.size() && line[end + 2] == 'Z';
-}
-
-} // namespace
 
 CLocalAutomationSystem::CLocalAutomationSystem(CAutomationRegistry registry)
     : m_registry(std::move(registry))
@@ -41,8 +21,8 @@ CLocalAutomationSystem::CLocalAutomationSystem(CAutomationRegistry registry)
 
 void CLocalAutomationSystem::SetCallBounds(int normalMs, int longMs)
 {
-    m_nCallBoundMs = normalMs;
-    m_nLongCallBoundMs = longMs;
+    m_policy->normalMs = normalMs;
+    m_policy->longMs = longMs;
 }
 
 QString CLocalAutomationSystem::SocketPath(const QString& progId)
@@ -59,7 +39,7 @@ bool CLocalAutomationSystem::ClassFromProgId(const QString& progId)
     return m_registry.Find(progId).has_value();
 }
 
-std::shared_ptr<IDispatchObject> CLocalAutomationSystem::Attach(const QString& progId, int waitMs)
+std::shared_ptr<IDispatchObject> CLocalAutomationSystem::Attach(const QString& progId, int waitMs, qint64 launchedPid)
 {
     const QString socketPath = SocketPath(progId);
     if (socketPath.isEmpty())
@@ -67,7 +47,9 @@ std::shared_ptr<IDispatchObject> CLocalAutomationSystem::Attach(const QString& p
     auto channel = CAutomationChannel::Connect(socketPath, waitMs);
     if (!channel)
         return nullptr;
-    channel->SetCallBounds(m_nCallBoundMs, m_nLongCallBoundMs);
+    channel->SetPolicy(m_policy);
+    if (launchedPid > 0)
+        channel->SetServerProcess(CServerProcess::OfPid(launchedPid));
     return std::make_shared<CRemoteDispatch>(channel, CAutomationChannel::kApplicationHandle);
 }
 
@@ -79,8 +61,13 @@ std::shared_ptr<IDispatchObject> CLocalAutomationSystem::GetActiveObject(const Q
 std::shared_ptr<IDispatchObject> CLocalAutomationSystem::CreateInstance(const QString& progId)
 {
     const auto server = m_registry.Find(progId);
-    if (!server || SocketPath(progId).isEmpty())
+    m_lastLaunchFailure = ELaunchFailure::NotInstalled;
+    if (!server)
         return nullptr;
+    if (SocketPath(progId).isEmpty()) {
+        m_lastLaunchFailure = ELaunchFailure::NoRuntimeFolder;
+        return nullptr;
+    }
     QProcess process;
     process.setProgram(server->strProgram);
     process.setArguments(server->arguments + QStringList { QStringLiteral("--socket"), SocketPath(progId) });
@@ -98,12 +85,19 @@ std::shared_ptr<IDispatchObject> CLocalAutomationSystem::CreateInstance(const QS
     // is part of every run; give up early when it has already exited.
     QDeadlineTimer deadline(server->nStartWaitMs);
     while (!deadline.hasExpired()) {
-        if (auto object = Attach(progId, 100))
+        if (auto object = Attach(progId, 100, pid)) {
+            m_lastLaunchFailure = ELaunchFailure::None;
             return object;
-        if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+        }
+        if (CServerProcess::HasEnded(pid)) {
+            m_lastLaunchFailure = ELaunchFailure::EndedDuringStart;
             return nullptr;
+        }
         QThread::msleep(2);
     }
+    // A server that never listens would hold its font and its socket name.
+    CServerProcess::OfPid(pid).End(2'000);
+    m_lastLaunchFailure = ELaunchFailure::NoAnswer;
     return nullptr;
 }
 
@@ -111,7 +105,7 @@ bool CLocalAutomationSystem::WaitForLaunchedServers(int waitMs)
 {
     QDeadlineTimer deadline(waitMs);
     for (;;) {
-        m_launched.removeIf(HasEnded);
+        m_launched.removeIf([](qint64 pid) { return CServerProcess::HasEnded(pid); });
         if (m_launched.isEmpty() || deadline.hasExpired())
             return m_launched.isEmpty();
         QThread::msleep(20);

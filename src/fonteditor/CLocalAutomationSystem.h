@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fonteditor/CAutomationRegistry.h"
+#include "fonteditor/CCallPolicy.h"
 #include "fonteditor/IAutomationSystem.h"
 
 #include <QList>
@@ -17,6 +18,9 @@ public:
     bool ClassFromProgId(const QString& progId) override;
     std::shared_ptr<IDispatchObject> GetActiveObject(const QString& progId) override;
     std::shared_ptr<IDispatchObject> CreateInstance(const QString& progId) override;
+    ELaunchFailure LastLaunchFailure() const override { return m_lastLaunchFailure; }
+    void SetBatchMode(bool batch) override { m_policy->spin = batch; }
+    void SetLongCallBound(int ms) override { m_policy->longMs = ms; }
 
     // Empty when the user has no private runtime folder.
     static QString SocketPath(const QString& progId);
@@ -27,13 +31,15 @@ public:
     // Waits, bounded, until every server this object launched has ended;
     // true when none is left.
     bool WaitForLaunchedServers(int waitMs);
+    // The servers this object launched that may still run.
+    const QList<qint64>& LaunchedServers() const { return m_launched; }
 
 private:
-    std::shared_ptr<IDispatchObject> Attach(const QString& progId, int waitMs);
+    std::shared_ptr<IDispatchObject> Attach(const QString& progId, int waitMs, qint64 launchedPid = 0);
 
     CAutomationRegistry m_registry;
-    int m_nCallBoundMs = 60'000;
-    int m_nLongCallBoundMs = 600'000;
+    std::shared_ptr<CCallPolicy> m_policy = std::make_shared<CCallPolicy>();
     QString m_strServerLog;
     QList<qint64> m_launched;
+    ELaunchFailure m_lastLaunchFailure = ELaunchFailure::None;
 };

@@ -78,3 +78,45 @@ QString CStringTable::IdlePrompt()
 {
     return QStringLiteral("ﾍﾙﾌﾟを表示するには [F1] を押してください。");
 }
+
+QString CStringTable::Message(EMessage id)
+{
+    using M = EMessage;
+    switch (id) {
+    case M::FolderNotWritable: return QStringLiteral("フォルダ%1には書き込めません（%2）。");
+    case M::FileNotWritable: return QStringLiteral("フォントファイル%1には書き込めません（%2）。");
+    case M::ChooseOtherPlaceStep: return QStringLiteral("別の場所を選んでください。");
+    case M::ChooseOtherPlace: return QStringLiteral("別の場所に保存(&S)...");
+    case M::SameFileChosen:
+        return QStringLiteral("%1は使えないフォントファイルです。\n別のファイル名を選んでください。");
+    case M::FontDamaged: return QStringLiteral("フォントファイル%1は壊れているか TrueType フォントではありません。");
+    case M::FontCff: return QStringLiteral("フォント%1は CFF 形式のため書き込めません。");
+    case M::FontCollection: return QStringLiteral("%1はフォントコレクション (.ttc) のため書き込めません。");
+    case M::FontVariable: return QStringLiteral("%1は可変フォントのため書き込めません。");
+    case M::OfferNewFont:
+        return QStringLiteral("このファイルには手を付けずに、新しいフォントを別のファイルに作ることができます。");
+    case M::MakeNewFont: return QStringLiteral("新しいフォントを作る(&N)...");
+    case M::FontHeldElsewhere:
+        return QStringLiteral("このフォントは他のQuilleryで開かれています。\n"
+                              "そちらのQuilleryを終了するか、別のフォントファイルを選んでください。");
+    case M::EditorRestarted: return QStringLiteral("フォントエディタが止まったため再起動しました。失われた文字はありません。");
+    case M::EditorRestartedLost:
+        return QStringLiteral("フォントエディタが止まったため再起動しました。\n次の文字は失われました。もう一度作成してください。\n%1");
+    case M::EditorRestartedRecovered:
+        return QStringLiteral("フォントエディタが止まったため再起動し、%1個の文字を復旧しました。");
+    case M::EditorStoppedAgain:
+        return QStringLiteral("再起動したフォントエディタも止まったため、この文字を取り込めませんでした。\n"
+                              "もう一度実行してください。");
+    case M::EditorEndedDuringStart:
+        return QStringLiteral("Glyphsmithが起動の途中で終了しました。\nもう一度実行してください。"
+                              "何度も終了する場合は、%1が入っているか確かめてください。");
+    case M::EditorNoAnswerAtStart:
+        return QStringLiteral("Glyphsmithが起動しましたが、応答しないため終了させました。\n"
+                              "もう一度実行してください。");
+    case M::NoRuntimeFolder:
+        return QStringLiteral("このユーザ専用の実行時フォルダ（XDG_RUNTIME_DIR）が無いため、Glyphsmithと接続できません。\n"
+                              "ログインし直してください。");
+    case M::SaveFailedCause: return QStringLiteral("フォントファイル%1を保存できませんでした。\n原因：%2");
+    }
+    return QString();
+}

@@ -220,6 +220,39 @@ TEST_F(QuilleryControllerTest, ExecuteSaysInTheStatusBarWhatHappened)
     EXPECT_FALSE(messages.questions.contains(kDiscardQuestion));
 }
 
+// Without an editor or a font, Execute says so once: the move after it
+// would only ask for them again and say the same. An editor that stopped
+// during a run is replaced, and the summary tells it.
+TEST_F(QuilleryControllerTest, NoFontIsSaidOnceAndARestartDuringARunIsInItsSummary)
+{
+    settings.m_bDoAndNext = true;
+    automation.bLaunchable = false;
+    controller.OnExecute();
+    EXPECT_EQ(messages.messages.size(), 1) << messages.messages.join('|').toStdString();
+    EXPECT_EQ(settings.m_strChar, QStringLiteral("あ"));
+
+    automation.bLaunchable = true;
+    messages.messages.clear();
+    settings.m_bWriteStrokeFile = true;
+    settings.m_strStrkFolderPath = temp.filePath(QStringLiteral("strokes"));
+    QFile(frame.GetFontFilePathText()).open(QIODevice::WriteOnly);  // the font the editor opens again
+    messages.answers = {true};  // a new stroke folder
+    for (int i = 0; i < 3; ++i)
+        controller.OnExecute();
+    ASSERT_TRUE(messages.messages.isEmpty()) << messages.messages.join('|').toStdString();
+    automation.state.deaths["Font.39"] = 1;
+    messages.answers = {true};
+    messages.informations.clear();
+    controller.OnAutoCreate();
+    EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join('|').toStdString();
+    ASSERT_EQ(messages.informations.size(), 1);
+    EXPECT_TRUE(messages.informations[0].contains(QStringLiteral("3個の文字を")));
+    EXPECT_TRUE(messages.informations[0].endsWith(
+        QStringLiteral("フォントエディタが止まったため再起動しました。失われた文字はありません。")));
+    EXPECT_EQ(automation.state.log.count(QStringLiteral("App.111=(true)")), 2);
+    EXPECT_EQ(automation.state.log.count(QStringLiteral("App.111=(false)")), 1);
+}
+
 // Every character of a run failing in the editor: each goes to the log with
 // the editor's code and description, no box comes up, Cancel still ends the
 // run, and one message sums it up.

@@ -9,6 +9,8 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
+#include <QThread>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -188,6 +190,41 @@ TEST_F(AutomationChannelTest, SilentServerFailsWithinBound)
     EXPECT_FALSE(channel->IsConnected());
 }
 
+// A server of another process that accepts and then never answers is stopped
+// or hung: the call fails within its bound and the server is ended, so that
+// the next connection cannot reach it again. One that dies mid-call is gone
+// too. Either way a new one may take the call.
+TEST_F(AutomationChannelTest, SilentServerProcessIsEndedAndDeadOneIsGone)
+{
+    for (const QString how : { "hang", "die" }) {
+        QFile::remove(SocketPath());
+        QProcess server;
+        server.start("/usr/bin/python3", { "-c",
+            "import socket, sys, time\n"
+            "s = socket.socket(socket.AF_UNIX)\ns.bind(sys.argv[1])\ns.listen(1)\n"
+            "c, _ = s.accept()\nc.recv(100)\nif sys.argv[2] == 'die': sys.exit(0)\ntime.sleep(60)",
+            SocketPath(), how });
+        ASSERT_TRUE(server.waitForStarted());
+        std::shared_ptr<CAutomationChannel> channel;
+        for (int tries = 0; tries < 500 && !channel; ++tries) {
+            channel = CAutomationChannel::Connect(SocketPath(), 100);
+            if (!channel)
+                QThread::msleep(10);
+        }
+        ASSERT_NE(channel, nullptr);
+        EXPECT_EQ(channel->ServerPid(), server.processId());
+        channel->SetCallBounds(how == "hang" ? 300 : 10'000, 10'000);
+        try {
+            CallApp(channel);
+            FAIL() << "no failure";
+        } catch (const CAutomationFailure& e) {
+            EXPECT_TRUE(e.IsEditorGone()) << e.what();
+        }
+        EXPECT_TRUE(server.waitForFinished(5000));
+        EXPECT_EQ(server.exitStatus(), how == "hang" ? QProcess::CrashExit : QProcess::NormalExit);
+    }
+}
+
 TEST_F(AutomationChannelTest, ServerDyingMidCallOrBetweenCallsIsNoticed)
 {
     auto channel = Start([](const QByteArray&) { return std::optional<QByteArray>(); });
@@ -252,14 +289,19 @@ TEST_F(AutomationRegistryTest, LaunchGivesUpOnServerThatExitsOrNeverListens)
     timer.start();
     EXPECT_EQ(exits.CreateInstance("P.Q"), nullptr);
     EXPECT_LT(timer.elapsed(), 10000);
+    EXPECT_EQ(exits.LastLaunchFailure(), IAutomationSystem::ELaunchFailure::EndedDuringStart);
 
     CLocalAutomationSystem silent(
-        CAutomationRegistry(WriteRegistry(R"({"P.Q":{"command":["/bin/sleep","3"],"startWaitMs":300}})")));
+        CAutomationRegistry(WriteRegistry(R"({"P.Q":{"command":["/bin/sh","-c","sleep 3"],"startWaitMs":300}})")));
     timer.restart();
     EXPECT_EQ(silent.CreateInstance("P.Q"), nullptr);
-    EXPECT_LT(timer.elapsed(), 2500);
+    EXPECT_LT(timer.elapsed(), 4500);
+    EXPECT_EQ(silent.LastLaunchFailure(), IAutomationSystem::ELaunchFailure::NoAnswer);
+    // It was ended, not left holding its socket name.
+    EXPECT_TRUE(silent.WaitForLaunchedServers(0));
     EXPECT_EQ(silent.GetActiveObject("P.Q"), nullptr);
     EXPECT_EQ(silent.CreateInstance("Unregistered"), nullptr);
+    EXPECT_EQ(silent.LastLaunchFailure(), IAutomationSystem::ELaunchFailure::NotInstalled);
 }
 
 } // namespace

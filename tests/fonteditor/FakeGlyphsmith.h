@@ -23,6 +23,17 @@ struct FakeEditorState {
     QStringList log;
     QString strVersion = QStringLiteral("3.10");
     std::map<QString, EFault> faults; // by call name, e.g. "Font.39"
+    // The editor dies (or stops and is ended) at that call, so many times:
+    // the call fails as a vanished editor's does, and every object of that
+    // editor is gone. What went into the font stays, as its journal keeps it.
+    std::map<QString, int> deaths;
+    int nGeneration = 0;
+    // A death takes the glyphs with it, as for a new font whose journal the
+    // next editor does not take over.
+    bool bDeathLosesGlyphs = false;
+    // Dispatch errors with their own code and description, by call name.
+    std::map<QString, std::pair<quint16, QString>> refusals;
+    QString strRecoveryNotice;
     bool bOpenFontFails = false;
     bool bNewFontFails = false;
     qint16 nPreserved = 7;
@@ -70,6 +81,15 @@ struct FakeEditorState {
             }
         }
         log << (parts.isEmpty() ? name : name + "(" + parts.join(',') + ")");
+        if (auto death = deaths.find(name); death != deaths.end() && death->second > 0) {
+            --death->second;
+            ++nGeneration;
+            if (bDeathLosesGlyphs)
+                glyphs.clear();
+            throw CAutomationFailure(QStringLiteral("gone at ") + name, CAutomationFailure::ECause::EditorGone);
+        }
+        if (auto refusal = refusals.find(name); refusal != refusals.end())
+            throw CDispatchException(refusal->second.first, refusal->second.second);
         const auto fault = faults.find(name);
         if (fault == faults.end())
             return;
@@ -84,6 +104,7 @@ class FakeEditorFont : public IDispatchObject {
 public:
     explicit FakeEditorFont(FakeEditorState& state)
         : m_state(state)
+        , m_nGeneration(state.nGeneration)
     {
     }
 
@@ -91,6 +112,8 @@ public:
     {
         using F = CGlyphsmithTypeface;
         const QString name = QStringLiteral("Font.%1%2").arg(dispId).arg(kind == EInvokeKind::PropertyPut ? "=" : "");
+        if (m_nGeneration != m_state.nGeneration)
+            throw CAutomationFailure(QStringLiteral("no longer connected"), CAutomationFailure::ECause::EditorGone);
         m_state.Record(name, args);
         if (m_state.lacking.contains(dispId))
             throw CAutomationFailure(QStringLiteral("unknown member"), true);
@@ -103,6 +126,7 @@ public:
                 m_state.names[dispId] = args.at(0).ToString();
             return CDispValue::String(m_state.names[dispId]);
         case F::DISPID_RecoveredGlyphs: return CDispValue::Long(m_state.nRecovered);
+        case F::DISPID_RecoveryNotice: return CDispValue::String(m_state.strRecoveryNotice);
         case F::DISPID_FilePath: return CDispValue::String(m_state.strFilePath);
         case F::DISPID_PreservedValue:
             if (kind == EInvokeKind::PropertyPut)
@@ -162,12 +186,14 @@ private:
     }
 
     FakeEditorState& m_state;
+    int m_nGeneration;
 };
 
 class FakeEditorApp : public IDispatchObject {
 public:
     explicit FakeEditorApp(FakeEditorState& state)
         : m_state(state)
+        , m_nGeneration(state.nGeneration)
     {
     }
 
@@ -175,6 +201,8 @@ public:
     {
         using A = CGlyphsmithApplication;
         const QString name = QStringLiteral("App.%1%2").arg(dispId).arg(kind == EInvokeKind::PropertyPut ? "=" : "");
+        if (m_nGeneration != m_state.nGeneration)
+            throw CAutomationFailure(QStringLiteral("no longer connected"), CAutomationFailure::ECause::EditorGone);
         m_state.Record(name, args);
         switch (dispId) {
         case A::DISPID_Version: return CDispValue::String(m_state.strVersion);
@@ -194,13 +222,14 @@ public:
         default: return CDispValue();
         }
     }
-    bool IsConnected() override { return bConnected; }
+    bool IsConnected() override { return bConnected && m_nGeneration == m_state.nGeneration; }
 
     std::shared_ptr<FakeEditorFont> activeFont;
     bool bConnected = true;
 
 private:
     FakeEditorState& m_state;
+    int m_nGeneration;
 };
 
 // The system side: whether the ProgID is registered, an editor already
@@ -215,7 +244,7 @@ public:
     std::shared_ptr<IDispatchObject> GetActiveObject(const QString&) override
     {
         log << "GetActiveObject";
-        return running;
+        return running && running->IsConnected() ? running : nullptr;
     }
     std::shared_ptr<IDispatchObject> CreateInstance(const QString&) override
     {
@@ -225,6 +254,9 @@ public:
         launched = std::make_shared<FakeEditorApp>(state);
         return launched;
     }
+    ELaunchFailure LastLaunchFailure() const override { return launchFailure; }
+    void SetBatchMode(bool batch) override { log << QStringLiteral("SetBatchMode:%1").arg(batch); }
+    void SetLongCallBound(int ms) override { longBounds << ms; }
 
     // Puts an editor in place as if the user had started it.
     std::shared_ptr<FakeEditorApp> StartByHand()
@@ -237,9 +269,22 @@ public:
     QStringList log;
     bool bRegistered = true;
     bool bLaunchable = true;
+    ELaunchFailure launchFailure = ELaunchFailure::NotInstalled;
+    QList<int> longBounds;
     std::shared_ptr<FakeEditorApp> running;
     std::shared_ptr<FakeEditorApp> launched;
 };
+
+// A file standing in for the temporary BMP the session is handed (and must
+// delete): "QL<n>.tmp" in the folder.
+inline QString MakeStandInBmp(const QString& folder, int& counter)
+{
+    const QString path = folder + QStringLiteral("/QL%1.tmp").arg(counter++);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write("BM");
+    return path;
+}
 
 class FakeFontFileField : public IFontFileField {
 public:
