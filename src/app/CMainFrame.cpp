@@ -192,7 +192,11 @@ void CMainFrame::ConnectDialogBar()
         UpdateCommandStates();
         NoteStateChanged();
     });
-    connect(m_pDlgBar->FontFileEdit(), &QLineEdit::textChanged, this, [this] { m_controller->OnFontFieldChanged(); });
+    // Installing needs a font file named or a font open.
+    connect(m_pDlgBar->FontFileEdit(), &QLineEdit::textChanged, this, [this] {
+        m_controller->OnFontFieldChanged();
+        UpdateCommandStates();
+    });
     connect(this, &CMainFrame::VerticalClicked, this, [this] {
         m_controller->OnVerticalClicked();
         UpdateCommandStates();

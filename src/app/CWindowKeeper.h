@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QMargins>
 #include <QObject>
 #include <QPointer>
 #include <QRect>
@@ -25,7 +26,9 @@ public:
     CWindowKeeper(QWidget* frame, const CSettingsStore* store);
 
     void SetStore(const CSettingsStore* store) { m_pStore = store; }
-    // The main window where it was left, before it is first shown.
+    // The main window where it was left, before it is first shown; the first
+    // time, or when that place is on no screen now, at the left of the
+    // screen.
     void RestoreFrame();
     // Moves a shown window back inside its screen's work area (after the
     // main window took the size of a larger canvas).
@@ -47,7 +50,7 @@ protected:
 private:
     void Place(QWidget* window);
     void Remember(QWidget* window, const QString& name);
-    QSize Decoration(const QWidget* window) const;
+    QMargins Margins(const QWidget* window) const;
     void MoveTo(QWidget* window, const QRect& outer) const;
 
     QWidget* m_pFrame;
@@ -55,4 +58,6 @@ private:
     QHash<QObject*, QString> m_names;
     QSet<QObject*> m_placed;
     QList<QPointer<QWidget>> m_windows;
+    // Until the window manager has framed the main window.
+    bool m_bFrameWatched = false;
 };

@@ -18,18 +18,29 @@ qint64 Area(const QRect& rect)
 
 } // namespace
 
-QRect CWindowPlacement::Beside(const QRect& frame, QSize size, const QRect& workArea)
+QRect CWindowPlacement::Beside(const QRect& frame, QSize size, const QRect& workArea, QSize minimum)
 {
-    const QSize fitted = size.boundedTo(workArea.size());
-    int left = 0;
-    if (frame.right() + 1 + fitted.width() <= workArea.right() + 1)
-        left = frame.right() + 1;
-    else if (frame.left() - fitted.width() >= workArea.left())
-        left = frame.left() - fitted.width();
+    QSize fitted = size.boundedTo(workArea.size());
+    const int right = workArea.right() - frame.right();
+    const int left = frame.left() - workArea.left();
+    // A window that can be narrower takes the wider side rather than cover
+    // the frame, when that side holds it at its least width.
+    const int least = minimum.isValid() ? std::min(minimum.width(), fitted.width()) : fitted.width();
+    if (fitted.width() > std::max(right, left) && least <= std::max(right, left))
+        fitted.setWidth(std::max(right, left));
+    // Covering some of the frame cannot be helped: as little as it can, at
+    // the edge of the wider side.
+    int x = 0;
+    if (fitted.width() <= right)
+        x = frame.right() + 1;
+    else if (fitted.width() <= left)
+        x = frame.left() - fitted.width();
+    else if (right >= left)
+        x = workArea.right() + 1 - fitted.width();
     else
-        left = workArea.right() + 1 - fitted.width();
+        x = workArea.left();
     const int top = std::clamp(frame.top(), workArea.top(), workArea.bottom() + 1 - fitted.height());
-    return QRect(QPoint(left, top), fitted);
+    return QRect(QPoint(x, top), fitted);
 }
 
 QRect CWindowPlacement::Inside(const QRect& rect, const QRect& workArea)

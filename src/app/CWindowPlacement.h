@@ -8,8 +8,9 @@
 
 class CSettingsStore;
 
-// Where the program's windows go on the screens there are. Rectangles are
-// the windows' outer frames in desktop coordinates.
+// Where the program's windows go on the screens there are, in desktop
+// coordinates. Placing works on the windows' outer frames; a remembered
+// place is the inside of the window, without the frame.
 class CWindowPlacement
 {
 public:
@@ -17,10 +18,13 @@ public:
     static inline const QString kSection = QStringLiteral("Windows");
 
     // A window of the given size beside the frame: to its right when the
-    // work area has room there, else to its left, else as far right as it
-    // fits; its top level with the frame's. The result always lies inside
-    // the work area, shrunk to it when the window is larger.
-    static QRect Beside(const QRect& frame, QSize size, const QRect& workArea);
+    // work area has room there, else to its left; a window that may be as
+    // narrow as minimum is narrowed to the wider side when neither holds it
+    // whole; else it goes to the screen's edge on the wider side, covering as
+    // little of the frame as it can. Its top is level with
+    // the frame's. The result always lies inside the work area, shrunk to it
+    // when the window is larger.
+    static QRect Beside(const QRect& frame, QSize size, const QRect& workArea, QSize minimum = QSize());
     // The rectangle moved (and, when larger, shrunk) to lie inside the work
     // area, moving as little as it can.
     static QRect Inside(const QRect& rect, const QRect& workArea);
