@@ -1,42 +1,21 @@
 #include "canvas/CFontFileGuide.h"
 
+#include "canvas/CFreeTypeFace.h"
+
 #include <QFileInfo>
 #include <QStringList>
 
-#include <ft2build.h>
-#include FT_FREETYPE_H
 #include FT_OUTLINE_H
 #include FT_TRUETYPE_TABLES_H
-#include <hb-ft.h>
-#include <hb.h>
 
 #include <cmath>
-
-struct CFontFileGuide::Library
-{
-    FT_Library ft = nullptr;
-    Library() { FT_Init_FreeType(&ft); }
-    ~Library()
-    {
-        if (ft)
-            FT_Done_FreeType(ft);
-    }
-};
 
 struct CFontFileGuide::Face
 {
     QString path;
     QDateTime modified;
     qint64 size = 0;
-    FT_Face ft = nullptr;
-    hb_font_t* hb = nullptr;
-    ~Face()
-    {
-        if (hb)
-            hb_font_destroy(hb);
-        if (ft)
-            FT_Done_Face(ft);
-    }
+    std::unique_ptr<CFreeTypeFace> face;
 };
 
 namespace {
@@ -88,27 +67,16 @@ int CubicTo(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void*
 
 // The glyph that stands for the character: the font's own, or with vertical
 // the one its 'vert' feature substitutes; 0 when there is none.
-unsigned GlyphFor(FT_Face face, hb_font_t* font, const QString& ch, bool vertical)
+unsigned GlyphFor(const CFreeTypeFace& face, const QString& ch, bool vertical)
 {
     const QList<uint> codes = ch.toUcs4();
     if (codes.size() != 1)
         return 0;
-    const unsigned base = FT_Get_Char_Index(face, codes.first());
+    const unsigned base = FT_Get_Char_Index(face.Ft(), codes.first());
     if (!vertical || base == 0)
         return base;
-    hb_buffer_t* buffer = hb_buffer_create();
-    const std::u16string utf16 = ch.toStdU16String();
-    hb_buffer_add_utf16(buffer, reinterpret_cast<const uint16_t*>(utf16.data()), int(utf16.size()), 0, -1);
-    hb_buffer_set_direction(buffer, HB_DIRECTION_LTR);
-    hb_buffer_set_script(buffer, HB_SCRIPT_HIRAGANA);
-    hb_buffer_set_language(buffer, hb_language_from_string("ja", -1));
-    const hb_feature_t vert {HB_TAG('v', 'e', 'r', 't'), 1, HB_FEATURE_GLOBAL_START, HB_FEATURE_GLOBAL_END};
-    hb_shape(font, buffer, &vert, 1);
-    unsigned count = 0;
-    const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buffer, &count);
-    const unsigned shaped = count == 1 ? infos[0].codepoint : 0;
-    hb_buffer_destroy(buffer);
-    return shaped != base ? shaped : 0;
+    const QList<CFreeTypeFace::SGlyph> shaped = face.ShapeJapanese(ch, true);
+    return shaped.size() == 1 && shaped.first().id != base ? shaped.first().id : 0;
 }
 
 // "<em> <ascent> <descent> <advance>" as the editor reports Metrics.
@@ -129,7 +97,7 @@ QString MetricsText(FT_Face face)
 } // namespace
 
 CFontFileGuide::CFontFileGuide()
-    : m_library(std::make_unique<Library>())
+    : m_library(std::make_unique<CFreeTypeLibrary>())
 {
 }
 
@@ -143,20 +111,10 @@ bool CFontFileGuide::Open(const QString& fontPath)
     if (m_face && m_face->path == fontPath && m_face->modified == file.lastModified() && m_face->size == file.size())
         return true;
     m_face.reset();
-    auto face = std::make_unique<Face>();
-    if (!m_library->ft || FT_New_Face(m_library->ft, QFile::encodeName(fontPath).constData(), 0, &face->ft) != 0) {
-        face->ft = nullptr;
+    std::unique_ptr<CFreeTypeFace> face = CFreeTypeFace::Open(*m_library, fontPath);
+    if (!face || !FT_IS_SCALABLE(face->Ft()) || face->Ft()->units_per_EM == 0)
         return false;
-    }
-    if (!FT_IS_SCALABLE(face->ft) || face->ft->units_per_EM == 0)
-        return false;
-    hb_face_t* hbFace = hb_ft_face_create_referenced(face->ft);
-    face->hb = hb_font_create(hbFace);
-    hb_face_destroy(hbFace);
-    face->path = fontPath;
-    face->modified = file.lastModified();
-    face->size = file.size();
-    m_face = std::move(face);
+    m_face = std::make_unique<Face>(Face {fontPath, file.lastModified(), file.size(), std::move(face)});
     return true;
 }
 
@@ -164,8 +122,8 @@ std::optional<CGlyphGuide> CFontFileGuide::Read(const QString& fontPath, const Q
 {
     if (!Open(fontPath))
         return std::nullopt;
-    FT_Face face = m_face->ft;
-    const unsigned glyph = GlyphFor(face, m_face->hb, ch, vertical);
+    FT_Face face = m_face->face->Ft();
+    const unsigned glyph = GlyphFor(*m_face->face, ch, vertical);
     if (glyph == 0 || FT_Load_Glyph(face, glyph, FT_LOAD_NO_SCALE | FT_LOAD_NO_BITMAP) != 0
         || face->glyph->format != FT_GLYPH_FORMAT_OUTLINE)
         return std::nullopt;

@@ -8,6 +8,8 @@
 #include <memory>
 #include <optional>
 
+class CFreeTypeLibrary;
+
 // The guide of a character read straight from a font file with FreeType and
 // HarfBuzz, for the time before the font editor is started: the glyph the
 // file holds, placed on the canvas as the editor places it (the em box from
@@ -31,7 +33,6 @@ private:
     struct Face;
     bool Open(const QString& fontPath);
 
-    struct Library;
-    std::unique_ptr<Library> m_library;
+    std::unique_ptr<CFreeTypeLibrary> m_library;
     std::unique_ptr<Face> m_face;
 };
