@@ -15,11 +15,11 @@ class QVariant;
 // afresh, so a value written is what the next read sees; only the parsing of
 // bytes read before is reused while the file holds the same bytes. Lines the
 // INI reader would refuse are left out as the file is read, and the next
-// write leaves them out of the file. A read that fails
-// (missing value, value of another type, integer too wide for 32 bits) returns
-// false and leaves the caller's variable as it was, which is how callers keep
-// their defaults. Integers are plain decimal, text is UTF-8, bytes are stored
-// as Qt's @ByteArray().
+// write leaves them out of the file. A read that fails (missing value, value
+// of another type, integer too wide for 32 bits) returns false and leaves the
+// caller's variable as it was, which is how callers keep their defaults.
+// Integers are plain decimal, text is UTF-8, bytes are stored as Qt's
+// @ByteArray(). For one thread at a time, as the user-interface thread uses it.
 class CSettingsStore
 {
 public:
