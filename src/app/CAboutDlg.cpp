@@ -29,7 +29,7 @@ CAboutDlg::CAboutDlg(const QString& editorVersion, QWidget* parent)
     auto* description = new QLabel(QStringLiteral("手書きの文字を一文字ずつ TrueType フォントにするプログラム"), this);
     auto* editor = new QLabel(EditorLine(editorVersion), this);
     editor->setObjectName(QStringLiteral("editor"));
-    auto* licence = new QLabel(QStringLiteral("ライセンス：まだ定められていません。配布の条件は作者にお問い合わせください。"), this);
+    auto* licence = new QLabel(LicenceText(), this);
     licence->setObjectName(QStringLiteral("licence"));
     // The kanji lists are read from a dictionary whose licence asks for
     // its source to be named.
@@ -37,6 +37,7 @@ CAboutDlg::CAboutDlg(const QString& editorVersion, QWidget* parent)
                                             "CC BY-SA 3.0、Debian の kanjidic-xml) を実行時に読んでいます。"),
                              this);
     kanji->setObjectName(QStringLiteral("kanjiSource"));
+    licence->setWordWrap(true);
     for (QLabel* label : {name, description, editor, licence, kanji})
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
@@ -65,7 +66,14 @@ CAboutDlg::CAboutDlg(const QString& editorVersion, QWidget* parent)
 
 QString CAboutDlg::EditorLine(const QString& editorVersion)
 {
+    const QString shipped = QStringLiteral("Quillery に付属のフォントエディタ Glyphsmith");
     if (editorVersion.isEmpty())
-        return QStringLiteral("フォントエディタ: Glyphsmith (まだ起動していません。最初の実行で起動します)");
-    return QStringLiteral("フォントエディタ: Glyphsmith %1").arg(editorVersion);
+        return shipped + QStringLiteral("（まだ起動していません。最初の実行で起動します）");
+    return shipped + QStringLiteral(" %1").arg(editorVersion);
+}
+
+QString CAboutDlg::LicenceText()
+{
+    return QStringLiteral("ライセンス：GNU General Public License バージョン 3 またはそれ以降 (GPL-3.0-or-later)\n"
+                          "Quillery で作ったフォントはあなたのものです。使い方や配布の条件は自由に決められます。");
 }

@@ -14,4 +14,5 @@ public:
     CAboutDlg(const QString& editorVersion, QWidget* parent = nullptr);
 
     static QString EditorLine(const QString& editorVersion);
+    static QString LicenceText();
 };

@@ -1,7 +1,10 @@
 #include "app/CAppPlatform.h"
 
 #include "app/CMainFrame.h"
+#include "app/CWindowKeeper.h"
 #include "canvas/CQuilleryView.h"
+
+#include <QCoreApplication>
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -36,13 +39,25 @@ bool CAppPlatform::CreateMainWindow(const CViewSettings& settings, const CSettin
 
 void CAppPlatform::ShowMainWindow()
 {
+    m_pFrame->WindowKeeper().RestoreFrame();
     m_pFrame->showNormal();
     m_pFrame->repaint();
 }
 
+// A canvas larger than last time may have pushed the window past the edge
+// of the screen.
 void CAppPlatform::FitFrameToCanvas()
 {
     m_pFrame->View()->FitFrameToCanvas();
+    CWindowKeeper::KeepInside(m_pFrame.get());
+}
+
+void CAppPlatform::EndOnSignal()
+{
+    if (m_pFrame)
+        m_pFrame->EndOnSignal();
+    else
+        QCoreApplication::quit();
 }
 
 void CAppPlatform::ActivateMainWindow()

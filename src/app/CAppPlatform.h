@@ -24,6 +24,9 @@ public:
     CMainFrame* Frame() const { return m_pFrame.get(); }
     // Closes the window for good; the view stores the settings on its way.
     void DestroyMainWindow();
+    // The program was told to end: the window closes as a close by the user
+    // would, without questions; before the window exists, the program ends.
+    void EndOnSignal();
 
 private:
     std::unique_ptr<CMainFrame> m_pFrame;

@@ -2,12 +2,15 @@
 
 #include "app/CAboutDlg.h"
 #include "app/CChmArchive.h"
+#include "app/CDeferredMessageBox.h"
 #include "app/CDialogBar.h"
 #include "app/CFontInfoDlg.h"
 #include "app/CHelpWindow.h"
 #include "app/CMainToolBar.h"
 #include "app/CQtMessageBox.h"
 #include "app/CQuilleryController.h"
+#include "app/CSessionStateWriter.h"
+#include "app/CWindowKeeper.h"
 #include "autocreate/CProgressDlg.h"
 #include "chartable/CCharTableSettings.h"
 #include "chartable/CCharTableWnd.h"
@@ -20,6 +23,7 @@
 #include "fonteditor/CVerticalCharTable.h"
 #include "strokes/CodePage932.h"
 #include "app/CSettingsStore.h"
+#include "canvas/CFontFileGuide.h"
 #include "canvas/CQuilleryView.h"
 #include "canvas/CSampleFont.h"
 #include "pen/CBmpPenEditWnd.h"
@@ -46,7 +50,15 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QPointer>
+#include <QProgressDialog>
+#include <QTimer>
 #include <QWindow>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QFutureWatcher>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <limits>
 
 using namespace cmd;
 
@@ -56,6 +68,8 @@ constexpr int kPositionPaneWidth = 50;
 constexpr QSize kButtonSize(36, 36);
 constexpr QSize kImageSize(16, 15);
 constexpr int kSeparator = 0;
+// An install that ends sooner shows only the busy pointer.
+constexpr int kInstallDialogDelayMs = 400;
 
 QString MenuLabel(const QString& menuText)
 {
@@ -131,6 +145,12 @@ CMainFrame::CMainFrame(QWidget* parent, const CViewSettings& settings)
             m_pCharTable->NoteChanged(code, vertical);
     });
     m_pView->SetGuideSource([this] { return m_controller->Guide(); });
+    m_controller->SetFileGuideReader(
+        [reader = std::make_shared<CFontFileGuide>()](const QString& path, const QString& ch, bool vertical) {
+            return reader->Read(path, ch, vertical);
+        });
+    m_pKeeper = new CWindowKeeper(this, nullptr);
+    m_pKeeper->Keep(m_pPenEditor, QStringLiteral("PenEditor"));
     m_pView->SetDiscardCheck([this] { return m_controller->ConfirmDiscardDrawing(); });
     m_pView->SetVerticalCharTest(
         [](const QString& ch) { return IsVerticalChar(CharCode(StringToCp932(ch))); });
@@ -140,6 +160,8 @@ CMainFrame::CMainFrame(QWidget* parent, const CViewSettings& settings)
         connect(screen, &QScreen::availableGeometryChanged, this, &CMainFrame::OnScreenChanged);
     connect(m_pView, &CQuilleryView::StateChanged, this, &CMainFrame::UpdateCommandStates);
     connect(m_pView, &CQuilleryView::PenEditorRequested, m_pPenEditor, &CBmpPenEditWnd::ShowEditor);
+    connect(m_pView, &CQuilleryView::StateChanged, this, &CMainFrame::NoteStateChanged);
+    connect(m_pPenEditor, &CBmpPenEditWnd::TipEdited, this, &CMainFrame::NoteStateChanged);
     UpdateCommandStates();
 }
 
@@ -147,6 +169,8 @@ CMainFrame::CMainFrame(QWidget* parent, const CViewSettings& settings)
 // that holds the connection is still there.
 CMainFrame::~CMainFrame()
 {
+    // The end of the run stores everything below.
+    m_stateWriter.reset();
     // The table asks the controller's connection; it goes first.
     delete m_pCharTable;
     m_pView->StoreSettings();
@@ -167,6 +191,12 @@ void CMainFrame::ConnectDialogBar()
         m_controller->OnCharChanged();
         m_pView->update();
         UpdateCommandStates();
+        NoteStateChanged();
+    });
+    // Installing needs a font file named or a font open.
+    connect(m_pDlgBar->FontFileEdit(), &QLineEdit::textChanged, this, [this] {
+        m_controller->OnFontFieldChanged();
+        UpdateCommandStates();
     });
     connect(this, &CMainFrame::VerticalClicked, this, [this] {
         m_controller->OnVerticalClicked();
@@ -175,6 +205,7 @@ void CMainFrame::ConnectDialogBar()
     connect(m_pDlgBar->VerticalBox(), &QCheckBox::toggled, m_pView, &CQuilleryView::SetVerticalChecked);
     connect(this, &CMainFrame::ChooseFontFileRequested, this, &CMainFrame::OnChooseFontFile);
     connect(this, &CMainFrame::FaceSelected, m_pView, &CQuilleryView::SetFaceName);
+    connect(this, &CMainFrame::FaceSelected, this, &CMainFrame::NoteStateChanged);
     connect(this, &CMainFrame::OptionsRequested, m_pView, &CQuilleryView::OnOptions);
 }
 
@@ -213,14 +244,50 @@ void CMainFrame::OnFontInfo()
 }
 
 // A font never saved gets its file name first, as with saving it by name.
+// fontconfig takes seconds to refresh its cache: the copy and the refresh run
+// away from the window, which shows meanwhile that it is busy and takes no
+// other command; their messages follow when they are done.
 void CMainFrame::OnInstallFont()
 {
     const QString path = m_controller->Session().SaveFontToFile(
         [this] { return CFontFileDialogs::ChooseSaveAsFile(this, GetFontFilePathText()); });
     if (path.isEmpty())
         return;
-    CFontconfigTools fontconfig;
-    CFontInstaller(fontconfig, *m_messages).Install(path);
+    ShowStatus(QStringLiteral("フォントをインストールしています…"));
+    QProgressDialog busy(QStringLiteral("フォント %1 をインストールしています…").arg(QFileInfo(path).fileName()),
+                         QString(), 0, 0, this);
+    busy.setObjectName(QStringLiteral("installProgress"));
+    busy.setWindowTitle(CQtMessageBox::Caption());
+    busy.setWindowModality(Qt::ApplicationModal);
+    busy.setMinimumDuration(std::numeric_limits<int>::max());
+    QTimer::singleShot(kInstallDialogDelayMs, &busy, [&busy] { busy.show(); });
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+
+    struct SInstalled
+    {
+        bool ok = false;
+        QString target;
+    };
+    auto messages = std::make_shared<CDeferredMessageBox>();
+    QFutureWatcher<SInstalled> watcher;
+    QEventLoop loop;
+    connect(&watcher, &QFutureWatcherBase::finished, &loop, &QEventLoop::quit);
+    watcher.setFuture(QtConcurrent::run([path, messages] {
+        CFontconfigTools fontconfig;
+        CFontInstaller installer(fontconfig, *messages);
+        const bool ok = installer.Install(path);
+        return SInstalled {ok, installer.InstalledPath()};
+    }));
+    if (!watcher.isFinished())
+        loop.exec();
+    // The loop also ends when the program is told to quit.
+    watcher.waitForFinished();
+    QApplication::restoreOverrideCursor();
+    busy.close();
+    const SInstalled installed = watcher.result();
+    ShowStatus(installed.ok ? QStringLiteral("フォントを %1 にインストールしました。").arg(installed.target)
+                            : QStringLiteral("フォントをインストールできませんでした。"));
+    messages->ReplayTo(*m_messages);
 }
 
 // The window is made on first use and follows every change of the font
@@ -233,6 +300,7 @@ void CMainFrame::OnPreview()
             {session, *m_automation, *m_controller, [this] { return m_controller->IsAutoCreateRunning(); },
              [this] { return m_pView->Settings().m_strFaceName; }, m_pView->SettingsStore()},
             this);
+        m_pKeeper->Keep(m_pPreview, QStringLiteral("Preview"));
         session.AddFontChangedListener([preview = QPointer<CPreviewWnd>(m_pPreview)] {
             if (preview)
                 preview->FontChanged();
@@ -269,6 +337,8 @@ void CMainFrame::ShowCharTable()
              [this] { return m_controller->IsAutoCreateRunning(); }},
             this);
         m_pCharTable->AttachSettings(m_pStore);
+        // The table remembers its own place.
+        m_pKeeper->Keep(m_pCharTable, QString());
         connect(m_pCharTable, &CCharTableWnd::GoToRequested, this, &CMainFrame::GoToChar);
         connect(m_pCharTable, &CCharTableWnd::HelpRequested, this, &CMainFrame::OpenHelp);
     }
@@ -313,9 +383,37 @@ void CMainFrame::BringToFront()
     activateWindow();
 }
 
+// No news is the idle prompt.
 void CMainFrame::ShowStatus(const QString& text)
 {
-    m_pPromptPane->setText(text);
+    m_pPromptPane->setText(text.isEmpty() ? CStringTable::IdlePrompt() : text);
+}
+
+void CMainFrame::NoteStateChanged()
+{
+    if (m_stateWriter)
+        m_stateWriter->NoteChanged();
+}
+
+void CMainFrame::EndOnSignal()
+{
+    if (m_bEndingOnSignal)
+        return;
+    m_bEndingOnSignal = true;
+    CQtMessageBox::SetUnattended(true);
+    // Each dismissed dialog returns to the code that opened it, which then
+    // goes its way without an answer; the close follows once the loops they
+    // ran have ended.
+    for (int guard = 0; guard < 32; ++guard) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal)
+            break;
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->hide();
+    }
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
 bool CMainFrame::event(QEvent* event)
@@ -603,14 +701,27 @@ void CMainFrame::AttachSettings(const CSettingsStore* store)
         table.Read(*store);
     m_controller->Plan().SetSet(table.m_set);
     m_controller->Plan().SetOwnText(table.m_strOwnText);
+    m_pKeeper->SetStore(store);
+    if (store) {
+        m_stateWriter = std::make_unique<CSessionStateWriter>(
+            *store, [this] { return m_pView->CurrentSettings().SessionValues(); });
+        m_stateWriter->SetStored(m_pView->CurrentSettings().SessionValues(), m_strFontFilePath);
+        m_controller->SetFontInUseListener([this](const QString& path) {
+            if (m_stateWriter)
+                m_stateWriter->StoreFontInUse(path);
+        });
+    }
+    // The font is known now: its glyph of the character shows at once.
+    m_controller->RefreshGuideFromFile();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
-    if (!m_controller->QueryClose()) {
+    if (!m_controller->QueryClose(!m_bEndingOnSignal)) {
         event->ignore();
         return;
     }
+    m_pKeeper->RememberAll();
     m_strFontFilePath = GetFontFilePathText();
     m_pView->SetFontFilePathAtClose(m_strFontFilePath);
     QMainWindow::closeEvent(event);

@@ -21,7 +21,9 @@ class CMainToolBar;
 class CPreviewWnd;
 class CQtMessageBox;
 class CQuilleryView;
+class CSessionStateWriter;
 class CSettingsStore;
+class CWindowKeeper;
 class QAction;
 class QLabel;
 class QToolBar;
@@ -74,6 +76,15 @@ public:
     // The text of the font file field when the window closed.
     QString FontFilePathAtClose() const { return m_strFontFilePath; }
 
+    // The program was told to end (a logout, Ctrl+C): dialogs waiting for an
+    // answer are dismissed, messages go to the standard error output, and the
+    // window closes without asking, saving the font and the settings as a
+    // close does; a running automatic creation ends after the file in hand.
+    void EndOnSignal();
+    // Where the windows go and where they are remembered.
+    CWindowKeeper& WindowKeeper() { return *m_pKeeper; }
+    CSessionStateWriter* StateWriter() const { return m_stateWriter.get(); }
+
     // Gives every command's action the enabled and checked state it has now.
     void UpdateCommandStates();
 
@@ -120,6 +131,7 @@ private:
     void OnAutoCreate();
     void OnInstallFont();
     void OnPreview();
+    void NoteStateChanged();
 
     CQuilleryView* m_pView;
     std::unique_ptr<CQtMessageBox> m_messages;
@@ -139,4 +151,7 @@ private:
     const CSettingsStore* m_pStore = nullptr;
     std::unique_ptr<ICharTableSource> m_charTableSource;
     CCharTableWnd* m_pCharTable = nullptr;
+    CWindowKeeper* m_pKeeper = nullptr;
+    std::unique_ptr<CSessionStateWriter> m_stateWriter;
+    bool m_bEndingOnSignal = false;
 };

@@ -22,6 +22,16 @@ public:
 
     static QString Caption() { return QStringLiteral("Quillery"); }
 
+    // While the program ends without anyone at the screen (a logout), boxes
+    // would only hold the end up: every box of every window then goes to the
+    // standard error output instead, and questions are answered No.
+    static void SetUnattended(bool unattended) { s_bUnattended = unattended; }
+    static bool IsUnattended() { return s_bUnattended; }
+
 private:
+    // Writes the text to the standard error output when unattended.
+    static bool Unattended(const QString& text);
+
+    static inline bool s_bUnattended = false;
     QPointer<QWidget> m_pParent;
 };

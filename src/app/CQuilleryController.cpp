@@ -33,9 +33,10 @@ CQuilleryController::CQuilleryController(const Parts& parts)
 void CQuilleryController::OnExecute()
 {
     const GlyphStepResult result = WriteGlyph();
-    if (result.ok)
+    if (result.ok) {
         m_view.ShowStatus(QStringLiteral("%1 を %2 に取り込みました。").arg(CharLabel(), m_session.CurrentFontName()));
-    else
+        NoteFontInUse();
+    } else
         m_view.ShowStatus(QStringLiteral("%1 をフォントに取り込めませんでした。").arg(CharLabel()));
     if (m_settings.m_bWriteStrokeFile) {
         m_strokeFiles.SaveStrokeFile();
@@ -49,6 +50,67 @@ void CQuilleryController::OnExecute()
         else
             m_navigator.OnNextCharAfterExecute();
     }
+}
+
+void CQuilleryController::OnCharChanged()
+{
+    m_navigator.OnCharChanged();
+    RefreshGuideFromFile();
+}
+
+void CQuilleryController::OnVerticalClicked()
+{
+    m_navigator.OnVerticalClicked();
+    RefreshGuideFromFile();
+}
+
+// A run's last news replaces whatever the status bar said before it.
+void CQuilleryController::OnAutoCreate()
+{
+    if (m_autoCreator.AutoCreateFromStrokeFiles()) {
+        m_view.ShowStatus(CAutoCreator::StatusText(m_autoCreator.LastOutcome()));
+        NoteFontInUse();
+    }
+}
+
+void CQuilleryController::OnFontFieldChanged()
+{
+    m_view.ShowStatus(QString());
+    RefreshGuideFromFile();
+}
+
+bool CQuilleryController::SaveFontAs(const QString& path)
+{
+    if (!m_session.SaveFontAs(path))
+        return false;
+    NoteFontInUse();
+    return true;
+}
+
+// Only a font the editor holds has a file to tell; the listener hears the
+// file, or an empty path for a font that has none yet.
+void CQuilleryController::NoteFontInUse()
+{
+    if (!m_fontInUse)
+        return;
+    CGlyphsmithTypeface& font = m_session.EditorFont();
+    if (!font.HasDispatch())
+        return;
+    try {
+        m_fontInUse(font.GetFilePath());
+    } catch (const std::exception&) {
+    }
+}
+
+void CQuilleryController::RefreshGuideFromFile()
+{
+    if (!m_readFileGuide || HasEditor() || m_autoCreator.IsRunning())
+        return;
+    m_guide.reset();
+    const QString path = CFontEditorSession::ResolveFontPath(m_frame.GetFontFilePathText());
+    if (!path.isEmpty() && !m_settings.m_strChar.isEmpty())
+        m_guide = m_readFileGuide(path, m_settings.m_strChar, m_frame.IsVerticalChecked());
+    m_view.Repaint();
 }
 
 // "「あ」", or "「ぁ」（縦書き）" for the vertical-writing form.
@@ -151,14 +213,14 @@ GlyphStepResult CQuilleryController::WriteGlyphStep(bool batch)
     return {ok, ok ? QString() : failed, !ok && m_session.IsFontUnavailable()};
 }
 
-bool CQuilleryController::QueryClose()
+bool CQuilleryController::QueryClose(bool askUser)
 {
     if (m_autoCreator.IsRunning()) {
         m_autoCreator.RequestStop();
         m_bCloseAfterRun = true;
         return false;
     }
-    return m_session.QueryClose();
+    return !askUser || m_session.QueryClose();
 }
 
 std::optional<QString> CQuilleryController::ReleaseAtExit(const QString& fieldText)

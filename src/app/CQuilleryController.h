@@ -57,12 +57,15 @@ public:
     void OnNextChar() { m_navigator.OnNextChar(); }
     void OnPrevChar() { m_navigator.OnPrevChar(); }
     void OnNextMissingChar() { m_navigator.OnNextMissingChar(); }
-    void OnCharChanged() { m_navigator.OnCharChanged(); }
-    void OnVerticalClicked() { m_navigator.OnVerticalClicked(); }
-    void OnAutoCreate() { m_autoCreator.AutoCreateFromStrokeFiles(); }
+    void OnCharChanged();
+    void OnVerticalClicked();
+    void OnAutoCreate();
+    // The font file field changed: the status bar's news of another font
+    // goes, and before the editor runs, the guide is read from the new file.
+    void OnFontFieldChanged();
     void OnCancelAutoCreate() { m_autoCreator.OnCancelAutoCreate(); }
     void OnChooseFontFile(const QString& chosenPath) { m_session.OnChooseFontFile(chosenPath); }
-    bool SaveFontAs(const QString& path) { return m_session.SaveFontAs(path); }
+    bool SaveFontAs(const QString& path);
     bool OwnsCommand(int id) const;
     CommandState UpdateCommand(int id);
 
@@ -72,10 +75,25 @@ public:
     {
         m_charWorked = std::move(listener);
     }
+    // Told the file of the font glyphs went into (empty for a font without
+    // one) after each Execute, run or Save As, so that it can be kept.
+    void SetFontInUseListener(std::function<void(const QString& path)> listener)
+    {
+        m_fontInUse = std::move(listener);
+    }
     // The glyph the current character already has in the font, shown as a
     // guide under the drawing; none when it has none or the editor cannot
     // tell.
     const CGlyphGuide* Guide() const { return m_guide ? &*m_guide : nullptr; }
+    // Where the guide comes from before the editor runs: the font file the
+    // field names, read directly. The editor is started only by the first
+    // command that needs it, and until then nothing but the file can have
+    // changed the font.
+    using FileGuideReader = std::function<std::optional<CGlyphGuide>(const QString& fontPath, const QString& ch, bool vertical)>;
+    void SetFileGuideReader(FileGuideReader reader) { m_readFileGuide = std::move(reader); }
+    // The guide of the current character from the font file, while no
+    // editor is connected; the editor's own guide otherwise stays.
+    void RefreshGuideFromFile();
     // Asks before a drawing that never went into the font is dropped; true
     // when it may go.
     bool ConfirmDiscardDrawing() override;
@@ -87,8 +105,9 @@ public:
     GlyphStepResult WriteGlyph() override;
 
     // Closing: false when the window must stay (an unsaved new font the user
-    // keeps, or an automatic creation run that first has to end).
-    bool QueryClose();
+    // keeps, or an automatic creation run that first has to end). Without
+    // askUser (the program is told to end), only a run holds the close up.
+    bool QueryClose(bool askUser = true);
     // True once, after a run that a close request ended.
     bool TakeCloseAfterRun() { return std::exchange(m_bCloseAfterRun, false); }
     // The view goes away: the editor saves and is released; the value for
@@ -144,6 +163,7 @@ public:
 
 private:
     GlyphStepResult WriteGlyphStep(bool batch);
+    void NoteFontInUse();
     void RefreshGuide(quint16 code, bool vertical);
     QString CharLabel() const;
 
@@ -162,4 +182,6 @@ private:
     bool m_bCloseAfterRun = false;
     std::function<void(quint16, bool)> m_charWorked;
     std::optional<CGlyphGuide> m_guide;
+    std::function<void(const QString&)> m_fontInUse;
+    FileGuideReader m_readFileGuide;
 };

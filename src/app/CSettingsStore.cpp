@@ -10,6 +10,7 @@
 #include <QVariant>
 
 #include <limits>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -94,12 +95,75 @@ private:
     std::optional<QSettings> m_settings;
 };
 
-// A line Qt's INI reader does not take (a "# note", a line without "=")
-// puts the whole file into its format-error state, after which nothing could
-// be written again. Each line is tried on its own and the ones the reader
-// refuses are left out, so every other value keeps working and the next
-// write repairs the file.
+// Qt's INI reader reads a file as logical lines: a line ends at a line
+// break or at a ";" (which starts a comment) outside double quotes, a
+// backslash escapes the character after it, and a line starting with ";" is
+// a comment. A logical line that starts with "[" must close its section name
+// with "]"; any other must have an "=" outside quotes. A single line that
+// breaks either rule puts the whole file into the reader's format-error
+// state, after which nothing could be written again.
+bool IniLineAccepted(QByteArrayView line)
+{
+    const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    qsizetype i = 0;
+    const qsizetype end = line.size();
+    while (i < end) {
+        while (i < end && isSpace(line[i]))
+            ++i;
+        if (i == end)
+            break;
+        if (line[i] == ';') {
+            while (i < end && line[i] != '\r' && line[i] != '\n')
+                ++i;
+            continue;
+        }
+        const qsizetype start = i;
+        bool inQuotes = false;
+        bool equals = false;
+        while (i < end) {
+            const char c = line[i];
+            if (!inQuotes && (c == '\r' || c == '\n' || c == ';'))
+                break;
+            if (c == '\\')
+                ++i;
+            else if (c == '"')
+                inQuotes = !inQuotes;
+            else if (c == '=' && !inQuotes)
+                equals = true;
+            ++i;
+        }
+        const QByteArrayView logical = line.sliced(start, std::min(i, end) - start);
+        if (logical.startsWith('[') ? !logical.contains(']') : !equals)
+            return false;
+    }
+    return true;
+}
+
+// Lines the reader refuses are left out, so every other value keeps working
+// and the next write repairs the file. Each line is judged on its own, in one
+// pass over the text.
 QByteArray WithoutUnreadableLines(const QByteArray& text)
+{
+    QByteArray kept;
+    kept.reserve(text.size());
+    qsizetype start = 0;
+    while (start <= text.size()) {
+        qsizetype stop = text.indexOf('\n', start);
+        if (stop < 0)
+            stop = text.size();
+        const QByteArrayView line = QByteArrayView(text).sliced(start, stop - start);
+        if (IniLineAccepted(line)) {
+            kept += line;
+            kept += '\n';
+        }
+        start = stop + 1;
+    }
+    return kept;
+}
+
+// The same, asking Qt's reader about each line in a file of its own: slow,
+// but the last word for a text the rule above misjudged.
+QByteArray WithoutLinesQtRefuses(const QByteArray& text)
 {
     QByteArray kept;
     for (const QByteArray& line : text.split('\n')) {
@@ -110,15 +174,43 @@ QByteArray WithoutUnreadableLines(const QByteArray& text)
     return kept;
 }
 
-// The file as Qt can parse it: as it is, or without its unreadable lines.
-std::optional<QByteArray> ReadableText(const QString& path)
+// The file as Qt can parse it, with the parsed settings: as it is, or
+// without its unreadable lines.
+struct ParsedFile
 {
-    std::optional<QByteArray> text = ReadWhole(path);
-    if (!text)
+    QByteArray text;
+    std::shared_ptr<ScratchSettings> parsed;
+};
+
+std::optional<ParsedFile> Parse(const QByteArray& raw)
+{
+    auto whole = std::make_shared<ScratchSettings>(raw);
+    if (whole->Get())
+        return ParsedFile {raw, whole};
+    QByteArray kept = WithoutUnreadableLines(raw);
+    auto filtered = std::make_shared<ScratchSettings>(kept);
+    if (!filtered->Get()) {
+        kept = WithoutLinesQtRefuses(raw);
+        filtered = std::make_shared<ScratchSettings>(kept);
+    }
+    if (!filtered->Get())
         return std::nullopt;
-    if (!ScratchSettings(*text).Get())
-        return WithoutUnreadableLines(*text);
-    return text;
+    return ParsedFile {kept, filtered};
+}
+
+QVariant ToVariant(int32_t value)
+{
+    return QString::number(value);
+}
+
+QVariant ToVariant(const QString& value)
+{
+    return value;
+}
+
+QVariant ToVariant(const QByteArray& value)
+{
+    return value;
 }
 
 bool SameSettings(QSettings& a, QSettings& b)
@@ -136,12 +228,13 @@ bool SameSettings(QSettings& a, QSettings& b)
 } // namespace
 
 CSettingsStore::CSettingsStore()
-    : m_strFilePath(DefaultFilePath())
+    : CSettingsStore(DefaultFilePath())
 {
 }
 
 CSettingsStore::CSettingsStore(QString filePath)
     : m_strFilePath(std::move(filePath))
+    , m_cache(std::make_shared<Cache>())
 {
 }
 
@@ -151,43 +244,80 @@ QString CSettingsStore::DefaultFilePath()
         + QStringLiteral("/Orvane/Quillery/3.1.0.ini");
 }
 
+// The file read and parsed last, kept for as long as the file holds the same
+// bytes: a start reads a dozen values, and a file of many lines would
+// otherwise be parsed a dozen times.
+struct CSettingsStore::Cache
+{
+    QByteArray raw;
+    std::optional<ParsedFile> parsed;
+};
+
+bool CSettingsStore::Refresh() const
+{
+    const std::optional<QByteArray> raw = ReadWhole(m_strFilePath);
+    if (!raw)
+        return false;
+    if (!m_cache->parsed || m_cache->raw != *raw) {
+        m_cache->parsed = Parse(*raw);
+        m_cache->raw = *raw;
+    }
+    return m_cache->parsed.has_value();
+}
+
 // The new text is made and checked aside; only a text that reads back as
 // exactly the intended settings replaces the file, by a rename, so a crash or
 // a full disk leaves the previous file in place.
-bool CSettingsStore::WriteValue(const QString& section, const QString& name, const QVariant& value) const
+bool CSettingsStore::WriteVariants(const QString& section, const QList<std::pair<QString, QVariant>>& values) const
 {
-    const std::optional<QByteArray> before = ReadableText(m_strFilePath);
-    if (!before)
+    if (!Refresh())
         return false;
-    ScratchSettings edited(*before);
+    ScratchSettings edited(m_cache->parsed->text);
     QSettings* settings = edited.Get();
     if (!settings)
         return false;
-    settings->setValue(Key(section, name), value);
+    for (const auto& [name, value] : values)
+        settings->setValue(Key(section, name), value);
     settings->sync();
     const std::optional<QByteArray> after = ReadWhole(edited.Path());
     if (settings->status() != QSettings::NoError || !after)
         return false;
-    ScratchSettings check(*after);
-    if (!check.Get() || !SameSettings(*settings, *check.Get()))
+    auto check = std::make_shared<ScratchSettings>(*after);
+    if (!check->Get() || !SameSettings(*settings, *check->Get()))
         return false;
     QDir().mkpath(QFileInfo(m_strFilePath).path());
-    return WriteWhole(m_strFilePath, *after);
+    if (!WriteWhole(m_strFilePath, *after))
+        return false;
+    m_cache->raw = *after;
+    m_cache->parsed = ParsedFile {*after, std::move(check)};
+    return true;
+}
+
+bool CSettingsStore::WriteValue(const QString& section, const QString& name, const QVariant& value) const
+{
+    return WriteVariants(section, {{name, value}});
 }
 
 QVariant CSettingsStore::ReadValue(const QString& section, const QString& name) const
 {
-    const std::optional<QByteArray> text = ReadableText(m_strFilePath);
-    if (!text)
+    if (!Refresh())
         return {};
-    ScratchSettings parsed(*text);
-    QSettings* settings = parsed.Get();
+    QSettings* settings = m_cache->parsed->parsed->Get();
     return settings ? settings->value(Key(section, name)) : QVariant();
+}
+
+bool CSettingsStore::WriteValues(const QString& section, const QList<SValue>& values) const
+{
+    QList<std::pair<QString, QVariant>> variants;
+    variants.reserve(values.size());
+    for (const SValue& value : values)
+        variants.append({value.name, std::visit([](const auto& v) { return ToVariant(v); }, value.value)});
+    return WriteVariants(section, variants);
 }
 
 bool CSettingsStore::WriteRegDword(const QString& section, const QString& name, int32_t value) const
 {
-    return WriteValue(section, name, QString::number(value));
+    return WriteValue(section, name, ToVariant(value));
 }
 
 // A DWORD may have been stored as unsigned; both readings of the same 32 bits

@@ -131,14 +131,21 @@ void CViewSettings::Read(const CSettingsStore& store, QSize workArea, const QStr
     ReadFlag(store, QStringLiteral("NextMissingAfterExecute"), m_bNextMissing, kPlanSection);
 }
 
+QList<CSettingsStore::SValue> CViewSettings::SessionValues() const
+{
+    return {
+        {QStringLiteral("Char"), m_strChar},
+        {QStringLiteral("FaceName"), TruncateFaceName(m_strFaceName)},
+        {QStringLiteral("ToolSize"), int32_t(m_nToolSize)},
+        {QStringLiteral("BmpPenData"), PenBitsFromStored(m_penBits)},
+        {QStringLiteral("ViewSample"), int32_t(m_bViewSample ? 1 : 0)},
+        {QStringLiteral("ViewGrid"), int32_t(m_bViewGrid ? 1 : 0)},
+    };
+}
+
 void CViewSettings::WriteAtShutdown(const CSettingsStore& store) const
 {
-    store.WriteRegString(kSection, QStringLiteral("Char"), m_strChar);
-    store.WriteRegString(kSection, QStringLiteral("FaceName"), TruncateFaceName(m_strFaceName));
-    store.WriteRegDword(kSection, QStringLiteral("ToolSize"), m_nToolSize);
-    store.WriteRegBinary(kSection, QStringLiteral("BmpPenData"), PenBitsFromStored(m_penBits));
-    store.WriteRegDword(kSection, QStringLiteral("ViewSample"), m_bViewSample ? 1 : 0);
-    store.WriteRegDword(kSection, QStringLiteral("ViewGrid"), m_bViewGrid ? 1 : 0);
+    store.WriteValues(kSection, SessionValues());
 }
 
 bool CViewSettings::IsViewCommand(int id)

@@ -2,14 +2,13 @@
 
 #include "app/COptionRules.h"
 #include "app/COptionValues.h"
+#include "app/CSettingsStore.h"
 
 #include "canvas/CommandState.h"
 
 #include <QByteArray>
 #include <QSize>
 #include <QString>
-
-class CSettingsStore;
 
 // The preferences the drawing view keeps in memory for the whole run, read
 // once when the view is made and written back when it goes away. The defaults
@@ -32,7 +31,10 @@ public:
     // Reads every value in the order the view needs them. A missing or
     // unusable BmpSize is derived from the work area and written at once.
     void Read(const CSettingsStore& store, QSize workArea, const QString& documentsFolder);
-    // The values that only the end of a run stores.
+    // The values the end of a run stores (in one replacement of the file),
+    // which are also kept while the run goes on: the character, the face,
+    // the tip with the user pen, the sample and the grid.
+    QList<CSettingsStore::SValue> SessionValues() const;
     void WriteAtShutdown(const CSettingsStore& store) const;
 
     // The options dialog's values, and taking them after OK: every value

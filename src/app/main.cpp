@@ -3,6 +3,7 @@
 #include "app/CQtMessageBox.h"
 #include "app/CSettingsStore.h"
 #include "app/CSingleInstance.h"
+#include "app/CTerminationSignals.h"
 #include "app/QtTranslations.h"
 #include "fonteditor/Utf8Locale.h"
 
@@ -27,6 +28,12 @@ int main(int argc, char* argv[])
     CQtMessageBox messages;
     const CSettingsStore store;
     CAppPlatform platform;
+    // A logout, a closed terminal or Ctrl+C end the program as closing its
+    // window does; a signal that comes during start-up is taken up once the
+    // event loop runs. Repeats while the end is under way are ignored, so
+    // that the font's save is not cut short.
+    CTerminationSignals endSignals;
+    QObject::connect(&endSignals, &CTerminationSignals::Received, &app, [&platform] { platform.EndOnSignal(); });
     CMyApp quillery(store, messages, platform,
                     {CSingleInstance::DefaultRuntimeDir(), QApplication::applicationDirPath(),
                      QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)});

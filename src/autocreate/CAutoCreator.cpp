@@ -4,13 +4,13 @@
 #include "autocreate/CLookAheadReplay.h"
 #include "autocreate/IAutoCreateHost.h"
 #include "canvas/CDrawingModel.h"
+#include "res/NumberText.h"
 #include "strokes/CodePage932.h"
 #include "strokes/PathHelpers.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 
 #include <algorithm>
 #include <vector>
@@ -125,10 +125,10 @@ void CAutoCreator::DrawStrokes(CDrawingModel& drawing, const CPointAryAry2& stro
     }
 }
 
-void CAutoCreator::AutoCreateFromStrokeFiles()
+bool CAutoCreator::AutoCreateFromStrokeFiles()
 {
     if (m_bRunning)
-        return;
+        return false;
     const QString folder = m_host.StrokeFolder();
     const QStringList names = ListStrokeFiles(folder);
     if (names.isEmpty()) {
@@ -136,29 +136,35 @@ void CAutoCreator::AutoCreateFromStrokeFiles()
             QString::fromUtf8("フォルダ「%1」にはストロークファイルはありません。\n"
                               "ストロークファイルの格納先フォルダを変更するには、[編集]メニューの[オプション]で行ってください。")
                 .arg(folder));
-        return;
+        return false;
     }
-    if (!m_messages.AskYesNo(
-            QString::fromUtf8("ストロークファイルから自動作成します。\n文字数は%1個です。\nよろしいですか？").arg(names.size())))
-        return;
+    if (!m_messages.AskYesNo(QString::fromUtf8("ストロークファイルから自動作成します。\n文字数は%1個です。\nよろしいですか？")
+                                 .arg(NumberText(names.size()))))
+        return false;
     // Without a font the run would only fail file after file.
     if (!m_host.PrepareFont())
-        return;
+        return false;
     m_bStopForClose = false;
     Run(names);
     if (m_bStopForClose)
-        return;
+        return true;
     const QString summary = SummaryText(m_outcome, m_strErrorLogPath);
     if (m_outcome.failed > 0 || m_outcome.end == Outcome::End::BadFile || m_outcome.glyphsLost)
         m_messages.ShowMessage(summary);
     else
         m_messages.ShowInformation(summary);
+    return true;
 }
 
 QString CAutoCreator::CountText(int n, int count)
 {
-    const QLocale numbers(QLocale::English);
-    return QStringLiteral("%1 / %2").arg(numbers.toString(n), numbers.toString(count));
+    return QStringLiteral("%1 / %2").arg(NumberText(n), NumberText(count));
+}
+
+QString CAutoCreator::StatusText(const Outcome& outcome)
+{
+    const QStringList lines = SummaryText(outcome, QString()).split(u'\n');
+    return lines.mid(0, 2).join(QString());
 }
 
 QString CAutoCreator::SummaryText(const Outcome& outcome, const QString& errorLogPath)
@@ -172,13 +178,12 @@ QString CAutoCreator::SummaryText(const Outcome& outcome, const QString& errorLo
         break;
     }
     const QString font = outcome.fontName.isEmpty() ? QString::fromUtf8("フォント") : outcome.fontName;
-    lines << QString::fromUtf8("%1個の文字を %2 に作成しました。").arg(outcome.created).arg(font);
+    lines << QString::fromUtf8("%1個の文字を %2 に作成しました。").arg(NumberText(outcome.created), font);
     if (outcome.failed > 0)
-        lines << QString::fromUtf8("%1個の文字は作成できませんでした。").arg(outcome.failed);
+        lines << QString::fromUtf8("%1個の文字は作成できませんでした。").arg(NumberText(outcome.failed));
     if (outcome.done < outcome.files)
         lines << QString::fromUtf8("処理したファイルは%1個、残りは%2個です。")
-                     .arg(outcome.done)
-                     .arg(outcome.files - outcome.done);
+                     .arg(NumberText(outcome.done), NumberText(outcome.files - outcome.done));
     if (outcome.failed > 0)
         lines << QString::fromUtf8("作成に失敗した文字があります。\nログファイル「%1」をご参照ください。").arg(errorLogPath);
     lines << outcome.editorNotes;
@@ -286,20 +291,24 @@ QString CAutoCreator::UnusableCharText(quint16 unit)
         .arg(shown, QStringLiteral("%1").arg(unit, 4, 16, QLatin1Char('0')).toUpper());
 }
 
+// The log of an earlier run is emptied; a log that does not exist yet is
+// made only when there is something to write into it.
 void CAutoCreator::EmptyErrorLog()
 {
-    // The documents folder need not exist yet; the summary points here.
-    QDir().mkpath(QFileInfo(m_strErrorLogPath).absolutePath());
+    if (!QFileInfo(m_strErrorLogPath).isFile())
+        return;
     QFile log(m_strErrorLogPath);
     if (log.open(QIODevice::WriteOnly | QIODevice::Truncate))
         log.close();
 }
 
 // One line per character: its Shift-JIS code, the stroke file and the error
-// text on one line.
+// text on one line. The documents folder need not exist yet; the summary
+// points here.
 void CAutoCreator::LogGlyphFailure(const QString& fileName, const QString& error)
 {
     m_bAutoCreateError = true;
+    QDir().mkpath(QFileInfo(m_strErrorLogPath).absolutePath());
     QFile log(m_strErrorLogPath);
     if (!log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
         return;

@@ -33,8 +33,8 @@ public:
     static void DrawStrokes(CDrawingModel& drawing, const CPointAryAry2& strokes);
 
     // The command: asks, then replays every file. Does nothing while a run
-    // is going on.
-    void AutoCreateFromStrokeFiles();
+    // is going on. True when a run took place.
+    bool AutoCreateFromStrokeFiles();
     // One file from loading to glyph; false when it cannot be loaded.
     bool ReplayStrokeFile(const QString& path);
 
@@ -64,6 +64,8 @@ public:
     };
     const Outcome& LastOutcome() const { return m_outcome; }
     static QString SummaryText(const Outcome& outcome, const QString& errorLogPath);
+    // The summary's first two lines as one, for the status bar.
+    static QString StatusText(const Outcome& outcome);
     // "123 / 3,158"
     static QString CountText(int n, int count);
     // Why a stroke file's character (its UTF-16 unit, 0 when none was

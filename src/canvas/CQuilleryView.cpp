@@ -120,16 +120,23 @@ void CQuilleryView::SetAvailableArea(std::function<QSize()> available)
     m_availableArea = std::move(available);
 }
 
-// The settings are kept once; the pen tip and its bits live in the model
-// during the run.
+// The pen tip and its bits live in the model during the run.
+CViewSettings CQuilleryView::CurrentSettings() const
+{
+    CViewSettings current = m_settings;
+    current.m_nToolSize = m_model.ToolSize();
+    const CPenTip::Bits& bits = m_model.PenTip().PenBits();
+    current.m_penBits = QByteArray(reinterpret_cast<const char*>(bits.data()), CPenTip::kByteSize);
+    return current;
+}
+
+// The settings are kept once.
 void CQuilleryView::StoreSettings()
 {
     if (!m_pStore || m_bSettingsStored)
         return;
     m_bSettingsStored = true;
-    m_settings.m_nToolSize = m_model.ToolSize();
-    const CPenTip::Bits& bits = m_model.PenTip().PenBits();
-    m_settings.m_penBits = QByteArray(reinterpret_cast<const char*>(bits.data()), CPenTip::kByteSize);
+    m_settings = CurrentSettings();
     m_settings.WriteAtShutdown(*m_pStore);
     CFontFilePathWriter::Write(*m_pStore, m_strFontFilePathAtClose, m_releaseEditor);
 }

@@ -32,6 +32,8 @@ public:
 
     CViewSettings& Settings() { return m_settings; }
     const CViewSettings& Settings() const { return m_settings; }
+    // The settings with the tip and the user pen as they are now.
+    CViewSettings CurrentSettings() const;
 
     // What the view works with besides its own state; all optional.
     void SetMessageBox(IMessageBox* messages);

@@ -1,36 +1,15 @@
 #include "canvas/CSampleFont.h"
 
+#include "canvas/CFreeTypeFace.h"
+
 #include <fontconfig/fontconfig.h>
-#include <ft2build.h>
-#include FT_FREETYPE_H
 #include FT_OUTLINE_H
 #include FT_TRUETYPE_TABLES_H
-#include <hb-ft.h>
-#include <hb.h>
-
-struct CSampleFont::Library
-{
-    FT_Library ft = nullptr;
-    Library() { FT_Init_FreeType(&ft); }
-    ~Library()
-    {
-        if (ft)
-            FT_Done_FreeType(ft);
-    }
-};
 
 struct CSampleFont::Face
 {
     QString file;
-    FT_Face ft = nullptr;
-    hb_font_t* hb = nullptr;
-    ~Face()
-    {
-        if (hb)
-            hb_font_destroy(hb);
-        if (ft)
-            FT_Done_Face(ft);
-    }
+    std::unique_ptr<CFreeTypeFace> face;
 };
 
 namespace {
@@ -127,7 +106,7 @@ QPainterPath GlyphOutline(FT_Face face, unsigned glyph)
 } // namespace
 
 CSampleFont::CSampleFont()
-    : m_library(std::make_unique<Library>())
+    : m_library(std::make_unique<CFreeTypeLibrary>())
 {
 }
 
@@ -151,7 +130,7 @@ QStringList CSampleFont::MatchedFamilies(const QString& faceName)
 QString CSampleFont::MatchedFile(const QString& faceName)
 {
     const Face* face = FaceFor(faceName);
-    return face ? face->file : QString();
+    return face && face->face ? face->file : QString();
 }
 
 CSampleFont::Face* CSampleFont::FaceFor(const QString& faceName)
@@ -161,16 +140,8 @@ CSampleFont::Face* CSampleFont::FaceFor(const QString& faceName)
         return it->get();
     auto face = std::make_shared<Face>();
     const Match match = MatchFace(faceName);
-    if (m_library->ft && !match.file.isEmpty()
-        && FT_New_Face(m_library->ft, match.file.toLocal8Bit().constData(), match.index, &face->ft) == 0) {
-        face->file = match.file;
-        // A font at HarfBuzz's default scale positions in design units.
-        hb_face_t* hbFace = hb_ft_face_create_referenced(face->ft);
-        face->hb = hb_font_create(hbFace);
-        hb_face_destroy(hbFace);
-    } else {
-        face->ft = nullptr;
-    }
+    face->face = CFreeTypeFace::Open(*m_library, match.file, match.index);
+    face->file = match.file;
     return m_faces.insert(faceName, face)->get();
 }
 
@@ -178,34 +149,19 @@ CSampleGlyph CSampleFont::Glyph(const QString& faceName, const QString& text, bo
 {
     CSampleGlyph glyph;
     Face* face = FaceFor(faceName);
-    if (!face || !face->ft)
+    if (!face || !face->face)
         return glyph;
-    FT_Face ft = face->ft;
+    FT_Face ft = face->face->Ft();
     glyph.hasOutlineMetrics = FT_IS_SCALABLE(ft) && ft->units_per_EM > 0;
     glyph.unitsPerEm = ft->units_per_EM;
     const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(ft, FT_SFNT_OS2));
     glyph.descender = os2 && os2->version != 0xFFFF ? os2->sTypoDescender : ft->descender;
 
-    hb_buffer_t* buffer = hb_buffer_create();
-    const std::u16string utf16 = text.toStdU16String();
-    hb_buffer_add_utf16(buffer, reinterpret_cast<const uint16_t*>(utf16.data()), int(utf16.size()), 0, -1);
-    hb_buffer_set_direction(buffer, HB_DIRECTION_LTR);
-    hb_buffer_set_script(buffer, HB_SCRIPT_HIRAGANA);
-    hb_buffer_set_language(buffer, hb_language_from_string("ja", -1));
-    // Vertical forms are the glyphs the 'vert' feature substitutes; they are
-    // laid out upright, as vertical text shows them.
-    hb_feature_t vert {HB_TAG('v', 'e', 'r', 't'), 1, HB_FEATURE_GLOBAL_START, HB_FEATURE_GLOBAL_END};
-    hb_shape(face->hb, buffer, &vert, vertical ? 1 : 0);
-
-    unsigned count = 0;
-    const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buffer, &count);
-    const hb_glyph_position_t* positions = hb_buffer_get_glyph_positions(buffer, &count);
     double x = 0;
-    for (unsigned i = 0; i < count; ++i) {
-        const QPainterPath outline = GlyphOutline(ft, infos[i].codepoint);
-        glyph.outline.addPath(outline.translated(x + positions[i].x_offset, positions[i].y_offset));
-        x += positions[i].x_advance;
+    for (const CFreeTypeFace::SGlyph& shaped : face->face->ShapeJapanese(text, vertical)) {
+        const QPainterPath outline = GlyphOutline(ft, shaped.id);
+        glyph.outline.addPath(outline.translated(x + shaped.xOffset, shaped.yOffset));
+        x += shaped.xAdvance;
     }
-    hb_buffer_destroy(buffer);
     return glyph;
 }

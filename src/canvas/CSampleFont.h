@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <memory>
 
+class CFreeTypeLibrary;
+
 // Sample glyphs from the installed fonts: fontconfig picks the face for a
 // name, asking for Japanese coverage so that a face that is not installed
 // falls back to a Japanese one; HarfBuzz applies the 'vert' substitution for
@@ -31,7 +33,6 @@ private:
     struct Face;
     Face* FaceFor(const QString& faceName);
 
-    struct Library;
-    std::unique_ptr<Library> m_library;
+    std::unique_ptr<CFreeTypeLibrary> m_library;
     QHash<QString, std::shared_ptr<Face>> m_faces;
 };

@@ -55,7 +55,7 @@ CBmpPenEditWnd::CBmpPenEditWnd(CPenTip& tip, QWidget* owner, IMessageBox* box)
     setCentralWidget(m_pArea);
     BuildToolBar();
     setFixedSize(kWidth, kHeight);
-    move(100, 100);
+    m_pArea->installEventFilter(this);
     UpdateCommandStates();
 }
 
@@ -105,6 +105,7 @@ bool CBmpPenEditWnd::OnCommand(int id)
         return false;
     UpdateCommandStates();
     m_pArea->UpdateCursor();
+    emit TipEdited();
     return true;
 }
 
@@ -158,13 +159,16 @@ void CBmpPenEditWnd::ShowEditor()
 {
     if (isVisible())
         return;
-    if (!m_bPlaced && parentWidget()) {
-        const QWidget* owner = parentWidget()->window();
-        move(owner->geometry().center() - rect().center());
-        m_bPlaced = true;
-    }
     show();
     raise();
+}
+
+// Every drawing on the grid ends with a release of the button.
+bool CBmpPenEditWnd::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_pArea && event->type() == QEvent::MouseButtonRelease)
+        emit TipEdited();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 // Closing only hides: the window is never deleted on close, so it comes back

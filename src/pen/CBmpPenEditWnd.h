@@ -11,7 +11,7 @@ class IMessageBox;
 class QAction;
 class QToolBar;
 
-// The pen editor: a tool window over the main window in which the user draws
+// The pen editor: a tool window beside the main window in which the user draws
 // the user-defined tip dot by dot, with its toolbar docked at the right.
 // Closing it only hides it, so tool, zoom and last save path stay for the
 // next showing. The tip is the drawing model's and is edited in place.
@@ -34,10 +34,15 @@ public:
     QAction* Action(int id) const { return m_actions.value(id); }
 
     bool OnCommand(int id);
-    // Shows the window if it is hidden; centred over its owner the first time.
+    // Shows the window if it is hidden; where is its owner's choice.
     void ShowEditor();
 
+signals:
+    // The tip may have changed: a drawing on the grid or a command ended.
+    void TipEdited();
+
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // The file dialogs; an empty path means the user cancelled.
     virtual QString ChooseOpenPath();
     virtual QString ChooseSavePath(const QString& initialPath);
@@ -57,5 +62,4 @@ private:
     CPenGridWidget* m_pArea = nullptr;
     QToolBar* m_pToolBar = nullptr;
     QHash<int, QAction*> m_actions;
-    bool m_bPlaced = false;
 };

@@ -1,7 +1,12 @@
 #include "app/CDialogBar.h"
 #include "app/CMainFrame.h"
 #include "app/CMainToolBar.h"
+#include "app/CQtMessageBox.h"
+#include "app/CSettingsStore.h"
+#include "app/CWindowKeeper.h"
+#include "app/CWindowPlacement.h"
 #include "app/QtTranslations.h"
+#include "pen/CBmpPenEditWnd.h"
 #include "canvas/CQuilleryView.h"
 #include "res/CommandIds.h"
 #include "support/MessageBoxAnswerer.h"
@@ -14,7 +19,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 
@@ -259,6 +266,49 @@ TEST_F(MainFrameTest, TypingACharacterStartsAFreshCanvasForIt)
     EXPECT_FALSE(frame.DialogBar()->VerticalBox()->isEnabled());
     EXPECT_TRUE(frame.Action(ID_EXECUTE)->isEnabled());
     EXPECT_TRUE(frame.Action(ID_NEXT_CHAR)->isEnabled());
+}
+
+// A tool window opens inside the screen's work area, comes back where the
+// user put it, and one remembered on a screen that is gone comes back on the
+// screen there is.
+TEST(MainFrameWindows, ToolWindowsOpenOnTheScreenAndComeBackWhereTheyWerePut)
+{
+    QTemporaryDir dir;
+    const CSettingsStore store(dir.filePath(QStringLiteral("settings.ini")));
+    const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+    const auto penEditorAt = [&](const std::function<void(CMainFrame&)>& before) {
+        CMainFrame frame;
+        frame.AttachSettings(&store);
+        frame.show();
+        if (before)
+            before(frame);
+        frame.PenEditor()->ShowEditor();
+        const QRect place = frame.WindowKeeper().OuterFrame(frame.PenEditor());
+        EXPECT_TRUE(work.contains(place)) << place.x() << ' ' << place.y();
+        return place;
+    };
+    penEditorAt([](CMainFrame& frame) {
+        frame.PenEditor()->ShowEditor();
+        frame.PenEditor()->move(150, 60);
+        frame.PenEditor()->close();
+    });
+    EXPECT_EQ(penEditorAt(nullptr).topLeft(), QPoint(150, 60));
+    CWindowPlacement::Remember(store, QStringLiteral("PenEditor"), QRect(3000, 2000, 610, 510));
+    penEditorAt(nullptr);
+}
+
+// Told to end, the window dismisses the question it waits on, closes without
+// asking and keeps later messages off the screen.
+TEST(MainFrameWindows, EndOnSignalDismissesDialogsAndCloses)
+{
+    CMainFrame frame;
+    frame.show();
+    QTimer::singleShot(0, &frame, [&frame] { frame.EndOnSignal(); });
+    EXPECT_FALSE(frame.Messages().AskYesNo(QStringLiteral("続けますか？")));
+    QTRY_VERIFY(!frame.isVisible());
+    EXPECT_TRUE(CQtMessageBox::IsUnattended());
+    frame.Messages().ShowMessage(QStringLiteral("画面には出ません"));
+    CQtMessageBox::SetUnattended(false);
 }
 
 // Qt's standard buttons speak Japanese once its translations are in; a

@@ -200,13 +200,20 @@ TEST_F(QuilleryControllerTest, UnexecutedDrawingIsDroppedOnlyAfterAQuestion)
     EXPECT_FALSE(messages.questions.last().contains(kDiscardQuestion));
 }
 
+// The status bar tells what Execute did until the font changes; the font a
+// glyph went into is told, to be kept.
 TEST_F(QuilleryControllerTest, ExecuteSaysInTheStatusBarWhatHappened)
 {
+    QStringList fontsInUse;
+    controller.SetFontInUseListener([&](const QString& path) { fontsInUse << path; });
     messages.answers = {true};  // a new font for the missing file
     controller.OnExecute();
     ASSERT_FALSE(services.statuses.isEmpty());
     EXPECT_EQ(services.statuses.last(),
               QStringLiteral("「あ」 を %1 に取り込みました。").arg(frame.GetFontFilePathText()));
+    EXPECT_EQ(fontsInUse, QStringList {frame.GetFontFilePathText()});
+    controller.OnFontFieldChanged();
+    EXPECT_EQ(services.statuses.last(), QString());
 
     // After a failure the move Execute makes on its own asks nothing.
     settings.m_bDoAndNext = true;
@@ -289,6 +296,9 @@ TEST_F(QuilleryControllerTest, RunOfFailingCharactersIsLoggedSummedUpAndCancella
     EXPECT_TRUE(summary.contains(QStringLiteral("4個の文字は作成できませんでした。")));
     EXPECT_TRUE(summary.contains(QStringLiteral("処理したファイルは4個、残りは2個です。")));
     EXPECT_TRUE(summary.contains(logPath));
+    // The status bar's news of the last Execute gives way to the run's.
+    EXPECT_EQ(services.statuses.last(),
+              QStringLiteral("自動作成を中止しました。0個の文字を %1 に作成しました。").arg(frame.GetFontFilePathText()));
     QFile log(logPath);
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     const QStringList lines = QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts);
@@ -329,6 +339,35 @@ TEST_F(QuilleryControllerTest, GuideShowsTheGlyphAlreadyInTheFontWhenTheEditorCa
     EXPECT_EQ(controller.Guide(), nullptr);
     EXPECT_EQ(automation.state.log.filter(QStringLiteral("Font.108")).size(), 4);
     EXPECT_TRUE(messages.messages.isEmpty());
+}
+
+// Before the editor is started, the guide is the glyph the font file named
+// in the field holds; once the editor runs, the editor's font is the word.
+TEST_F(QuilleryControllerTest, GuideBeforeTheEditorComesFromTheFontFile)
+{
+    drawing.ClearCanvas();
+    drawing.ResetHistory();
+    QStringList asked;
+    controller.SetFileGuideReader([&](const QString& path, const QString& ch, bool vertical) {
+        asked << QStringLiteral("%1 %2 %3").arg(path, ch).arg(vertical);
+        return CGlyphGuide::FromEditor(QStringLiteral("1000 880 120 1000"), QStringLiteral("A 1000 M 0 0 L 9 0 L 9 9 Z"));
+    });
+    frame.SetFontFilePathText(QStringLiteral("/fonts/まる.ttf"));
+    controller.RefreshGuideFromFile();
+    ASSERT_NE(controller.Guide(), nullptr);
+    EXPECT_EQ(controller.Guide()->Descent(), 120);
+    frame.SetCharText(QStringLiteral("い"));
+    EXPECT_EQ(asked, (QStringList {QStringLiteral("/fonts/まる.ttf あ 0"), QStringLiteral("/fonts/まる.ttf い 0")}));
+    EXPECT_NE(controller.Guide(), nullptr);
+
+    frame.SetFontFilePathText(temp.filePath(QStringLiteral("font.ttf")));
+    messages.answers = {true};  // a new font for the missing file
+    ASSERT_TRUE(controller.ConnectEditor() && controller.OpenFontInEditor());
+    asked.clear();
+    frame.SetCharText(QStringLiteral("う"));
+    controller.OnFontFieldChanged();
+    EXPECT_TRUE(asked.isEmpty());
+    EXPECT_EQ(controller.Guide(), nullptr);  // the editor's font has no glyph for it
 }
 
 TEST_F(QuilleryControllerTest, EditorThatWentAwayIsQuietWhileFollowingAndComesBackOnNext)

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -187,4 +188,66 @@ TEST_F(SettingsStoreTest, FileWithAnUnreadableLineTakesWrites)
     QString text;
     EXPECT_TRUE(store.ReadRegString(kSection, QStringLiteral("Char"), text));
     EXPECT_EQ(text, QStringLiteral("AB"));
+}
+
+// Lines are judged one by one as Qt's INI reader would: quoted or escaped
+// semicolons and equals signs, trailing comments and CRLF endings are kept;
+// the refused lines are dropped, so the values they held keep their
+// defaults, and the first write leaves a file the reader takes whole.
+TEST_F(SettingsStoreTest, RefusedLinesKeepDefaultsAndTheRestIsRead)
+{
+    WriteRaw("# by hand\r\n"
+             "[Settings]\r\n"
+             "Quoted=\"a;b=c\"\r\n"
+             "Escaped=a\\\"b;c\n"
+             "  Spaced  =  x  \n"
+             "Commented=7 ; a note\n"
+             "; GridSize=9\n"
+             "ToolSize 3\n"
+             "[Unclosed\n"
+             "\"Char=い\"\n"
+             "Last=1\n");
+    QString text;
+    EXPECT_TRUE(store.ReadRegString(kSection, QStringLiteral("Quoted"), text));
+    EXPECT_EQ(text, QStringLiteral("a;b=c"));
+    EXPECT_TRUE(store.ReadRegString(kSection, QStringLiteral("Escaped"), text));
+    EXPECT_EQ(text, QStringLiteral("a\"b"));
+    EXPECT_TRUE(store.ReadRegString(kSection, QStringLiteral("Spaced"), text));
+    EXPECT_EQ(text, QStringLiteral("x"));
+    int32_t n = -1;
+    EXPECT_TRUE(store.ReadRegDword(kSection, QStringLiteral("Commented"), n));
+    EXPECT_EQ(n, 7);
+    EXPECT_TRUE(store.ReadRegDword(kSection, QStringLiteral("Last"), n));
+    EXPECT_EQ(n, 1);
+    for (const char* name : {"GridSize", "ToolSize"}) {
+        n = -1;
+        EXPECT_FALSE(store.ReadRegDword(kSection, QString::fromLatin1(name), n)) << name;
+        EXPECT_EQ(n, -1) << name;
+    }
+    text = QStringLiteral("あ");
+    EXPECT_FALSE(store.ReadRegString(kSection, QStringLiteral("Char"), text));
+    EXPECT_EQ(text, QStringLiteral("あ"));
+
+    ASSERT_TRUE(store.WriteRegDword(kSection, QStringLiteral("BmpSize"), 448));
+    QSettings plain(store.FilePath(), QSettings::IniFormat);
+    EXPECT_EQ(plain.value(QStringLiteral("Settings/Quoted")).toString(), QStringLiteral("a;b=c"));
+    EXPECT_EQ(plain.value(QStringLiteral("Settings/BmpSize")).toString(), QStringLiteral("448"));
+    EXPECT_EQ(plain.status(), QSettings::NoError);
+}
+
+// Several values of each kind go into the file in one replacement.
+TEST_F(SettingsStoreTest, SeveralValuesAreWrittenTogether)
+{
+    ASSERT_TRUE(store.WriteValues(kSection, {{QStringLiteral("Char"), QStringLiteral("さ")},
+                                             {QStringLiteral("ToolSize"), int32_t(4)},
+                                             {QStringLiteral("BmpPenData"), QByteArray(3, '\x7f')}}));
+    QString text;
+    int32_t n = 0;
+    QByteArray bytes;
+    EXPECT_TRUE(store.ReadRegString(kSection, QStringLiteral("Char"), text));
+    EXPECT_EQ(text, QStringLiteral("さ"));
+    EXPECT_TRUE(store.ReadRegDword(kSection, QStringLiteral("ToolSize"), n));
+    EXPECT_EQ(n, 4);
+    EXPECT_TRUE(store.ReadRegBinary(kSection, QStringLiteral("BmpPenData"), bytes));
+    EXPECT_EQ(bytes, QByteArray(3, '\x7f'));
 }

@@ -380,6 +380,45 @@ TEST_F(AutoCreatorTest, FilesOfTwinAndForeignCodePoints)
               QString::fromUtf8("0x0000\tU00E9.stk\t文字「é」（U+00E9）はシフトJISにない文字のため、フォントに入れられません。\n"));
 }
 
+// A run with nothing to log makes neither the log nor the documents folder
+// it lives in; the first failure makes both.
+TEST_F(AutoCreatorTest, TheLogAndItsFolderAreMadeOnlyForAFailure)
+{
+    const QString documents = m_tmp.path() + "/Documents";
+    CAutoCreator lazy {host, progress, host.box, documents + "/log.txt"};
+    host.creator = &lazy;
+    AddFile(0x41);
+    AddFile(0x42);
+    host.box.answers = {true};
+    lazy.AutoCreateFromStrokeFiles();
+    EXPECT_EQ(host.glyphs.size(), 2u);
+    EXPECT_FALSE(QFileInfo::exists(documents));
+
+    host.failing = {0x42};
+    host.box.answers = {true};
+    lazy.AutoCreateFromStrokeFiles();
+    EXPECT_EQ(QString::fromUtf8(ReadAll(documents + "/log.txt")), QString::fromUtf8("0x0042\tU0042.stk\tエラー:7 no glyph\n"));
+}
+
+// Counts are written one way everywhere: grouped by three with commas.
+TEST(AutoCreatorTexts, CountsHaveSeparators)
+{
+    EXPECT_EQ(CAutoCreator::CountText(509, 3000), QStringLiteral("509 / 3,000"));
+    CAutoCreator::Outcome outcome;
+    outcome.files = 3158;
+    outcome.done = 3000;
+    outcome.created = 1811;
+    outcome.failed = 1189;
+    outcome.end = CAutoCreator::Outcome::End::Cancelled;
+    outcome.fontName = QStringLiteral("/home/u/てがき.ttf");
+    const QString summary = CAutoCreator::SummaryText(outcome, QStringLiteral("/log"));
+    EXPECT_TRUE(summary.contains(QString::fromUtf8("1,811個の文字を /home/u/てがき.ttf に作成しました。")));
+    EXPECT_TRUE(summary.contains(QString::fromUtf8("1,189個の文字は作成できませんでした。")));
+    EXPECT_TRUE(summary.contains(QString::fromUtf8("処理したファイルは3,000個、残りは158個です。")));
+    EXPECT_EQ(CAutoCreator::StatusText(outcome),
+              QString::fromUtf8("自動作成を中止しました。1,811個の文字を /home/u/てがき.ttf に作成しました。"));
+}
+
 TEST_F(AutoCreatorTest, NeitherASecondRunNorThePenGetsInDuringARun)
 {
     AddFile(0x41);

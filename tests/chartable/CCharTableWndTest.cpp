@@ -115,7 +115,7 @@ TEST_F(CharTableWndTest, SizePlaceAndSetAreKeptInTheirOwnGroup)
 {
     frame.ShowCharTable();
     Choose(Wnd()->SetChooser(), QStringLiteral("第一水準漢字"));
-    Wnd()->resize(860, 560);
+    Wnd()->resize(780, 500);
     Wnd()->close();
     const QSettings ini(store.FilePath(), QSettings::IniFormat);
     EXPECT_TRUE(ini.childGroups().contains(QStringLiteral("CharTable")));
@@ -125,7 +125,7 @@ TEST_F(CharTableWndTest, SizePlaceAndSetAreKeptInTheirOwnGroup)
     again.SetCharTableSource(std::make_unique<FakeCharTableSource>());
     again.AttachSettings(&store);
     again.ShowCharTable();
-    EXPECT_EQ(again.CharTable()->size(), QSize(860, 560));
+    EXPECT_EQ(again.CharTable()->size(), QSize(780, 500));
     EXPECT_EQ(again.CharTable()->SetChooser()->currentText(), QStringLiteral("第一水準漢字"));
     EXPECT_EQ(again.CharTable()->Table().Set(), ECharSet::Kanji1);
 }

@@ -21,7 +21,7 @@ for f in bin/quillery bin/quillery-autocreate share/quillery/automation.json \
          share/quillery/quillery.CHM share/quillery/system/128.bin share/quillery/system/512.bin \
          share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
          share/icons/hicolor/scalable/apps/$id.svg share/icons/hicolor/48x48/apps/$id.png \
-         share/icons/hicolor/256x256/apps/$id.png; do
+         share/icons/hicolor/256x256/apps/$id.png share/doc/quillery/LICENSE; do
   [[ -f "$root/$f" ]] || { echo "not installed: $f" >&2; exit 1; }
 done
 if [[ -e "$root/bin/system" || -e "$root/bin/automation.json" ]]; then
