@@ -1,0 +1,270 @@
+"""Traced contours into TrueType glyphs, and glyphs into the outline text of
+GlyphOutline.
+
+Contours are (start, segments) pairs in font units, a segment being
+("line", p) or ("curve", p1, p2, p3) and the last one ending at the start.
+The tracer gives them in TrueType order (outer contours clockwise, holes
+counter-clockwise). Where it says they may cross, booleanOperations merges
+them first. fontTools' cu2qu turns the cubic curves into quadratic ones
+within QUADRATIC_ERROR font units, and the points are rounded to the
+integer grid."""
+
+import array
+import collections
+
+from fontTools.cu2qu import curve_to_quadratic
+from fontTools.misc.roundTools import otRound
+from fontTools.pens.basePen import AbstractPen
+from fontTools.pens.recordingPen import RecordingPen
+from fontTools.ttLib.tables import ttProgram
+from fontTools.ttLib.tables._g_l_y_f import Glyph, GlyphCoordinates
+
+QUADRATIC_ERROR = 1.0
+
+# A finished glyph: its glyf data, advance, box (None when empty) and the
+# counts maxp keeps the largest of.
+Finished = collections.namedtuple("Finished", "data advance box points contours")
+
+
+# -- contours -----------------------------------------------------------------
+
+def _flat(contour, steps=8):
+    """The contour as a polygon, curves sampled at a few points."""
+    start, segments = contour
+    points = [start]
+    at = start
+    for segment in segments:
+        if segment[0] == "line":
+            points.append(segment[1])
+        else:
+            (x0, y0), (x1, y1), (x2, y2), (x3, y3) = at, segment[1], segment[2], segment[3]
+            for i in range(1, steps + 1):
+                t = i / steps
+                u = 1 - t
+                points.append((u * u * u * x0 + 3 * u * u * t * x1 + 3 * u * t * t * x2 + t * t * t * x3,
+                               u * u * u * y0 + 3 * u * u * t * y1 + 3 * u * t * t * y2 + t * t * t * y3))
+        at = segment[-1]
+    return points
+
+
+def _area(polygon):
+    return sum(x0 * y1 - x1 * y0 for (x0, y0), (x1, y1) in zip(polygon, polygon[1:] + polygon[:1])) / 2
+
+
+def _inside(point, polygon):
+    x, y = point
+    inside = False
+    for (x0, y0), (x1, y1) in zip(polygon, polygon[1:] + polygon[:1]):
+        if (y0 > y) != (y1 > y) and x < x0 + (y - y0) * (x1 - x0) / (y1 - y0):
+            inside = not inside
+    return inside
+
+
+def reverse(contour):
+    start, segments = contour
+    ends = [start] + [s[-1] for s in segments]
+    out = []
+    for i in range(len(segments) - 1, -1, -1):
+        segment, before = segments[i], ends[i]
+        if segment[0] == "line":
+            out.append(("line", before))
+        else:
+            out.append(("curve", segment[2], segment[1], before))
+    return (ends[-1], out)
+
+
+def correct_directions(contours):
+    """Contours that do not cross, turned into TrueType order: those inside
+    an even number of others clockwise, the rest counter-clockwise."""
+    polygons = [_flat(c) for c in contours]
+    out = []
+    for i, contour in enumerate(contours):
+        area = _area(polygons[i])
+        if area == 0:
+            continue
+        depth = sum(1 for k, other in enumerate(polygons) if k != i and _inside(polygons[i][0], other))
+        clockwise = area < 0
+        out.append(contour if clockwise == (depth % 2 == 0) else reverse(contour))
+    return out
+
+
+class _Contour:
+    """A contour as booleanOperations reads it: something to draw."""
+
+    def __init__(self, contour):
+        self.contour = contour
+
+    def draw(self, pen):
+        start, segments = self.contour
+        pen.moveTo(start)
+        for segment in segments:
+            if segment[0] == "line":
+                pen.lineTo(segment[1])
+            else:
+                pen.curveTo(segment[1], segment[2], segment[3])
+        pen.closePath()
+
+    def __len__(self):
+        return len(self.contour[1]) + 1
+
+
+def merge_overlaps(contours):
+    """The union of contours that may cross each other or themselves, in
+    TrueType order."""
+    import booleanOperations
+
+    pen = RecordingPen()
+    booleanOperations.union([_Contour(c) for c in contours], pen)
+    merged, start, segments = [], None, []
+    for op, args in pen.value:
+        if op == "moveTo":
+            start, segments = args[0], []
+        elif op == "lineTo":
+            segments.append(("line", args[0]))
+        elif op == "curveTo":
+            segments.append(("curve",) + tuple(args))
+        elif op == "closePath" and start is not None:
+            last = segments[-1][-1] if segments else start
+            if last != start:
+                segments.append(("line", start))
+            if len(segments) >= 2:
+                merged.append((start, segments))
+            start = None
+    return correct_directions(merged)
+
+
+# -- into TrueType ------------------------------------------------------------
+
+def quadratic_points(contours, error=QUADRATIC_ERROR):
+    """Contours as lists of integer TrueType points (x, y, on-curve), with
+    repeated points and contours that rounding flattened taken out."""
+    out = []
+    for start, segments in contours:
+        points = [(otRound(start[0]), otRound(start[1]), True)]
+        at = start
+        for segment in segments:
+            if segment[0] == "line":
+                points.append((otRound(segment[1][0]), otRound(segment[1][1]), True))
+            else:
+                spline = curve_to_quadratic([at, segment[1], segment[2], segment[3]], error)
+                for x, y in spline[1:-1]:
+                    points.append((otRound(x), otRound(y), False))
+                points.append((otRound(spline[-1][0]), otRound(spline[-1][1]), True))
+            at = segment[-1]
+        cleaned = []
+        for p in points:
+            if cleaned and p[:2] == cleaned[-1][:2] and (p[2] or cleaned[-1][2]):
+                if p[2] and not cleaned[-1][2]:
+                    cleaned[-1] = p
+                continue
+            cleaned.append(p)
+        while len(cleaned) > 1 and cleaned[-1][:2] == cleaned[0][:2]:
+            cleaned.pop()
+        if len(cleaned) >= 3 and len({p[:2] for p in cleaned}) >= 3:
+            out.append(cleaned)
+    return out
+
+
+def finish(contours, advance):
+    """A glyph of integer TrueType points (as quadratic_points gives them)."""
+    if not contours:
+        return Finished(b"", advance, None, 0, 0)
+    glyph = Glyph()
+    coordinates, flags, ends = [], array.array("B"), []
+    for contour in contours:
+        for x, y, on in contour:
+            coordinates.append((x, y))
+            flags.append(1 if on else 0)
+        ends.append(len(coordinates) - 1)
+    glyph.numberOfContours = len(contours)
+    glyph.coordinates = GlyphCoordinates(coordinates)
+    glyph.flags = flags
+    glyph.endPtsOfContours = ends
+    glyph.program = ttProgram.Program()
+    glyph.program.fromBytecode(b"")
+    data = glyph.compile(None, True)
+    return Finished(data, advance, (glyph.xMin, glyph.yMin, glyph.xMax, glyph.yMax), len(coordinates),
+                    len(contours))
+
+
+def from_data(data, advance):
+    """A Finished glyph from glyf data of our own (a journal record's)."""
+    glyph = Glyph(data)
+    glyph.expand(None)
+    if not glyph.numberOfContours:
+        return Finished(b"", advance, None, 0, 0)
+    if glyph.isComposite() or glyph.numberOfContours < 0:
+        raise ValueError("not a simple glyph")
+    glyph.recalcBounds(None)
+    return Finished(bytes(data), advance, (glyph.xMin, glyph.yMin, glyph.xMax, glyph.yMax),
+                    len(glyph.coordinates), glyph.numberOfContours)
+
+
+def raw_box(data):
+    """The box in the header of raw glyf data, read without decoding the
+    glyph; None for an empty glyph."""
+    if len(data) < 10:
+        return None
+    import struct
+    count, x0, y0, x1, y1 = struct.unpack(">hhhhh", data[:10])
+    return None if count == 0 else (x0, y0, x1, y1)
+
+
+# -- into outline text --------------------------------------------------------
+
+def number_text(v):
+    return str(int(v)) if v == int(v) else ("%.2f" % v).rstrip("0").rstrip(".")
+
+
+class OutlineTextPen(AbstractPen):
+    """Writes what is drawn into it as the text of GlyphOutline: M, L, Q, C
+    and Z, each contour closed by a segment back to its start."""
+
+    def __init__(self, advance):
+        self.parts = ["A %d" % advance]
+        self.start = self.at = None
+
+    def _add(self, letter, *points):
+        self.parts.append(" ".join([letter] + [number_text(v) for p in points for v in p]))
+
+    def moveTo(self, p):
+        self.start = self.at = p
+        self._add("M", p)
+
+    def lineTo(self, p):
+        self._add("L", p)
+        self.at = p
+
+    def curveTo(self, *points):
+        if len(points) == 3:
+            self._add("C", *points)
+            self.at = points[-1]
+        else:  # a cubic spline of several pieces: as TrueType quadratics
+            self.qCurveTo(*points)
+
+    def qCurveTo(self, *points):
+        points = list(points)
+        if points[-1] is None:
+            # Only off-curve points: the contour starts between two of them.
+            first = ((points[0][0] + points[-2][0]) / 2, (points[0][1] + points[-2][1]) / 2)
+            points = points[:-1] + [first]
+            self.moveTo(first)
+        for i, off in enumerate(points[:-1]):
+            end = points[-1] if i == len(points) - 2 else ((off[0] + points[i + 1][0]) / 2,
+                                                           (off[1] + points[i + 1][1]) / 2)
+            self._add("Q", off, end)
+        self.at = points[-1]
+
+    def closePath(self):
+        if self.at is not None and self.start is not None and tuple(self.at) != tuple(self.start):
+            self._add("L", self.start)
+        self.parts.append("Z")
+        self.start = self.at = None
+
+    endPath = closePath
+
+    def addComponent(self, name, transform):
+        raise NotImplementedError  # glyphs are drawn with their components resolved
+
+    def text(self):
+        return " ".join(self.parts)
