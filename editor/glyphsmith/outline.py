@@ -15,6 +15,7 @@ import collections
 from fontTools.cu2qu import curve_to_quadratic
 from fontTools.misc.roundTools import otRound
 from fontTools.pens.basePen import AbstractPen
+from fontTools.pens.pointPen import PointToSegmentPen
 from fontTools.pens.recordingPen import RecordingPen
 from fontTools.ttLib.tables import ttProgram
 from fontTools.ttLib.tables._g_l_y_f import Glyph, GlyphCoordinates
@@ -104,6 +105,15 @@ class _Contour:
                 pen.curveTo(segment[1], segment[2], segment[3])
         pen.closePath()
 
+    def drawPoints(self, pen):
+        start, segments = self.contour
+        pen.beginPath()
+        for segment in segments:
+            for off in segment[1:-1]:
+                pen.addPoint(off)
+            pen.addPoint(segment[-1], segmentType=segment[0])
+        pen.endPath()
+
     def __len__(self):
         return len(self.contour[1]) + 1
 
@@ -114,7 +124,7 @@ def merge_overlaps(contours):
     import booleanOperations
 
     pen = RecordingPen()
-    booleanOperations.union([_Contour(c) for c in contours], pen)
+    booleanOperations.union([_Contour(c) for c in contours], PointToSegmentPen(pen))
     merged, start, segments = [], None, []
     for op, args in pen.value:
         if op == "moveTo":
