@@ -9,16 +9,15 @@ them first. fontTools' cu2qu turns the cubic curves into quadratic ones
 within QUADRATIC_ERROR font units, and the points are rounded to the
 integer grid."""
 
-import array
 import collections
+import struct
 
 from fontTools.cu2qu import curve_to_quadratic
 from fontTools.misc.roundTools import otRound
 from fontTools.pens.basePen import AbstractPen
 from fontTools.pens.pointPen import PointToSegmentPen
 from fontTools.pens.recordingPen import RecordingPen
-from fontTools.ttLib.tables import ttProgram
-from fontTools.ttLib.tables._g_l_y_f import Glyph, GlyphCoordinates
+from fontTools.ttLib.tables._g_l_y_f import Glyph
 
 QUADRATIC_ERROR = 1.0
 
@@ -176,25 +175,53 @@ def quadratic_points(contours, error=QUADRATIC_ERROR):
 
 
 def finish(contours, advance):
-    """A glyph of integer TrueType points (as quadratic_points gives them)."""
+    """A glyph of integer TrueType points (as quadratic_points gives them),
+    encoded as glyf data here: fontTools' own encoder, written for every
+    kind of glyph, takes several times as long."""
     if not contours:
         return Finished(b"", advance, None, 0, 0)
-    glyph = Glyph()
-    coordinates, flags, ends = [], array.array("B"), []
+    xs = [p[0] for c in contours for p in c]
+    ys = [p[1] for c in contours for p in c]
+    box = (min(xs), min(ys), max(xs), max(ys))
+    ends, total = [], 0
+    for contour in contours:
+        total += len(contour)
+        ends.append(total - 1)
+    flags, x_data, y_data = bytearray(), bytearray(), bytearray()
+    last_x = last_y = 0
+    previous, repeats = None, 0
     for contour in contours:
         for x, y, on in contour:
-            coordinates.append((x, y))
-            flags.append(1 if on else 0)
-        ends.append(len(coordinates) - 1)
-    glyph.numberOfContours = len(contours)
-    glyph.coordinates = GlyphCoordinates(coordinates)
-    glyph.flags = flags
-    glyph.endPtsOfContours = ends
-    glyph.program = ttProgram.Program()
-    glyph.program.fromBytecode(b"")
-    data = glyph.compile(None, True)
-    return Finished(data, advance, (glyph.xMin, glyph.yMin, glyph.xMax, glyph.yMax), len(coordinates),
-                    len(contours))
+            dx, dy = x - last_x, y - last_y
+            last_x, last_y = x, y
+            flag = 1 if on else 0
+            if dx == 0:
+                flag |= 0x10
+            elif -255 <= dx <= 255:
+                flag |= 0x02 | (0x10 if dx > 0 else 0)
+                x_data.append(abs(dx))
+            else:
+                x_data += struct.pack(">h", dx)
+            if dy == 0:
+                flag |= 0x20
+            elif -255 <= dy <= 255:
+                flag |= 0x04 | (0x20 if dy > 0 else 0)
+                y_data.append(abs(dy))
+            else:
+                y_data += struct.pack(">h", dy)
+            if flag == previous and repeats < 255:
+                if repeats == 0:
+                    flags[-1] |= 0x08
+                    flags.append(1)
+                else:
+                    flags[-1] += 1
+                repeats += 1
+            else:
+                flags.append(flag)
+                previous, repeats = flag, 0
+    data = struct.pack(">hhhhh", len(contours), *box) + struct.pack(">%dH" % len(ends), *ends) \
+        + b"\0\0" + bytes(flags) + bytes(x_data) + bytes(y_data)
+    return Finished(data, advance, box, total, len(contours))
 
 
 def from_data(data, advance):
@@ -215,7 +242,6 @@ def raw_box(data):
     glyph; None for an empty glyph."""
     if len(data) < 10:
         return None
-    import struct
     count, x0, y0, x1, y1 = struct.unpack(">hhhhh", data[:10])
     return None if count == 0 else (x0, y0, x1, y1)
 

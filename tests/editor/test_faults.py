@@ -26,6 +26,20 @@ class Killed(Exception):
     pass
 
 
+STARTED = []
+
+
+@pytest.fixture(autouse=True)
+def no_editor_left():
+    """Editors a failing test left running are ended with it."""
+    yield
+    while STARTED:
+        process = STARTED.pop()
+        if process.poll() is None:
+            process.kill()
+            process.wait()
+
+
 @pytest.fixture
 def runtime(tmp_path):
     folder = tmp_path / "run"
@@ -47,6 +61,7 @@ def start(runtime, limit=None):
     def limited():
         resource.setrlimit(resource.RLIMIT_FSIZE, (limit, limit))
     process, path = ec.start_editor(runtime, preexec_fn=limited if limit else None)
+    STARTED.append(process)
     return process, ec.Client(path)
 
 
