@@ -56,7 +56,8 @@ class Font:
         self.recovered = 0
         self.notices = []
         self.selection = None  # (unicode, vertical, advance)
-        self.scratch = None  # contours in font units, or None before a trace
+        self.scratch = None  # contours in bitmap dots, or None before a trace
+        self.scale = (1.0, 1.0, 0.0)  # from dots into font units
         self.may_cross = True
         self.cleaned = None  # TrueType points once GlyphStep3 ran
 
@@ -232,24 +233,19 @@ class Font:
             return
         # The bitmap square becomes the em box: x from 0 to the em, y from
         # its bottom to its top.
-        sx, sy = em / width, (top - bottom) / height
-
-        def at(p):
-            return (p[0] * sx, p[1] * sy + bottom)
-
-        self.scratch = [(at(start), [(s[0],) + tuple(at(p) for p in s[1:]) for s in segments])
-                        for start, segments in contours]
+        self.scratch = contours
+        self.scale = (em / width, (top - bottom) / height, bottom)
 
     def clean_glyph(self):
         """Merges the rare contours that cross, puts every contour in
         TrueType order and every point on the integer grid."""
         self.current()
-        contours = self.scratch or []
+        contours, scale = self.scratch or [], self.scale
         if contours and self.may_cross is not False:
             # The program's contours come in no known order, and the
             # library's may cross: the union gives both in TrueType order.
-            contours = outline.merge_overlaps(contours)
-        self.cleaned = outline.quadratic_points(contours)
+            contours, scale = outline.merge_overlaps(outline.scaled(contours, scale)), (1.0, 1.0, 0.0)
+        self.cleaned = outline.quadratic_points(contours, scale=scale)
 
     def finish_glyph(self):
         unicode, vertical, advance = self.current()

@@ -10,10 +10,10 @@ within QUADRATIC_ERROR font units, and the points are rounded to the
 integer grid."""
 
 import collections
+import math
 import struct
 
 from fontTools.cu2qu import curve_to_quadratic
-from fontTools.misc.roundTools import otRound
 from fontTools.pens.basePen import AbstractPen
 from fontTools.pens.pointPen import PointToSegmentPen
 from fontTools.pens.recordingPen import RecordingPen
@@ -144,25 +144,34 @@ def merge_overlaps(contours):
 
 # -- into TrueType ------------------------------------------------------------
 
-def quadratic_points(contours, error=QUADRATIC_ERROR):
+def quadratic_points(contours, error=QUADRATIC_ERROR, scale=(1.0, 1.0, 0.0)):
     """Contours as lists of integer TrueType points (x, y, on-curve), with
-    repeated points and contours that rounding flattened taken out."""
+    repeated points and contours that rounding flattened taken out. scale
+    (sx, sy, dy) maps the contours' points into font units on the way
+    (x sx, y sy + dy), so the error is in font units."""
+    sx, sy, dy = scale
+    floor = math.floor
     out = []
     for start, segments in contours:
-        points = [(otRound(start[0]), otRound(start[1]), True)]
-        at = start
+        ax, ay = start[0] * sx, start[1] * sy + dy
+        points = [(floor(ax + 0.5), floor(ay + 0.5), True)]
         for segment in segments:
             if segment[0] == "line":
-                points.append((otRound(segment[1][0]), otRound(segment[1][1]), True))
+                x, y = segment[1]
+                x, y = x * sx, y * sy + dy
+                points.append((floor(x + 0.5), floor(y + 0.5), True))
             else:
-                spline = curve_to_quadratic([at, segment[1], segment[2], segment[3]], error)
-                for x, y in spline[1:-1]:
-                    points.append((otRound(x), otRound(y), False))
-                points.append((otRound(spline[-1][0]), otRound(spline[-1][1]), True))
-            at = segment[-1]
+                (x1, y1), (x2, y2), (x, y) = segment[1], segment[2], segment[3]
+                x, y = x * sx, y * sy + dy
+                spline = curve_to_quadratic([(ax, ay), (x1 * sx, y1 * sy + dy), (x2 * sx, y2 * sy + dy), (x, y)],
+                                            error)
+                for qx, qy in spline[1:-1]:
+                    points.append((floor(qx + 0.5), floor(qy + 0.5), False))
+                points.append((floor(x + 0.5), floor(y + 0.5), True))
+            ax, ay = x, y
         cleaned = []
         for p in points:
-            if cleaned and p[:2] == cleaned[-1][:2] and (p[2] or cleaned[-1][2]):
+            if cleaned and p[0] == cleaned[-1][0] and p[1] == cleaned[-1][1] and (p[2] or cleaned[-1][2]):
                 if p[2] and not cleaned[-1][2]:
                     cleaned[-1] = p
                 continue
@@ -172,6 +181,15 @@ def quadratic_points(contours, error=QUADRATIC_ERROR):
         if len(cleaned) >= 3 and len({p[:2] for p in cleaned}) >= 3:
             out.append(cleaned)
     return out
+
+
+def scaled(contours, scale):
+    """Contours with every point mapped as quadratic_points maps them."""
+    sx, sy, dy = scale
+
+    def at(p):
+        return (p[0] * sx, p[1] * sy + dy)
+    return [(at(start), [(s[0],) + tuple(at(p) for p in s[1:]) for s in segments]) for start, segments in contours]
 
 
 def finish(contours, advance):
