@@ -139,12 +139,38 @@ class Font:
     def changed(self):
         return not self.store.overlay.empty()
 
+    def _clear_journal_place(self, path):
+        """A journal left at path by an editor that died, written against a
+        file that this font has since replaced (a SaveAs onto it): kept as
+        a recovery font, so the place is free for this font's journal."""
+        try:
+            found = journal_module.Journal.open_existing(path)
+        except journal_module.Unusable as e:
+            log("%s; it is set aside unread" % e)
+            journal_module.set_aside(path)
+            return
+        except OSError:
+            return
+        if found is None:
+            return  # held by a living editor: the journal cannot be made
+        try:
+            recovered = recovery.save(found, log)
+        except OSError as e:
+            found.close()
+            kept = journal_module.set_aside(path)
+            self.notices.append(recovery.kept_notice(kept, protocol.file_error_text(e)))
+            return
+        if recovered is not None:
+            self.notices.append(recovery.notice(recovered, "changed"))
+
     def _journal(self):
         if self.journal is None:
             try:
                 path = journal_module.Journal.path_for(self.journal_stem)
             except OSError as e:
                 raise protocol.not_durable(journal_module._cause(e))
+            if os.path.lexists(path):
+                self._clear_journal_place(path)
             meta = {"font": self.real or "", "base": self.store.base.digest if self.path else "new",
                     "em": self.store.em, "box_top": self.store.box_top, "full_width": self.store.full_width}
             try:

@@ -224,3 +224,23 @@ def test_planted_files_are_never_read_followed_or_replayed(tmp_path, bitmaps):
     assert not leftover.exists() and os.path.islink(folder / ".glyphsmith-abcdefgh.tmp")
     assert TTFont(ttf)["name"].getDebugName(0) != "planted"
     assert chr(0x4E9C) in "".join(chr(u) for u in TTFont(ttf).getBestCmap())
+
+
+def test_font_saved_over_a_file_with_a_dead_editors_journal_keeps_that_work_aside(tmp_path, bitmaps):
+    ttf = str(tmp_path / "font.ttf")
+    first = font_module.Font.new()
+    first.save_as(ttf)
+    first.select(CODES[0], False)
+    first.import_bitmap(bitmaps[0])
+    first.finish_glyph()
+    first.close()  # its editor died: the glyph is only in the journal
+    second = font_module.Font.new()
+    second.save_as(ttf)
+    second.select(CODES[1], False)
+    second.import_bitmap(bitmaps[1])
+    second.finish_glyph()
+    second.save_to(ttf)
+    [recovered] = [n for n in os.listdir(os.path.join(os.environ["XDG_DATA_HOME"], "Orvane", "Quillery", "recovery"))]
+    assert recovered in second.recovery_notice()
+    recovered_font = TTFont(os.path.join(os.environ["XDG_DATA_HOME"], "Orvane", "Quillery", "recovery", recovered))
+    assert 0x4E9C in recovered_font.getBestCmap() and 0x4E9C not in TTFont(ttf).getBestCmap()
