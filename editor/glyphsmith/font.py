@@ -96,32 +96,19 @@ class Font:
         this very file; any other is kept aside as a recovery font."""
         try:
             path = journal_module.Journal.path_for(self.journal_stem)
-            found = journal_module.Journal.open_existing(path)
-        except journal_module.Unusable as e:
-            log("%s; it is set aside unread" % e)
-            journal_module.set_aside(path)
-            return
         except OSError:
             return  # no journal folder: changes will be refused
+        found = recovery.open_journal(path, log)
         if found is None:
             return
         digest = self.store.base.digest
         if found.meta.get("base") == digest:
             self.recovered = len(recovery.replay(self.store, found.changes(), log))
             self.journal = found
-            return
-        if found.meta.get("saved") == digest:
+        elif found.meta.get("saved") == digest:
             found.remove()  # its changes are in this file: the save got that far
-            return
-        try:
-            recovered = recovery.save(found, log)
-        except OSError as e:
-            found.close()
-            kept = journal_module.set_aside(path)
-            self.notices.append(recovery.kept_notice(kept, protocol.file_error_text(e)))
-            return
-        if recovered is not None:
-            self.notices.append(recovery.notice(recovered, "changed"))
+        else:
+            self.notices.append(recovery.keep_aside(found, "changed", log))
 
     def file_changed(self):
         return self.real is not None and identity(self.real) != self.identity
@@ -143,25 +130,9 @@ class Font:
         """A journal left at path by an editor that died, written against a
         file that this font has since replaced (a SaveAs onto it): kept as
         a recovery font, so the place is free for this font's journal."""
-        try:
-            found = journal_module.Journal.open_existing(path)
-        except journal_module.Unusable as e:
-            log("%s; it is set aside unread" % e)
-            journal_module.set_aside(path)
-            return
-        except OSError:
-            return
-        if found is None:
-            return  # held by a living editor: the journal cannot be made
-        try:
-            recovered = recovery.save(found, log)
-        except OSError as e:
-            found.close()
-            kept = journal_module.set_aside(path)
-            self.notices.append(recovery.kept_notice(kept, protocol.file_error_text(e)))
-            return
-        if recovered is not None:
-            self.notices.append(recovery.notice(recovered, "changed"))
+        found = recovery.open_journal(path, log)
+        if found is not None:
+            self.notices.append(recovery.keep_aside(found, "changed", log))
 
     def _journal(self):
         if self.journal is None:
@@ -333,7 +304,7 @@ class Font:
         return "%d %d %d %d" % (s.em, s.box_top, -s.box_bottom, s.full_width)
 
     def recovery_notice(self):
-        return "\n".join(self.notices)
+        return "\n".join(n for n in self.notices if n)
 
     # -- files ----------------------------------------------------------------------
 

@@ -13,6 +13,7 @@ from . import naming
 from . import newfont
 from . import outline
 from . import places
+from . import protocol
 from . import safefile
 from . import store
 
@@ -109,27 +110,37 @@ def kept_notice(path, why):
     return "保存されなかった変更を取り込まずに %s に残しました（%s）。" % (path, why)
 
 
+def open_journal(path, log):
+    """The journal at path, locked, or None when there is none or a living
+    editor holds it; anything else in its place is set aside unread."""
+    try:
+        return journal_module.Journal.open_existing(path)
+    except journal_module.Unusable as e:
+        log("%s; it is set aside unread" % e)
+        journal_module.set_aside(path)
+    except OSError:
+        pass
+    return None
+
+
+def keep_aside(jour, why, log):
+    """Makes a recovery font of a journal that is not to be replayed; the
+    notice that names it, or None when it held no glyph. When the font
+    cannot be written, the journal is renamed aside and named instead."""
+    try:
+        recovered = save(jour, log)
+    except OSError as e:
+        jour.close()
+        return kept_notice(journal_module.set_aside(jour.path), protocol.file_error_text(e))
+    return notice(recovered, why) if recovered is not None else None
+
+
 def abandoned_new_fonts(log):
     """Recovery fonts from the journals of new fonts whose editors are gone;
     a list of notices."""
     notices = []
     for path in journal_module.abandoned_new():
-        try:
-            jour = journal_module.Journal.open_existing(path)
-        except journal_module.Unusable as e:
-            log("%s" % e)
-            journal_module.set_aside(path)
-            continue
-        except OSError:
-            continue
-        if jour is None:
-            continue  # its editor is alive
-        try:
-            recovered = save(jour, log)
-        except OSError as e:
-            log("the recovery font of %s could not be written: %s" % (path, e))
-            jour.close()
-            continue
-        if recovered is not None:
-            notices.append(notice(recovered, "new"))
-    return notices
+        jour = open_journal(path, log)
+        if jour is not None:
+            notices.append(keep_aside(jour, "new", log))
+    return [n for n in notices if n]
