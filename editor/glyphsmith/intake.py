@@ -11,7 +11,7 @@ import subprocess
 import sys
 import unicodedata
 
-from fontTools.ttLib import TTFont, TTLibError
+from fontTools.ttLib import TTLibError
 
 from . import naming
 from . import protocol

@@ -193,10 +193,10 @@ class FontStore:
 
     def glyph_codes(self):
         codes = {code: list(kinds) for code, kinds in self._codes_of_base().items()}
-        for (unicode, vertical), put in self.overlay.glyphs.items():
+        for (unicode, form), put in self.overlay.glyphs.items():
             code = cp932.code(unicode)
             if code is not None:
-                codes.setdefault(code, [False, False])[int(vertical)] = put is not REMOVED
+                codes.setdefault(code, [False, False])[int(form)] = put is not REMOVED
         out = []
         for code in sorted(codes):
             if codes[code][0]:
