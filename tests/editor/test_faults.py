@@ -244,3 +244,25 @@ def test_font_saved_over_a_file_with_a_dead_editors_journal_keeps_that_work_asid
     assert recovered in second.recovery_notice()
     recovered_font = TTFont(os.path.join(os.environ["XDG_DATA_HOME"], "Orvane", "Quillery", "recovery", recovered))
     assert 0x4E9C in recovered_font.getBestCmap() and 0x4E9C not in TTFont(ttf).getBestCmap()
+
+
+def test_font_held_here_is_read_again_when_its_file_changed(tmp_path, bitmaps):
+    from glyphsmith.application import Application
+    ttf = str(tmp_path / "font.ttf")
+    app = Application()
+    font = app.new_font()
+    font.save_as(ttf)
+    font.select(CODES[0], False)
+    font.import_bitmap(bitmaps[0])
+    font.finish_glyph()
+    assert app.open_font(ttf) is font  # unchanged on disk: the same font, glyph and all
+    other = font_module.Font.new()  # another program writes the file meanwhile
+    data = other.store.build(names=("Other", "Other"))
+    other.close()
+    with open(ttf + ".new", "wb") as f:
+        f.write(data)
+    os.replace(ttf + ".new", ttf)
+    again = app.open_font(ttf)
+    assert again is not font and again.store.family(False) == "Other" and again.store.glyph_codes() == ""
+    assert "復旧用のフォント" in again.recovery_notice()  # the unsaved glyph was kept aside, not lost
+    app.close_all()
