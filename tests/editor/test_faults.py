@@ -90,23 +90,29 @@ def codes_in(runtime, path):
     return found
 
 
-@pytest.mark.parametrize("limit", [None, 40 * 1024], ids=["free disk", "full disk"])
-def test_every_answered_glyph_survives_kills_and_every_refused_one_is_absent(limit, runtime, bitmaps, tmp_path):
+@pytest.mark.parametrize("victim, limit", [("editor", None), ("editor", 40 * 1024), ("client", None)],
+                         ids=["editor killed", "editor killed, full disk", "client killed"])
+def test_every_answered_glyph_survives_kills_and_every_refused_one_is_absent(victim, limit, runtime, bitmaps,
+                                                                            tmp_path):
     ttf = str(tmp_path / "font.ttf")
     new_font_file(runtime, ttf)
-    rng = random.Random(21 if limit is None else 22)
+    rng = random.Random(21 + 2 * (victim == "client") + bool(limit))
     answered, refused = set(), set()
     codes = iter(CODES)
     for _ in range(5):
         process, client = start(runtime, limit)
+        client.call(1, 7, "put", ec.boolean(True))  # launched for this client: ends with it
         calls, kill_at = [0], rng.randrange(2, 40)
         real_call = client.call
 
         def call(*args):
             calls[0] += 1
-            if calls[0] == kill_at:  # the editor dies with this call in flight
+            if calls[0] == kill_at:  # one of them dies with this call in flight
                 client.send_line(b'{"op":"invoke","id":0,"object":1,"dispid":4,"kind":"get","args":[]}\n')
-                os.kill(process.pid, signal.SIGKILL)
+                if victim == "editor":
+                    os.kill(process.pid, signal.SIGKILL)
+                else:
+                    client.sock.shutdown(2)
                 raise Killed()
             return real_call(*args)
         client.call = call
@@ -122,8 +128,11 @@ def test_every_answered_glyph_survives_kills_and_every_refused_one_is_absent(lim
                     refused.add(code)
         except Killed:
             pass
-        process.wait()
+        process.wait(60)  # the editor left by its client saves and ends
         client.close()
+    if victim == "client":  # the editor saved them as its client went
+        saved = TTFont(ttf).getBestCmap()
+        assert all(ord(bytes([c >> 8, c & 0xFF]).decode("cp932")) in saved for c in answered)
     found = codes_in(runtime, ttf)
     assert answered and answered <= found
     assert not refused & found
