@@ -14,7 +14,6 @@ the base."""
 import hashlib
 import io
 
-from fontTools import agl
 from fontTools.ttLib import TTFont, newTable
 from fontTools.ttLib.tables.O_S_2f_2 import intersectUnicodeRanges
 from fontTools.ttLib.tables._c_m_a_p import CmapSubtable
@@ -39,12 +38,16 @@ REMOVED = _Removed()
 
 
 def default_name(unicode):
-    return agl.UV2AGL.get(unicode) or ("uni%04X" % unicode if unicode <= 0xFFFF else "u%X" % unicode)
+    return "uni%04X" % unicode if unicode <= 0xFFFF else "u%X" % unicode
 
 
 def unicode_of(name):
-    text = agl.toUnicode(name)
-    return ord(text) if len(text) == 1 else None
+    """The character of a glyph named uniXXXX or uXXXX[XX], or None."""
+    for prefix, digits in (("uni", (4,)), ("u", (4, 5, 6))):
+        rest = name[len(prefix):]
+        if name.startswith(prefix) and len(rest) in digits and all(c in "0123456789ABCDEF" for c in rest):
+            return int(rest, 16)
+    return None
 
 
 def _raw_box(glyph):

@@ -9,12 +9,13 @@ a font without one gets a lookup and a 'vert' feature in every script it
 has (with DFLT added when missing, so Japanese text finds it)."""
 
 from fontTools.ttLib import newTable
-from fontTools.ttLib.tables import otTables as ot
 
 NEW_FONT_SCRIPTS = ("DFLT", "hani", "kana", "latn")
 
 
 def _single_subtables(table, feature="vert"):
+    from fontTools.ttLib.tables import otTables as ot
+
     if not table.FeatureList or not table.LookupList:
         return []
     indices = []
@@ -56,6 +57,8 @@ def _langsys_all(table):
 
 
 def _new_langsys(feature_index):
+    from fontTools.ttLib.tables import otTables as ot
+
     langsys = ot.LangSys()
     langsys.LookupOrder = None
     langsys.ReqFeatureIndex = 0xFFFF
@@ -65,6 +68,8 @@ def _new_langsys(feature_index):
 
 
 def _add_script(table, tag, feature_index):
+    from fontTools.ttLib.tables import otTables as ot
+
     record = ot.ScriptRecord()
     record.ScriptTag = tag
     record.Script = ot.Script()
@@ -78,6 +83,8 @@ def _add_script(table, tag, feature_index):
 
 
 def _new_gsub():
+    from fontTools.ttLib.tables import otTables as ot
+
     gsub = newTable("GSUB")
     table = gsub.table = ot.GSUB()
     table.Version = 0x00010000
@@ -96,6 +103,8 @@ def _new_gsub():
 def _add_vert_lookup(table, new_font):
     """A single-substitution lookup under a new 'vert' feature, reached from
     every language system; its subtable."""
+    from fontTools.ttLib.tables import otTables as ot
+
     if table.ScriptList is None:
         table.ScriptList = ot.ScriptList()
         table.ScriptList.ScriptRecord = []

@@ -10,7 +10,6 @@ import subprocess
 import tempfile
 
 from fontTools.pens.recordingPen import RecordingPen
-from fontTools.svgLib.path import SVGPath
 
 TIMEOUT = 30
 
@@ -40,6 +39,8 @@ def trace(path):
 def _contours(svg, text):
     """Potrace draws in tenths of a dot under one group transform,
     translate(0,H) scale(s,-s), which fontTools' SVG reader leaves to us."""
+    from fontTools.svgLib.path import SVGPath  # rarely needed, and slow to load
+
     box = re.search(r'viewBox="([-\d.]+) ([-\d.]+) ([-\d.]+) ([-\d.]+)"', text)
     width, height = (float(box.group(3)), float(box.group(4))) if box else (0.0, 0.0)
     tx, ty, sx, sy = 0.0, height, 1.0, -1.0
