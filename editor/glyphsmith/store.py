@@ -317,8 +317,10 @@ class _Builder:
                 if base_name:
                     unmap.add(unicode)
                     vert_remove.add(base_name)
+                    if store.ours:  # no outline left behind in our own fonts
+                        puts[base_name] = outline.Finished(b"", base.advance(base_name), None, 0, 0)
             elif char is not None:
-                char_name = base_name or self.fresh(default_name(unicode))
+                char_name = base_name or self.reusable(default_name(unicode)) or self.fresh(default_name(unicode))
                 puts[char_name] = char
                 mapping[unicode] = char_name
             else:
@@ -346,6 +348,13 @@ class _Builder:
                 any(k in base.vert for k in vert_remove - set(vert_add)):
             vertical.apply(font, vert_add, vert_remove - set(vert_add), new_font=store.base.new)
         self.device_metrics()
+
+    def reusable(self, name):
+        """A glyph of that name that a removal left empty and unmapped."""
+        base = self.store.base
+        if name in base.order and not base.box(name) and name not in set(base.cmap.values()):
+            return name
+        return None
 
     def fresh(self, name):
         candidate, number = name, 1
