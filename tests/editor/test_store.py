@@ -108,3 +108,30 @@ def test_fonts_that_cannot_be_kept_whole_are_refused_untouched(kind, words, tmp_
     assert words in refused.value.description and path in refused.value.description
     assert digest(path) == was
     assert not [n for n in os.listdir(tmp_path) if n.startswith(".")]  # nothing written beside it
+
+
+@pytest.mark.parametrize("earlier_editor", [True, False])
+def test_only_fonts_an_earlier_editor_made_lose_their_empty_glyphs(earlier_editor, tmp_path):
+    from fontTools.fontBuilder import FontBuilder
+    from fontTools.pens.ttGlyphPen import TTGlyphPen
+    order = [".notdef", "uni3042", "uni3044", "uni3001", "uni3001.vert", "uni3000"]
+    glyphs = {n: TTGlyphPen(None).glyph() for n in order}
+    glyphs["uni3042"] = glyphs["uni3001"] = fonts.box(100, 0, 900, 800)
+    fb = FontBuilder(1024, isTTF=True)
+    fb.setupGlyphOrder(order)
+    fb.setupCharacterMap({0x3042: "uni3042", 0x3044: "uni3044", 0x3001: "uni3001", 0x3000: "uni3000"})
+    fb.setupGlyf(glyphs)
+    fb.setupHorizontalMetrics({n: (1024, 0) for n in order})
+    fb.setupHorizontalHeader(ascent=880, descent=-144)
+    unique = "FontForge 2.0 : hand Regular : 1-12-2026" if earlier_editor else "Another Maker : hand"
+    fb.setupNameTable({"familyName": "hand", "styleName": "Regular", "uniqueFontIdentifier": unique})
+    fb.font["name"].setName("手書き", 1, 3, 1, 0x411)
+    fb.setupOS2(sTypoAscender=880, sTypoDescender=-144)
+    fb.setupPost()
+    fb.addOpenTypeFeatures("feature vert { sub uni3001 by uni3001.vert; } vert;")
+    path = str(tmp_path / "hand.ttf")
+    fb.save(path)
+    font = font_module.Font.open(path)
+    expected = "8140 8141 82A0" if earlier_editor else "8140 8141 8141v 82A0 82A2"
+    assert font.store.glyph_codes() == expected  # the ideographic space stays either way
+    font.close()
