@@ -9,6 +9,7 @@ then puts it into the store. Selecting a character alone changes nothing."""
 import errno
 import hashlib
 import os
+import struct
 import subprocess
 import sys
 
@@ -334,7 +335,7 @@ class Font:
             lock = fontlock.FontLock(real)
             lock.acquire(os.path.abspath(path))
         try:
-            data = self.store.build(names, version)
+            data = self.build(path, names, version)
             digest = hashlib.sha256(data).hexdigest()
             if self.journal is not None and real == self.real:
                 try:
@@ -378,8 +379,17 @@ class Font:
             return
         if fontlock.FontLock.held_elsewhere(real):
             raise protocol.font_held(os.path.abspath(path))
-        data = self.store.base.data if self.store.overlay.empty() else self.store.build()
+        data = self.store.base.data if self.store.overlay.empty() else self.build(path)
         self._write(path, data)
+
+    def build(self, path, names=None, version=None):
+        """The bytes of the font to save at path; 2011 when the font cannot
+        be put together (more glyphs than a font can hold, say)."""
+        try:
+            return self.store.build(names, version)
+        except (OverflowError, ValueError, struct.error, KeyError) as e:
+            log("the font could not be built: %r" % e)
+            raise protocol.save_failed(os.path.abspath(path), "フォントを組み立てられませんでした（%s）。" % e)
 
 
 def save_failure_reason(error, folder, path):
