@@ -5,12 +5,16 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test bench clean install test-asan fuzz-build fuzz-ci fuzz
+.PHONY: all deps deps-bench configure build run test bench clean install test-asan fuzz-build fuzz-ci fuzz
 
 all: build
 
 deps:
 	@scripts/install-deps
+
+# The benchmarks also need FontForge (the pipeline they compare with).
+deps-bench:
+	@scripts/install-deps bench
 
 configure: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
@@ -24,16 +28,16 @@ run: build
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
-bench: build
+bench: build deps-bench
 	./$(BUILD_DIR)/bench/quillery-bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	./$(BUILD_DIR)/bench/quillery-view-bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
-	fontforge -quiet -lang=py -script bench/journal_bench.py 500
+	/usr/bin/python3 bench/journal_bench.py 500
 	./$(BUILD_DIR)/bench/quillery-preview-bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 # quillery-autocreate against the plainest good FontForge pipeline on the same
 # 300 kanji, interleaved, three runs each; the numbers go to docs/benchmarks.md.
 .PHONY: bench-compare
-bench-compare: build
+bench-compare: build deps-bench
 	/usr/bin/python3 bench/compare_pipeline.py --build $(BUILD_DIR) --workdir $(BUILD_DIR)/bench-compare \
 		--json $(BUILD_DIR)/bench-compare.json
 

@@ -1,15 +1,13 @@
 """What the editor's journal costs per Execute.
 
-Run inside FontForge's interpreter (make bench does):
-
-    fontforge -quiet -lang=py -script bench/journal_bench.py [repetitions]
+    /usr/bin/python3 bench/journal_bench.py [repetitions]
 
 Traces a 512-dot handwriting bitmap once, then imports it again and again as
-new glyphs of a new font and times the two parts of the last import step
-separately: putting the outline into the font, and writing its journal
-record (reading the outline, encoding it, write()). It also times the
-fdatasync that the journal's own thread does after each record, which the
-answer never waits for. Prints medians in milliseconds.
+new glyphs of a font that has a file, and times the parts of the last import
+step: the glyph's TrueType data, its journal commit with synchronous FULL
+(the WAL flushed to the disk before the answer, as in the window) and with
+NORMAL (written, flushed at the end of a batch run), and putting it into the
+store. Prints medians and 90th percentiles in milliseconds.
 """
 
 import math
@@ -25,7 +23,9 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "editor"))
 os.environ["XDG_DATA_HOME"] = tempfile.mkdtemp(prefix="journal-bench-")
 
-import glyphsmith_server  # noqa: E402
+from glyphsmith import font as font_module  # noqa: E402
+from glyphsmith import journal  # noqa: E402
+from glyphsmith import outline  # noqa: E402
 
 
 def handwriting_bmp(path, size=512, radius=15):
@@ -51,45 +51,58 @@ def handwriting_bmp(path, size=512, radius=15):
         f.write(header + info + b"\0\0\0\0\xff\xff\xff\0" + pixels)
 
 
+def next_code(code):
+    code = code + 1 if (code & 0xFF) < 0xFC else (code & 0xFF00) + 0x140
+    return code + 1 if (code & 0xFF) == 0x7F else code
+
+
+def report(label, times):
+    times = sorted(times)
+    print("%-44s median %.3f ms, 90th percentile %.3f ms"
+          % (label, statistics.median(times) * 1000, times[len(times) * 9 // 10] * 1000))
+
+
 def main():
     repetitions = int(sys.argv[1]) if len(sys.argv) > 1 else 200
     folder = tempfile.mkdtemp(prefix="journal-bench-")
     bmp = os.path.join(folder, "hand.bmp")
     handwriting_bmp(bmp)
-    font = glyphsmith_server.Font.new()
-    font.save_as(os.path.join(folder, "bench.ttf"))  # a journal beside the font
-    put, journal, sync, points = [], [], [], 0
+    font = font_module.Font.new()
+    font.save_as(os.path.join(folder, "bench.ttf"))
+    font.select(0x889F, False)
+    font.import_bitmap(bmp)
+    font.clean_glyph()
+    cleaned = font.cleaned
+    glyph, full, normal, put = [], [], [], []
     code = 0x889F
-    for _ in range(repetitions):
+    for i in range(repetitions):
+        batch = i % 2 == 1
+        journal.set_batch(batch)
+        font.set_batch(batch)
         font.select(code, False)
-        font.clear_glyph()
-        font.import_bitmap(bmp)
-        font.clean_glyph()
-        glyph = font.current()
         unicode, vertical, advance = font.selection
         started = time.perf_counter()
-        font.put_glyph(unicode, vertical, advance, glyph.foreground, True)
-        middle = time.perf_counter()
-        quadratic, contours = glyphsmith_server.layer_points(glyph.foreground)
-        font.note({"op": "glyph", "u": unicode, "v": vertical, "a": advance, "q": quadratic, "c": contours})
+        finished = outline.finish(cleaned, advance)
+        made = time.perf_counter()
+        font.commit(journal.Change("glyph", unicode, vertical, advance, None, finished.data))
+        committed = time.perf_counter()
+        font.store.put(unicode, vertical, finished)
         ended = time.perf_counter()
-        os.fdatasync(font.journal.fd)
-        synced = time.perf_counter()
-        put.append(middle - started)
-        journal.append(ended - middle)
-        sync.append(synced - ended)
-        points = sum(len(c) // 3 for c in contours)
-        code = code + 1 if (code & 0xFF) < 0xFC else (code & 0xFF00) + 0x140
-        if (code & 0xFF) == 0x7F:
-            code += 1
-    size = os.path.getsize(font.journal.path)
-    print("glyph of %d points, %d imports, journal %d bytes (%d per record)"
-          % (points, repetitions, size, size // repetitions))
-    for label, times in (("put into the font", put), ("journal record (read, encode, write)", journal),
-                         ("fdatasync, on the journal's thread", sync)):
-        print("%-40s median %.3f ms, 90th percentile %.3f ms"
-              % (label, statistics.median(times) * 1000, sorted(times)[len(times) * 9 // 10] * 1000))
-    font.journal.discard()
+        glyph.append(made - started)
+        (normal if batch else full).append(committed - made)
+        put.append(ended - committed)
+        code = next_code(code)
+    size = os.path.getsize(font.journal.path) + os.path.getsize(font.journal.path + "-wal")
+    print("glyph of %d points, %d bytes of glyf data; %d imports, journal %d bytes"
+          % (finished.points, len(finished.data), repetitions, size))
+    report("TrueType glyph data", glyph)
+    report("journal commit, synchronous FULL (window)", full)
+    report("journal commit, synchronous NORMAL (batch)", normal)
+    report("put into the store", put)
+    started = time.perf_counter()
+    font.flush()
+    print("%-44s %.3f ms" % ("flush at the end of a batch", (time.perf_counter() - started) * 1000))
+    font.close()
     shutil.rmtree(folder, ignore_errors=True)
     shutil.rmtree(os.environ["XDG_DATA_HOME"], ignore_errors=True)
 

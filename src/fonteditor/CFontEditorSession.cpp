@@ -23,9 +23,9 @@
 
 namespace {
 
-// Where the editor comes from; this editor is FontForge with the program's
-// own server script, so the "address" is the Debian packages to install.
-const QString kEditorSource = QStringLiteral("Debianのパッケージ（fontforge-nox python3-fontforge potrace）");
+// Where the editor comes from; the editor is the program's own Python
+// server, so the "address" is the Debian packages it runs on.
+const QString kEditorSource = QStringLiteral("Debianのパッケージ（python3-fonttools python3-booleanoperations potrace opentype-sanitizer）");
 // Messages are kept to the length a message box shows comfortably; an editor's
 // long description is cut there.
 constexpr int kMaxMessageChars = 500;

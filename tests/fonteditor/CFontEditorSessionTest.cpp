@@ -75,7 +75,7 @@ TEST_F(FontEditorSessionTest, FailedLaunchReportsAndIsTriedAgainByNextCommand)
     ASSERT_EQ(m_messages.messages.size(), 1);
     EXPECT_TRUE(
         m_messages.messages[0].startsWith("Glyphsmithを起動できませんでした。\nまだインストールしていない場合は、"));
-    EXPECT_TRUE(m_messages.messages[0].contains("fontforge-nox"));
+    EXPECT_TRUE(m_messages.messages[0].contains("python3-fonttools"));
     // At exit nothing is stored while the launch had failed.
     EXPECT_EQ(m_session.ReleaseAtExit("/old.ttf"), std::nullopt);
 

@@ -1,6 +1,6 @@
-// Runs the real font editor (FontForge with the program's server script)
-// through the registration in the build folder, imports drawn canvases and
-// checks the saved .ttf with fontTools and FreeType.
+// Runs the real font editor (the program's server in Debian's Python) through
+// the registration in the build folder, imports drawn canvases and checks the
+// saved .ttf with fontTools and FreeType.
 #include "fonteditor/CDispatchException.h"
 #include "fonteditor/CFontEditorSession.h"
 #include "fonteditor/CGlyphOutline.h"
@@ -120,6 +120,12 @@ double InkIntersectionOverUnion(const CCanvasBitmap& a, const CCanvasBitmap& b)
     return either ? static_cast<double>(both) / either : 1.0;
 }
 
+QJsonArray Box(const QJsonObject& font, int unicode)
+{
+    const QString glyph = font.value("cmap").toObject().value(QString::number(unicode)).toString();
+    return font.value("boxes").toObject().value(glyph).toArray();
+}
+
 class GlyphsmithServerTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -176,11 +182,29 @@ protected:
     void StartEditor(QProcess& editor)
     {
         editor.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        editor.start("fontforge",
-            { "-quiet", "-lang=py", "-script", QUILLERY_BUILD_DIR "/editor/glyphsmith_server.py", "--socket",
-                CLocalAutomationSystem::SocketPath(CFontEditorSession::kProgId) });
+        StartServer(editor, CLocalAutomationSystem::SocketPath(CFontEditorSession::kProgId));
         for (int tries = 0; tries < 300 && !m_system->GetActiveObject(CFontEditorSession::kProgId); ++tries)
             QThread::msleep(50);
+    }
+    static void StartServer(QProcess& editor, const QString& socket)
+    {
+        editor.start("/usr/bin/python3", { QUILLERY_BUILD_DIR "/editor/glyphsmith_server.py", "--socket", socket });
+    }
+    // The journals of the fonts with a file (there is one at most in a test).
+    QString FileJournal() const
+    {
+        const QDir folder(m_data.filePath("Orvane/Quillery/journal"));
+        const QStringList found = folder.entryList({ "f-*.journal" }, QDir::Files);
+        return found.size() == 1 ? folder.filePath(found[0]) : QString();
+    }
+    // The fonts the editor kept aside instead of replaying them.
+    QStringList RecoveryFonts() const
+    {
+        const QDir folder(m_data.filePath("Orvane/Quillery/recovery"));
+        QStringList paths;
+        for (const QString& name : folder.entryList({ "*.ttf" }, QDir::Files))
+            paths << folder.filePath(name);
+        return paths;
     }
     // The editor saves and ends a moment after its socket is gone; its end
     // shows as its journals being free (or gone).
@@ -328,9 +352,7 @@ TEST_F(GlyphsmithServerTest, EditorThatWentAwayIsLaunchedAgain)
     // An editor started by hand: attached to, not flagged.
     QProcess byHand;
     byHand.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    byHand.start("fontforge",
-        { "-quiet", "-lang=py", "-script", QUILLERY_BUILD_DIR "/editor/glyphsmith_server.py", "--socket",
-            CLocalAutomationSystem::SocketPath(CFontEditorSession::kProgId) });
+    StartServer(byHand, CLocalAutomationSystem::SocketPath(CFontEditorSession::kProgId));
     for (int tries = 0; tries < 300 && !m_system->GetActiveObject(CFontEditorSession::kProgId); ++tries)
         QThread::msleep(50);
     CCanvasBitmap drawing(128, 128);
@@ -339,13 +361,18 @@ TEST_F(GlyphsmithServerTest, EditorThatWentAwayIsLaunchedAgain)
 
     byHand.kill();
     byHand.waitForFinished();
-    EXPECT_TRUE(Import(drawing, 0x82A0, false));
+    EXPECT_TRUE(Import(drawing, 0x82A2, false));
     // The restart is told once, as a restart, with what became of the glyph
-    // the dead editor held (an editor that keeps a new font's journal for
-    // that font alone names it as lost, and where it was kept).
+    // the dead editor held: its new font is a font of its own, so that glyph
+    // is kept aside as a recovery font, named, not merged into the new one.
     const QStringList told = m_messages.informations + m_messages.messages;
     ASSERT_EQ(told.size(), 1) << told.join('|').toStdString();
     EXPECT_TRUE(told[0].startsWith("フォントエディタが止まったため再起動しました")) << told[0].toStdString();
+    EXPECT_EQ(m_session->EditorFont().GetGlyphCodes(), "82A2");
+    const QStringList recovered = RecoveryFonts();
+    ASSERT_EQ(recovered.size(), 1);
+    EXPECT_TRUE(told[0].contains(QFileInfo(recovered[0]).fileName())) << told[0].toStdString();
+    EXPECT_EQ(Box(Check(recovered[0]), 0x3042).size(), 4);
     EXPECT_TRUE(m_session->SaveFontAs(m_out.filePath("relaunched.ttf")));
     EXPECT_TRUE(QFile::exists(m_out.filePath("relaunched.ttf")));
 }
@@ -373,7 +400,14 @@ TEST_F(GlyphsmithServerTest, EditorAnswersGarbledRequestsAndStaysUp)
              QByteArray(R"({"op":"invoke","id":8,"object":2,"dispid":103,"kind":"method",)"
                         R"("args":[{"type":"string","value":null}]})"
                         "\n"),
-             QByteArray(R"({"op":"invoke","id":9,"object":2,"dispid":110,"kind":"get","args":[]})"
+             QByteArray(R"({"op":"invoke","id":9,"object":2,"dispid":199,"kind":"get","args":[]})"
+                        "\n"),
+             // A lone surrogate can be neither a path nor a name.
+             QByteArray(R"({"op":"invoke","id":10,"object":2,"dispid":104,"kind":"put",)"
+                        R"("args":[{"type":"string","value":"\ud800"}]})"
+                        "\n"),
+             QByteArray(R"({"op":"invoke","id":11,"object":1,"dispid":14,"kind":"method",)"
+                        R"("args":[{"type":"string","value":"/tmp/\udc80.ttf"},{"type":"short","value":0}]})"
                         "\n") }) {
         raw.write(request);
         while (!raw.canReadLine())
@@ -403,7 +437,7 @@ TEST_F(GlyphsmithServerTest, FailedSaveKeepsPreviousFileAndOtherBitmapDepthsTrac
     QFile again(ttf);
     ASSERT_TRUE(again.open(QIODevice::ReadOnly));
     EXPECT_EQ(again.readAll(), saved);
-    EXPECT_TRUE(QDir(m_out.path()).entryList(QDir::Hidden | QDir::Files).filter(".tmp.ttf").isEmpty());
+    EXPECT_TRUE(QDir(m_out.path()).entryList(QDir::Hidden | QDir::Files).filter("glyphsmith").isEmpty());
 
     // An 8-bit grey BMP of the same drawing goes through the potrace program.
     const QString grey = m_out.filePath("grey.bmp");
@@ -447,14 +481,23 @@ TEST_F(GlyphsmithServerTest, FailedSaveKeepsPreviousFileAndOtherBitmapDepthsTrac
     ASSERT_TRUE(before.open(QIODevice::ReadOnly));
     const QByteArray whole = before.readAll();
     before.close();
+    // The glyphs go into the journal through an editor with disk to spare,
+    // which then dies; the editor on the full disk replays them.
+    QProcess spare;
+    StartEditor(spare);
+    m_session = std::make_unique<CFontEditorSession>(*m_system, m_messages, m_field);
+    for (qint32 code : { 0x889F, 0x88A0, 0x88A1 })
+        ASSERT_TRUE(Import(drawing, code, false));
+    spare.kill();
+    spare.waitForFinished();
     QProcess full;
     {
         const FileSizeLimit limit(static_cast<rlim_t>(whole.size() + 256));
         StartEditor(full);
     }
     m_session = std::make_unique<CFontEditorSession>(*m_system, m_messages, m_field);
-    for (qint32 code : { 0x889F, 0x88A0, 0x88A1 })
-        ASSERT_TRUE(Import(drawing, code, false));
+    ASSERT_TRUE(m_session->EnsureEditor() && m_session->OpenFontInEditor());
+    EXPECT_EQ(m_session->EditorFont().GetRecoveredGlyphs(), 3);
     m_messages.messages.clear();
     EXPECT_FALSE(m_session->SaveFontAs(ttf));
     ASSERT_EQ(m_messages.messages.size(), 1);
@@ -536,8 +579,7 @@ TEST_F(GlyphsmithServerTest, EditorEndsCleanlyWhenItsSocketIsAlreadyGone)
     // noticed the client leave.
     const QString socketPath = CLocalAutomationSystem::SocketPath(CFontEditorSession::kProgId);
     QProcess editor;
-    editor.start("fontforge",
-        { "-quiet", "-lang=py", "-script", QUILLERY_BUILD_DIR "/editor/glyphsmith_server.py", "--socket", socketPath });
+    StartServer(editor, socketPath);
     QLocalSocket client;
     for (int tries = 0; tries < 300 && client.state() != QLocalSocket::ConnectedState; ++tries) {
         client.connectToServer(socketPath);
@@ -563,8 +605,8 @@ namespace {
 
 // A font as another program makes it: an em of 2048, its own ascent, descent
 // and line gaps, preview-and-print embedding, full-width glyphs 2000 wide, and
-// the damage an earlier version of this editor left: an empty い in the cmap
-// and a vertical form of 、 that is empty.
+// what is odd but valid: an empty い in the cmap and a vertical form of 、
+// that is empty.
 const char* const kOtherMakersFont = R"(
 import sys
 from fontTools.fontBuilder import FontBuilder
@@ -585,7 +627,8 @@ fb.setupCharacterMap({0x41: "A", 0x4E00: "uni4E00", 0x3001: "uni3001", 0x20: "sp
 fb.setupGlyf(glyphs)
 fb.setupHorizontalMetrics({n: (1000 if n in ("A", ".notdef", "space") else 2000, 100) for n in order})
 fb.setupHorizontalHeader(ascent=1900, descent=-500, lineGap=67)
-fb.setupNameTable({"familyName": "Other Maker Sans", "styleName": "Regular", "copyright": "Copyright Other Maker",
+fb.setupNameTable({"familyName": "Other Maker Sans", "styleName": "Regular", "fullName": "Other Maker Sans Regular",
+                   "copyright": "Copyright Other Maker",
                    "version": "Version 2.500", "psName": "OtherMakerSans-Regular"})
 fb.setupOS2(sTypoAscender=1802, sTypoDescender=-246, sTypoLineGap=200, usWinAscent=1900, usWinDescent=500,
             fsType=0x0004, achVendID="OTHR")
@@ -600,12 +643,6 @@ CCanvasBitmap FullInk(int size)
     for (int y = 0; y < size; ++y)
         canvas.FillSpan(y, 0, size - 1, true);
     return canvas;
-}
-
-QJsonArray Box(const QJsonObject& font, int unicode)
-{
-    const QString glyph = font.value("cmap").toObject().value(QString::number(unicode)).toString();
-    return font.value("boxes").toObject().value(glyph).toArray();
 }
 
 } // namespace
@@ -643,9 +680,9 @@ TEST_F(GlyphsmithServerTest, OtherMakersFontIsKeptWholeAndItsNewGlyphFillsItsEmB
     EXPECT_EQ(advances.value(cmap.value(QString::number(0x42)).toString()).toInt(), 1000);
     EXPECT_EQ(Box(font, 0x41), (QJsonArray { 100, 0, 900, 1400 }));
     EXPECT_EQ(Box(font, 0x4E00), (QJsonArray { 100, 700, 1900, 900 }));
-    // The damage is mended, the spaces stay.
-    EXPECT_FALSE(cmap.contains(QString::number(0x3044)));
-    EXPECT_TRUE(font.value("vert").toObject().isEmpty());
+    // Another maker's font keeps what is odd in it, as it keeps everything.
+    EXPECT_TRUE(cmap.contains(QString::number(0x3044)));
+    EXPECT_EQ(font.value("vert").toObject().value("uni3001").toString(), "uni3001.vert");
     EXPECT_TRUE(cmap.contains(QString::number(0x20)) && cmap.contains(QString::number(0x3000)));
     EXPECT_TRUE(cmap.contains(QString::number(0x3001)));
 }
@@ -666,11 +703,13 @@ TEST_F(GlyphsmithServerTest, EditorKilledAfterImportsLosesNoneOfThem)
     m_session->EditorFont().SetCopyright("(c) Test");
     editor.kill(); // nothing saved since the file was made
     editor.waitForFinished();
-    // A write cut short leaves a torn line at the journal's end.
-    QFile journal(m_out.filePath(".控え.ttf.glyphsmith-journal"));
-    ASSERT_TRUE(journal.open(QIODevice::Append));
-    journal.write("0badc0de {\"op\":\"remove\",\"u\":12354,\"v\":false}\n3f2a {\"op\":\"gly");
-    journal.close();
+    // A write cut short leaves a torn frame at the end of the journal's log.
+    const QString journal = FileJournal();
+    ASSERT_FALSE(journal.isEmpty());
+    QFile log(journal + "-wal");
+    ASSERT_TRUE(log.open(QIODevice::Append));
+    log.write(QByteArray(3000, '\x5a'));
+    log.close();
 
     // The next import launches an editor, which opens the file and its journal.
     m_session = std::make_unique<CFontEditorSession>(*m_system, m_messages, m_field);
@@ -688,8 +727,9 @@ TEST_F(GlyphsmithServerTest, EditorKilledAfterImportsLosesNoneOfThem)
         = QCryptographicHash::hash(QStringLiteral("控え").toUtf8(), QCryptographicHash::Sha1).toHex().left(8).toUpper();
     EXPECT_EQ(font.value("name").toObject().value("6").toString(), "Glyphsmith" + hash + "-Regular");
     EXPECT_EQ(font.value("nameJa").toObject().value("1").toString(), "控え");
-    // Saved: the journal is gone.
+    // Saved: the journal is gone, and nothing was ever written beside the font.
     EXPECT_EQ(QDir(m_out.path()).entryList(QDir::Files | QDir::Hidden), QStringList { "控え.ttf" });
+    EXPECT_TRUE(FileJournal().isEmpty());
 }
 
 TEST_F(GlyphsmithServerTest, ClientThatVanishesWithoutSavingLosesNothing)
@@ -697,7 +737,7 @@ TEST_F(GlyphsmithServerTest, ClientThatVanishesWithoutSavingLosesNothing)
     const QString ttf = NewFontFile("left.ttf");
     const CCanvasBitmap drawing = Handwriting(256);
     ASSERT_TRUE(Import(drawing, 0x82A0, false));
-    const QString journal = m_out.filePath(".left.ttf.glyphsmith-journal");
+    const QString journal = FileJournal();
     ASSERT_TRUE(QFile::exists(journal));
     // Gone without the save at exit, as when the program is killed.
     m_session.reset();
@@ -705,7 +745,8 @@ TEST_F(GlyphsmithServerTest, ClientThatVanishesWithoutSavingLosesNothing)
     EXPECT_FALSE(QFile::exists(journal));
     EXPECT_EQ(Box(Check(ttf), 0x3042).size(), 4);
 
-    // A new font that never got a file comes back with the next new font.
+    // A new font that never got a file does not come back in the next new
+    // font: it is kept aside as a recovery font of its own, named there.
     m_field.text.clear();
     m_session = std::make_unique<CFontEditorSession>(*m_system, m_messages, m_field);
     ASSERT_TRUE(Import(drawing, 0x82A2, false));
@@ -716,8 +757,12 @@ TEST_F(GlyphsmithServerTest, ClientThatVanishesWithoutSavingLosesNothing)
     WaitForEditorEnd(orphan);
     m_session = std::make_unique<CFontEditorSession>(*m_system, m_messages, m_field);
     ASSERT_TRUE(m_session->EnsureEditor() && m_session->OpenFontInEditor());
-    EXPECT_EQ(m_session->EditorFont().GetRecoveredGlyphs(), 1);
-    EXPECT_EQ(m_session->EditorFont().GetGlyphCodes(), "82A2");
+    EXPECT_EQ(m_session->EditorFont().GetRecoveredGlyphs(), 0);
+    EXPECT_EQ(m_session->EditorFont().GetGlyphCodes(), "");
+    const QStringList recovered = RecoveryFonts();
+    ASSERT_EQ(recovered.size(), 1);
+    EXPECT_EQ(Box(Check(recovered[0]), 0x3044).size(), 4);
+    EXPECT_TRUE(NewFontJournal().isEmpty() || NewFontJournal() != orphan);
 }
 
 TEST_F(GlyphsmithServerTest, LaterMembersReadAndChangeTheFont)

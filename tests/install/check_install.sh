@@ -17,7 +17,8 @@ root=$stage$prefix
 id=com.orvane.Quillery
 
 for f in bin/quillery bin/quillery-autocreate share/quillery/automation.json \
-         share/quillery/editor/glyphsmith_server.py share/quillery/editor/potrace_tracer.py \
+         share/quillery/editor/glyphsmith_server.py share/quillery/editor/glyphsmith/server.py \
+         share/quillery/editor/glyphsmith/tracer/potrace.py \
          share/quillery/quillery.CHM share/quillery/system/128.bin share/quillery/system/512.bin \
          share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
          share/icons/hicolor/scalable/apps/$id.svg share/icons/hicolor/48x48/apps/$id.png \

@@ -1,0 +1,470 @@
+"""A font over fontTools: the file as it was opened (the base) and the changes
+made since (the overlay).
+
+The base is the file's bytes, read once and never changed in memory; a
+TTFont over them, loaded lazily, answers the queries. The overlay holds the
+glyphs put or removed, the names, the version, the copyright and the weight,
+exactly what the font's journal holds. Queries read the overlay over the
+base. A save builds the new file from a fresh TTFont over the base bytes
+with the overlay applied: only the tables the changes need are decoded and
+compiled again, every other table is copied as it was, and so is the glyf
+data of every glyph the overlay does not touch; the saved file then becomes
+the base."""
+
+import hashlib
+import io
+
+from fontTools.ttLib import TTFont, newTable
+from fontTools.ttLib.tables.O_S_2f_2 import intersectUnicodeRanges
+from fontTools.ttLib.tables._c_m_a_p import CmapSubtable
+from fontTools.ttLib.tables._g_l_y_f import Glyph
+
+from . import cp932
+from . import naming
+from . import newfont
+from . import outline
+from . import vertical
+
+# Characters whose advance tells a font's full width, most telling first.
+FULL_WIDTH_PROBES = (0x3042, 0x30A2, 0x4E00, 0x65E5, 0x3000, 0x3001, 0xFF21, 0xFF10)
+
+
+class _Removed:
+    def __repr__(self):
+        return "REMOVED"
+
+
+REMOVED = _Removed()
+
+
+def default_name(unicode):
+    return "uni%04X" % unicode if unicode <= 0xFFFF else "u%X" % unicode
+
+
+def unicode_of(name):
+    """The character of a glyph named uniXXXX or uXXXX[XX], or None."""
+    for prefix, digits in (("uni", (4,)), ("u", (4, 5, 6))):
+        rest = name[len(prefix):]
+        if name.startswith(prefix) and len(rest) in digits and all(c in "0123456789ABCDEF" for c in rest):
+            return int(rest, 16)
+    return None
+
+
+def _raw_box(glyph):
+    """The box of a glyf entry as stored, without decoding a raw one;
+    None for an empty glyph."""
+    if hasattr(glyph, "data"):
+        return outline.raw_box(glyph.data)
+    if not glyph.numberOfContours:
+        return None
+    return (glyph.xMin, glyph.yMin, glyph.xMax, glyph.yMax)
+
+
+class Base:
+    """The font file as opened: its bytes and a lazy TTFont over them for
+    the queries."""
+
+    def __init__(self, data, new=False):
+        self.data = data
+        self.new = new
+        self.digest = hashlib.sha256(data).hexdigest()
+        self.font = TTFont(io.BytesIO(data), lazy=True, recalcBBoxes=False)
+        self._cmap = None
+        self._vert = None
+        self._order = None
+
+    @property
+    def cmap(self):
+        if self._cmap is None:
+            self._cmap = dict(self.font.getBestCmap() or {})
+        return self._cmap
+
+    @property
+    def vert(self):
+        if self._vert is None:
+            self._vert = vertical.mapping(self.font)
+        return self._vert
+
+    @property
+    def order(self):
+        if self._order is None:
+            self._order = set(self.font.getGlyphOrder())
+        return self._order
+
+    def box(self, name):
+        glyph = self.font["glyf"].glyphs.get(name)
+        return _raw_box(glyph) if glyph is not None else None
+
+    def advance(self, name):
+        return self.font["hmtx"][name][0]
+
+    def draw(self, name, pen):
+        glyf = self.font["glyf"]
+        glyf[name].draw(pen, glyf)
+
+
+class Overlay:
+    def __init__(self):
+        self.glyphs = {}  # (unicode, vertical) -> outline.Finished or REMOVED
+        self.family = None  # (English, Japanese) as the user named the font
+        self.version = None
+        self.copyright = None
+        self.weight = None
+
+    def empty(self):
+        return not self.glyphs and self.family is None and self.version is None and self.copyright is None \
+            and self.weight is None
+
+
+class FontStore:
+    def __init__(self, base):
+        self.base = base
+        self.overlay = Overlay()
+        self.measure()
+        self.ours = base.new or naming.unique_id(base.font["name"]).startswith(naming.UNIQUE_ID_PREFIX)
+        self._base_codes = None
+
+    # -- geometry -----------------------------------------------------------------
+
+    def measure(self):
+        """The em box the bitmap square maps onto (the typographic ascent and
+        descent, scaled to sum to the em) and the full width."""
+        font = self.base.font
+        self.em = em = font["head"].unitsPerEm
+        ascent = descent = 0
+        if "OS/2" in font:
+            ascent, descent = font["OS/2"].sTypoAscender, -font["OS/2"].sTypoDescender
+        if ascent + descent <= 0 and "hhea" in font:
+            ascent, descent = font["hhea"].ascent, -font["hhea"].descent
+        if ascent + descent <= 0:
+            ascent, descent = newfont.ASCENT, newfont.DESCENT
+        self.box_top = round(ascent * em / (ascent + descent))
+        self.box_bottom = self.box_top - em
+        self.full_width = em
+        cmap = self.base.cmap
+        for unicode in FULL_WIDTH_PROBES:
+            name = cmap.get(unicode)
+            if name and self.base.advance(name) > 0 and (self.base.box(name) or unicode == 0x3000):
+                self.full_width = self.base.advance(name)
+                break
+
+    # -- queries --------------------------------------------------------------------
+
+    def base_vertical_name(self, unicode):
+        """The base glyph of a character's vertical form: the target of its
+        substitution, else a glyph named after it with ".vert" that has an
+        outline (drawn before the character)."""
+        base_name = self.base.cmap.get(unicode)
+        if base_name and base_name in self.base.vert:
+            return self.base.vert[base_name]
+        name = (base_name or default_name(unicode)) + ".vert"
+        if name in self.base.order and self.base.box(name):
+            return name
+        return None
+
+    def state(self, unicode, vertical):
+        """outline.Finished from the overlay, a base glyph name, or None."""
+        put = self.overlay.glyphs.get((unicode, vertical))
+        if put is REMOVED:
+            return None
+        if put is not None:
+            return put
+        return self.base_vertical_name(unicode) if vertical else self.base.cmap.get(unicode)
+
+    def _codes_of_base(self):
+        if self._base_codes is None:
+            codes = {}
+            for unicode in self.base.cmap:
+                code = cp932.code(unicode)
+                if code is not None:
+                    codes[code] = [True, False]
+            reached = set(self.base.vert.values())
+            for unicode, name in self.base.cmap.items():
+                if name in self.base.vert and self.base.vert[name] in self.base.order:
+                    code = cp932.code(unicode)
+                    if code is not None:
+                        codes[code][1] = True
+            mapped = set(self.base.cmap.values())
+            for name in self.base.order:
+                if name.endswith(".vert") and name not in reached and name not in mapped and self.base.box(name):
+                    unicode = unicode_of(name[:-5])
+                    code = cp932.code(unicode) if unicode is not None else None
+                    if code is not None:
+                        codes.setdefault(code, [False, False])[1] = True
+            self._base_codes = codes
+        return self._base_codes
+
+    def glyph_codes(self):
+        codes = {code: list(kinds) for code, kinds in self._codes_of_base().items()}
+        for (unicode, form), put in self.overlay.glyphs.items():
+            code = cp932.code(unicode)
+            if code is not None:
+                codes.setdefault(code, [False, False])[int(form)] = put is not REMOVED
+        out = []
+        for code in sorted(codes):
+            if codes[code][0]:
+                out.append("%X" % code)
+            if codes[code][1]:
+                out.append("%Xv" % code)
+        return " ".join(out)
+
+    def outline_text(self, unicode, vertical):
+        found = self.state(unicode, vertical)
+        if found is None:
+            return ""
+        if isinstance(found, outline.Finished):
+            pen = outline.OutlineTextPen(found.advance)
+            glyph = Glyph(found.data)
+            glyph.expand(None)
+            if glyph.numberOfContours:
+                glyph.draw(pen, None)
+            return pen.text()
+        pen = outline.OutlineTextPen(self.base.advance(found))
+        self.base.draw(found, pen)
+        return pen.text()
+
+    def family(self, japanese):
+        if self.overlay.family is not None:
+            return self.overlay.family[1 if japanese else 0]
+        return naming.family(self.base.font["name"], japanese)
+
+    def version(self):
+        if self.overlay.version is not None:
+            return self.overlay.version
+        return naming.version(self.base.font["name"], self.base.font["head"])
+
+    def copyright(self):
+        if self.overlay.copyright is not None:
+            return self.overlay.copyright
+        return naming.copyright_notice(self.base.font["name"])
+
+    def weight(self):
+        if self.overlay.weight is not None:
+            return self.overlay.weight
+        return self.base.font["OS/2"].usWeightClass if "OS/2" in self.base.font else newfont.WEIGHT
+
+    def fs_type(self):
+        return self.base.font["OS/2"].fsType if "OS/2" in self.base.font else 0
+
+    # -- changes (the journal is the caller's) --------------------------------------
+
+    def put(self, unicode, vertical, finished):
+        self.overlay.glyphs[(unicode, vertical)] = finished
+
+    def remove(self, unicode, vertical):
+        """Vertical false takes the character and its vertical form out,
+        vertical true the vertical form alone."""
+        self.overlay.glyphs[(unicode, True)] = REMOVED
+        if not vertical:
+            self.overlay.glyphs[(unicode, False)] = REMOVED
+
+    def set_family(self, name, japanese):
+        english = name if not japanese else (self.family(False) or name)
+        ja = name if japanese else (self.family(True) or name)
+        self.overlay.family = (english, ja)
+
+    # -- building the file ----------------------------------------------------------
+
+    def build(self, names=None, version=None):
+        """The bytes of the font with the overlay applied; names (English,
+        Japanese) and version, when given, are written too."""
+        return _Builder(self, names, version).run()
+
+
+class _Builder:
+    def __init__(self, store, names, version):
+        self.store = store
+        self.names = names
+        self.version = version
+        self.font = TTFont(io.BytesIO(store.base.data), lazy=True, recalcBBoxes=False)
+
+    def run(self):
+        store, font = self.store, self.font
+        overlay = store.overlay
+        if overlay.glyphs:
+            self.glyphs()
+        if self.names is not None or overlay.family is not None:
+            english, japanese = self.names if self.names is not None else overlay.family
+            naming.write_family(font["name"], english, japanese)
+        if overlay.copyright is not None:
+            naming.write_copyright(font["name"], overlay.copyright)
+        version = self.version or overlay.version
+        if version is not None:
+            naming.write_version(font["name"], font["head"], version)
+        if overlay.weight is not None:
+            font["OS/2"].usWeightClass = overlay.weight
+        out = io.BytesIO()
+        font.save(out, reorderTables=False)
+        return out.getvalue()
+
+    # -- glyphs ---------------------------------------------------------------------
+
+    def glyphs(self):
+        store, font = self.store, self.font
+        base = store.base
+        self.order = order = list(font.getGlyphOrder())
+        self.known = set(order)
+        self.added = []
+        puts = {}
+        mapping, unmap = {}, set()
+        vert_add, vert_remove = {}, set()
+        for unicode in sorted({u for u, _ in store.overlay.glyphs}):
+            char = store.overlay.glyphs.get((unicode, False))
+            form = store.overlay.glyphs.get((unicode, True))
+            base_name = base.cmap.get(unicode)
+            if char is REMOVED:
+                char_name = None
+                if base_name:
+                    unmap.add(unicode)
+                    vert_remove.add(base_name)
+                    if store.ours:  # no outline left behind in our own fonts
+                        puts[base_name] = outline.Finished(b"", base.advance(base_name), None, 0, 0)
+            elif char is not None:
+                char_name = base_name or self.reusable(default_name(unicode)) or self.fresh(default_name(unicode))
+                puts[char_name] = char
+                mapping[unicode] = char_name
+            else:
+                char_name = base_name
+            base_form = store.base_vertical_name(unicode)
+            if form is REMOVED:
+                if base_name:
+                    vert_remove.add(base_name)
+                own = (base_name or default_name(unicode)) + ".vert"
+                if base_form == own and base_form not in set(base.cmap.values()):
+                    puts[base_form] = outline.Finished(b"", base.advance(base_form), None, 0, 0)
+            elif form is not None:
+                form_name = base_form or self.fresh((char_name or default_name(unicode)) + ".vert")
+                puts[form_name] = form
+                if char_name:
+                    vert_add[char_name] = form_name
+            elif char is not None and char is not REMOVED and base_form and base.vert.get(char_name) != base_form:
+                vert_add[char_name] = base_form  # drawn before its character, reached now
+        font.setGlyphOrder(order)
+        glyf = font["glyf"]
+        glyf.glyphOrder = order
+        self.put_glyphs(glyf, puts)
+        self.cmap(mapping, unmap)
+        if any(base.vert.get(k) != v for k, v in vert_add.items()) or \
+                any(k in base.vert for k in vert_remove - set(vert_add)):
+            vertical.apply(font, vert_add, vert_remove - set(vert_add), new_font=store.base.new)
+        self.device_metrics()
+
+    def reusable(self, name):
+        """A glyph of that name that a removal left empty and unmapped."""
+        base = self.store.base
+        if name in base.order and not base.box(name) and name not in set(base.cmap.values()):
+            return name
+        return None
+
+    def fresh(self, name):
+        candidate, number = name, 1
+        while candidate in self.known:
+            candidate = "%s.%d" % (name, number)
+            number += 1
+        self.known.add(candidate)
+        self.order.append(candidate)
+        self.added.append(candidate)
+        return candidate
+
+    def put_glyphs(self, glyf, puts):
+        store, font = self.store, self.font
+        em, top = store.em, store.box_top
+        hmtx = font["hmtx"]
+        if "vmtx" not in font:
+            self.add_vertical_metrics(glyf)
+        vmtx, vhea = font["vmtx"], font["vhea"]
+        hhea, head, maxp = font["hhea"], font["head"], font["maxp"]
+        for name, glyph in puts.items():
+            glyf.glyphs[name] = Glyph(glyph.data)
+            box = glyph.box
+            hmtx.metrics[name] = (glyph.advance, box[0] if box else 0)
+            vmtx.metrics[name] = (em, top - box[3] if box else 0)
+            hhea.advanceWidthMax = max(hhea.advanceWidthMax, glyph.advance)
+            vhea.advanceHeightMax = max(vhea.advanceHeightMax, em)
+            if box is None:
+                continue
+            x0, y0, x1, y1 = box
+            hhea.minLeftSideBearing = min(hhea.minLeftSideBearing, x0)
+            hhea.minRightSideBearing = min(hhea.minRightSideBearing, glyph.advance - x1)
+            hhea.xMaxExtent = max(hhea.xMaxExtent, x1)
+            vhea.minTopSideBearing = min(vhea.minTopSideBearing, top - y1)
+            vhea.minBottomSideBearing = min(vhea.minBottomSideBearing, em - (top - y0))
+            vhea.yMaxExtent = max(vhea.yMaxExtent, top - y0)
+            if head.xMin == head.xMax == head.yMin == head.yMax == 0:
+                head.xMin, head.yMin, head.xMax, head.yMax = box
+            head.xMin, head.yMin = min(head.xMin, x0), min(head.yMin, y0)
+            head.xMax, head.yMax = max(head.xMax, x1), max(head.yMax, y1)
+            maxp.maxPoints = max(maxp.maxPoints, glyph.points)
+            maxp.maxContours = max(maxp.maxContours, glyph.contours)
+        for name in self.added:
+            if name not in puts:  # named but left empty: never, kept for safety
+                glyf.glyphs[name] = Glyph()
+                hmtx.metrics[name] = (0, 0)
+                vmtx.metrics[name] = (em, 0)
+        if store.ours and "OS/2" in font:
+            font["OS/2"].recalcAvgCharWidth(font)
+
+    def add_vertical_metrics(self, glyf):
+        """Vertical metrics for a font that had none: every glyph one em
+        high, measured from the top of the em box."""
+        store, font = self.store, self.font
+        em, top = store.em, store.box_top
+        vmtx = font["vmtx"] = newTable("vmtx")
+        vmtx.metrics = {}
+        tops = []
+        for name in self.order:
+            glyph = glyf.glyphs.get(name)
+            box = _raw_box(glyph) if glyph is not None else None
+            vmtx.metrics[name] = (em, top - box[3] if box else 0)
+            if box:
+                tops.append((top - box[3], em - (top - box[1]), top - box[1]))
+        vhea = font["vhea"] = newTable("vhea")
+        vhea.tableVersion = 0x00011000
+        vhea.ascent, vhea.descent, vhea.lineGap = em // 2, em // 2 - em, 0
+        vhea.advanceHeightMax = em
+        vhea.minTopSideBearing = min((t[0] for t in tops), default=0)
+        vhea.minBottomSideBearing = min((t[1] for t in tops), default=0)
+        vhea.yMaxExtent = max((t[2] for t in tops), default=0)
+        vhea.caretSlopeRise, vhea.caretSlopeRun, vhea.caretOffset = 0, 1, 0
+        vhea.reserved1 = vhea.reserved2 = vhea.reserved3 = vhea.reserved4 = 0
+        vhea.metricDataFormat = 0
+        vhea.numberOfVMetrics = len(self.order)
+
+    def cmap(self, mapping, unmap):
+        if not mapping and not unmap:
+            return
+        font = self.font
+        table = font["cmap"]
+        subtables = [t for t in table.tables if t.isUnicode() and t.format in (4, 12)]
+        if not subtables and mapping:
+            sub = CmapSubtable.newSubtable(4)
+            sub.platformID, sub.platEncID, sub.language, sub.cmap = 3, 1, 0, {}
+            table.tables.append(sub)
+            table.tables.sort(key=lambda t: (t.platformID, t.platEncID, t.language))
+            subtables = [sub]
+        for sub in subtables:
+            for unicode in unmap:
+                sub.cmap.pop(unicode, None)
+            for unicode, name in mapping.items():
+                if unicode <= 0xFFFF or sub.format == 12:
+                    sub.cmap[unicode] = name
+        if "OS/2" in font and mapping:
+            os2 = font["OS/2"]
+            bits = os2.getUnicodeRanges() | intersectUnicodeRanges(mapping)
+            os2.setUnicodeRanges(bits)
+
+    def device_metrics(self):
+        """Tables with an entry per glyph that the new glyphs need too."""
+        font, added = self.font, self.added
+        if not added:
+            return
+        em = self.store.em
+        if "hdmx" in font:
+            hmtx = font["hmtx"]
+            for ppem, widths in font["hdmx"].hdmx.items():
+                for name in added:
+                    widths[name] = round(hmtx[name][0] * ppem / em)
+        if "LTSH" in font:
+            for name in added:
+                font["LTSH"].yPels[name] = 1
+

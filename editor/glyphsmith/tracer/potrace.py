@@ -1,0 +1,239 @@
+"""Traces a 1-bit BMP with the potrace library in the editor's own process.
+
+Running the potrace program costs a process start per glyph, most of the time
+of an import; the library does the same tracing without it. Only
+uncompressed 1-bit BMPs are read here; trace_bmp returns None for anything
+else (or when the library is missing) and the caller runs the program then.
+
+The contours come out in TrueType order (outer contours clockwise, holes
+counter-clockwise), which potrace already knows from each path's sign, so the
+font editor need not work out their directions again. Potrace's contours
+almost never cross; the trace says when they may (mostly a curve fitted
+across a tight corner or a thin gap), and only then does the editor need its
+own, much dearer, overlap merge. That check runs in native code when the build
+made it (native/contour_crossing.cpp, some ten times faster), else in Python
+(crossing.py); the two give the same answers.
+"""
+
+import array
+import ctypes
+import os
+import struct
+import sys
+
+from . import crossing
+
+POTRACE_CURVETO = 1
+
+
+class _Progress(ctypes.Structure):
+    _fields_ = [("callback", ctypes.c_void_p), ("data", ctypes.c_void_p),
+                ("min", ctypes.c_double), ("max", ctypes.c_double), ("epsilon", ctypes.c_double)]
+
+
+class _Param(ctypes.Structure):
+    _fields_ = [("turdsize", ctypes.c_int), ("turnpolicy", ctypes.c_int), ("alphamax", ctypes.c_double),
+                ("opticurve", ctypes.c_int), ("opttolerance", ctypes.c_double), ("progress", _Progress)]
+
+
+class _Bitmap(ctypes.Structure):
+    _fields_ = [("w", ctypes.c_int), ("h", ctypes.c_int), ("dy", ctypes.c_int),
+                ("map", ctypes.POINTER(ctypes.c_ulong))]
+
+
+class _Curve(ctypes.Structure):
+    # c points to n groups of three points, read here as 6 n numbers.
+    _fields_ = [("n", ctypes.c_int), ("tag", ctypes.POINTER(ctypes.c_int)),
+                ("c", ctypes.POINTER(ctypes.c_double))]
+
+
+class _Path(ctypes.Structure):
+    pass
+
+
+_Path._fields_ = [("area", ctypes.c_int), ("sign", ctypes.c_int), ("curve", _Curve),
+                  ("next", ctypes.POINTER(_Path)), ("childlist", ctypes.POINTER(_Path)),
+                  ("sibling", ctypes.POINTER(_Path)), ("priv", ctypes.c_void_p)]
+
+
+class _State(ctypes.Structure):
+    _fields_ = [("status", ctypes.c_int), ("plist", ctypes.POINTER(_Path)), ("priv", ctypes.c_void_p)]
+
+
+def _load():
+    try:
+        lib = ctypes.CDLL("libpotrace.so.0")
+    except OSError:
+        return None
+    lib.potrace_param_default.restype = ctypes.POINTER(_Param)
+    lib.potrace_param_free.argtypes = [ctypes.POINTER(_Param)]
+    lib.potrace_trace.restype = ctypes.POINTER(_State)
+    lib.potrace_trace.argtypes = [ctypes.POINTER(_Param), ctypes.POINTER(_Bitmap)]
+    lib.potrace_state_free.argtypes = [ctypes.POINTER(_State)]
+    return lib
+
+
+NATIVE_NAME = "libglyphsmith_crossing.so"
+
+
+def _native_candidates():
+    """Where the native crossing check may be: in the editor's folder in the
+    build tree (the one that holds the glyphsmith package), else in the
+    library folder of the prefix the editor is installed under
+    (<prefix>/share/quillery/editor)."""
+    editor = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+    yield os.path.join(editor, NATIVE_NAME)
+    prefix = os.path.dirname(os.path.dirname(os.path.dirname(editor)))
+    import sysconfig
+    multiarch = sysconfig.get_config_var("MULTIARCH")
+    for lib in ([os.path.join("lib", multiarch)] if multiarch else []) + ["lib", "lib64"]:
+        yield os.path.join(prefix, lib, "quillery", NATIVE_NAME)
+
+
+def _load_native():
+    """The native crossing check, or None (the Python one, which gives the
+    same answers more slowly, is used then)."""
+    for path in _native_candidates():
+        if not os.path.exists(path):
+            continue
+        try:
+            check = ctypes.CDLL(path).glyphsmith_may_cross
+        except (OSError, AttributeError):
+            continue
+        check.argtypes = [ctypes.POINTER(_Path)]
+        check.restype = ctypes.c_int
+        return check
+    return None
+
+
+_LIB = _load()
+_NATIVE = _load_native() if _LIB is not None else None
+WORD_BYTES = ctypes.sizeof(ctypes.c_ulong)
+WORD_BITS = 8 * WORD_BYTES
+_WORD_CODE = "L" if array.array("L").itemsize == WORD_BYTES else "Q"
+_INVERTED = bytes(range(255, -1, -1))
+
+
+def read_bitmap(data):
+    """The picture of a 1-bit BMP as potrace takes it: (width, height, words
+    per row, array of words), rows bottom-up, ink bits set, the leftmost dot
+    in a word's most significant bit, the bits past the width clear. None
+    when data is not an uncompressed 1-bit BMP."""
+    if len(data) < 62 or data[:2] != b"BM":
+        return None
+    offset = struct.unpack_from("<I", data, 10)[0]
+    header, width, height, _planes, bits, compression = struct.unpack_from("<IiiHHI", data, 14)
+    if header < 40 or bits != 1 or compression != 0 or width <= 0 or height == 0:
+        return None
+    colours = struct.unpack_from("<I", data, 46)[0] or 2
+    table = 14 + header
+    if colours < 2 or table + 8 > len(data):
+        return None
+    luminance = []
+    for i in range(2):
+        b, g, r = data[table + 4 * i], data[table + 4 * i + 1], data[table + 4 * i + 2]
+        luminance.append(0.299 * r + 0.587 * g + 0.114 * b)
+    rows = abs(height)
+    stride = (width + 31) // 32 * 4
+    if offset + stride * rows > len(data):
+        return None
+    pixels = bytes(data[offset:offset + stride * rows])
+    if luminance[0] < luminance[1]:  # index 0 is the ink
+        pixels = pixels.translate(_INVERTED)
+    words_per_row = (width + WORD_BITS - 1) // WORD_BITS
+    row_bytes = words_per_row * WORD_BYTES
+    used = (width + 7) // 8
+    if height < 0 or used != stride or stride != row_bytes:
+        # Top-down rows turned over, each cut to its dots and padded to whole
+        # words; a 512 or 448 canvas needs none of it.
+        pad = bytes(row_bytes - used)
+        order = range(rows) if height > 0 else range(rows - 1, -1, -1)
+        pixels = pad.join([pixels[y * stride:y * stride + used] for y in order]) + pad
+    if width % 8:
+        last = (0xFF << (8 - width % 8)) & 0xFF
+        mask = (b"\xFF" * (used - 1) + bytes([last]) + bytes(row_bytes - used)) * rows
+        pixels = (int.from_bytes(pixels, "big") & int.from_bytes(mask, "big")).to_bytes(len(pixels), "big")
+    words = array.array(_WORD_CODE, pixels)
+    if sys.byteorder == "little":
+        words.byteswap()
+    return width, rows, words_per_row, words
+
+
+class Trace:
+    """What the tracer knows of the contours it drew: they are in TrueType
+    order, and may_cross is False when no two of their segments (nor a
+    segment and itself) can meet beyond the points that join them."""
+
+    def __init__(self, may_cross):
+        self.may_cross = may_cross
+
+
+def trace_bmp(path, draw):
+    """trace_data of the file at path."""
+    with open(path, "rb") as f:
+        return trace_data(f.read(), draw)
+
+
+def trace_data(data, draw):
+    """Traces the BMP file's bytes; draw(contours, width, height) receives a
+    list of contours, each a start point and a list of segments ("line", p)
+    or ("curve", p1, p2, p3) in bitmap dots with y upward from the bottom
+    row. Returns a Trace, or None when the data is not a 1-bit BMP or the
+    library is missing."""
+    if _LIB is None:
+        return None
+    bmp = read_bitmap(data)
+    if bmp is None:
+        return None
+    width, rows, words_per_row, words = bmp
+    # No ctypes.cast here, nor array types made per path below: both leave
+    # reference cycles, and with them each glyph's bitmap, for the collector.
+    buffer = (ctypes.c_ulong * len(words)).from_buffer(words)
+    bitmap = _Bitmap(width, rows, words_per_row, buffer)
+    param = _LIB.potrace_param_default()
+    if not param:
+        return None
+    param.contents.turdsize = 0
+    state = _LIB.potrace_trace(param, ctypes.byref(bitmap))
+    _LIB.potrace_param_free(param)
+    if not state or state.contents.status != 0:
+        if state:
+            _LIB.potrace_state_free(state)
+        return None
+    try:
+        contours = _contours(state.contents.plist)
+        crossed = _NATIVE(state.contents.plist) != 0 if _NATIVE is not None else None
+    finally:
+        _LIB.potrace_state_free(state)
+    draw(contours, width, rows)
+    return Trace(crossing.may_cross(contours) if crossed is None else crossed)
+
+
+def _contours(node):
+    """Potrace's paths as contours in TrueType order. Potrace turns positive
+    paths (outlines of ink) counter-clockwise and negative ones (holes)
+    clockwise, whatever their depth; TrueType wants the opposite, so every
+    path is walked backwards from the point where it starts."""
+    contours = []
+    while node:
+        path = node.contents
+        n = path.curve.n
+        if n <= 0:
+            node = path.next
+            continue
+        tags = path.curve.tag[:n]
+        c = path.curve.c[:6 * n]
+        start = (c[6 * n - 2], c[6 * n - 1])
+        # Segment i runs from the end of segment i - 1 to (c[6i+4], c[6i+5]).
+        segments = []
+        for i in range(n - 1, -1, -1):
+            k = 6 * i
+            before = (c[k - 2], c[k - 1]) if i else start
+            if tags[i] == POTRACE_CURVETO:
+                segments.append(("curve", (c[k + 2], c[k + 3]), (c[k], c[k + 1]), before))
+            else:
+                segments.append(("line", (c[k + 2], c[k + 3])))
+                segments.append(("line", before))
+        contours.append((start, segments))
+        node = path.next
+    return contours
