@@ -250,11 +250,13 @@ class Font:
         if self.cleaned is None:
             self.clean_glyph()
         finished = outline.finish(self.cleaned, advance)
+        if not vertical:
+            finished = self.store.respaced(unicode, finished)  # the width of a proportional glyph
         if vertical and not finished.contours:
             # A blank vertical form: vertical text shows the character's own.
             self.remove(unicode, True)
             return
-        self.commit(journal_module.Change("glyph", unicode, vertical, advance, None, finished.data))
+        self.commit(journal_module.Change("glyph", unicode, vertical, finished.advance, None, finished.data))
         self.store.put(unicode, vertical, finished)
 
     # -- other changes ------------------------------------------------------------
