@@ -264,8 +264,9 @@ class Font:
     # -- other changes ------------------------------------------------------------
 
     def remove(self, unicode, vertical):
-        if self.store.state(unicode, vertical) is None and (vertical or self.store.state(unicode, True) is None):
-            return  # nothing there: nothing happens
+        store = self.store
+        if (vertical or store.state(unicode, False) is None) and store.drawn_vertical(unicode) is None:
+            return  # nothing there (a made form follows its character): nothing happens
         self.commit(journal_module.Change("remove", unicode, vertical))
         self.store.remove(unicode, vertical)
 
