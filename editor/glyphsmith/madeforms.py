@@ -75,9 +75,3 @@ def made_glyph(unicode, data, full_width, box_top, box_bottom):
     made = make(unicode, contours, full_width, box_top, box_bottom) if contours else None
     return outline.finish(made, full_width) if made else None
 
-
-def turned_sideways(contours, advance, box_top, box_bottom):
-    """A proportional glyph turned a quarter clockwise for vertical text: its
-    advance runs down from the top of the em box and its height across the
-    column, as 'vrt2' wants it."""
-    return [[(y - box_bottom, box_top - x, on) for x, y, on in c] for c in contours]

@@ -41,13 +41,6 @@ def no_editor_left():
 
 
 @pytest.fixture
-def runtime(tmp_path):
-    folder = tmp_path / "run"
-    folder.mkdir(mode=0o700)
-    return str(folder)
-
-
-@pytest.fixture
 def bitmaps(tmp_path):
     paths = []
     for seed in range(3):

@@ -39,13 +39,6 @@ SHAPES = {  # code: (vertical, ink)
 
 
 @pytest.fixture
-def runtime(tmp_path):
-    folder = tmp_path / "run"
-    folder.mkdir(mode=0o700)
-    return str(folder)
-
-
-@pytest.fixture
 def editor(runtime):
     process, path = ec.start_editor(runtime)
     client = ec.Client(path)
