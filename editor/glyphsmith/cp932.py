@@ -29,3 +29,13 @@ def code(unicode):
         return None
     found = data[0] if len(data) == 1 else data[0] * 256 + data[1]
     return found if char(found) == chr(unicode) else None
+
+
+# The seven characters that code page 932 and JIS text decode differently:
+# the code page's own character first, then what JIS and EUC-JP decoders
+# (most of them outside Windows) give for the same code. Both are mapped to
+# the one glyph, so text decoded either way finds it.
+TWINS = {0xFF5E: 0x301C, 0xFF0D: 0x2212, 0x2015: 0x2014, 0x2225: 0x2016,
+         0xFFE0: 0x00A2, 0xFFE1: 0x00A3, 0xFFE2: 0x00AC}
+TWIN_OF = dict(TWINS)
+TWIN_OF.update({twin: own for own, twin in TWINS.items()})

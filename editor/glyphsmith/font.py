@@ -52,7 +52,9 @@ class Font:
         self.identity = identity(self.real) if path else None
         self.journal = None
         self.journal_stem = "f-" + fontlock.key(self.real) if path else journal_module.Journal.new_stem()
-        self.named_by_user = bool(path)
+        # Which family names (English, Japanese) the user gave; a font with
+        # a file keeps the names it has.
+        self.named_by_user = [bool(path), bool(path)]
         self.saved_version = font_store.version() if path else None
         self.recovered = 0
         self.notices = []
@@ -250,18 +252,21 @@ class Font:
         if self.cleaned is None:
             self.clean_glyph()
         finished = outline.finish(self.cleaned, advance)
+        if not vertical:
+            finished = self.store.respaced(unicode, finished)  # the width of a proportional glyph
         if vertical and not finished.contours:
             # A blank vertical form: vertical text shows the character's own.
             self.remove(unicode, True)
             return
-        self.commit(journal_module.Change("glyph", unicode, vertical, advance, None, finished.data))
+        self.commit(journal_module.Change("glyph", unicode, vertical, finished.advance, None, finished.data))
         self.store.put(unicode, vertical, finished)
 
     # -- other changes ------------------------------------------------------------
 
     def remove(self, unicode, vertical):
-        if self.store.state(unicode, vertical) is None and (vertical or self.store.state(unicode, True) is None):
-            return  # nothing there: nothing happens
+        store = self.store
+        if (vertical or store.state(unicode, False) is None) and store.drawn_vertical(unicode) is None:
+            return  # nothing there (a made form follows its character): nothing happens
         self.commit(journal_module.Change("remove", unicode, vertical))
         self.store.remove(unicode, vertical)
 
@@ -280,7 +285,7 @@ class Font:
         name = naming.checked_family(name, japanese)
         self.commit(journal_module.Change("family", vertical=japanese, text=name))
         self.store.set_family(name, japanese)
-        self.named_by_user = True
+        self.named_by_user[int(bool(japanese))] = True
 
     def set_version(self, text):
         text = naming.checked_version(text)
@@ -362,12 +367,15 @@ class Font:
         self.scratch = self.cleaned = None
 
     def save_as(self, path):
+        """Saves the font under path; a font that was never named takes its
+        names from the file's (a name the user gave stays)."""
         names = None
-        if not self.named_by_user:
-            stem = os.path.splitext(os.path.basename(path))[0] or naming.FAMILY
-            names = (stem, stem)
+        if not all(self.named_by_user):
+            english, japanese = naming.default_names(os.path.splitext(os.path.basename(path))[0])
+            names = (self.store.family(False) if self.named_by_user[0] else english,
+                     self.store.family(True) if self.named_by_user[1] else japanese)
         self.save_to(path, names)
-        self.named_by_user = True
+        self.named_by_user = [True, True]
 
     def save_copy(self, path):
         """Writes the font as it is now to path; the font does not change."""

@@ -13,8 +13,8 @@ import unicodedata
 
 from fontTools.ttLib import TTLibError
 
-from . import naming
 from . import protocol
+from . import provenance
 from . import safefile
 from . import store
 
@@ -109,16 +109,7 @@ def may_be_empty(unicode):
 
 
 def made_by_earlier_editor(base):
-    """Fonts an earlier version of this editor wrote through FontForge: its
-    unique name, Japanese family names and the em box of our new fonts."""
-    font = base.font
-    names = font["name"]
-    unique = naming.unique_id(names)
-    if not unique.startswith("FontForge ") or not naming.family(names, True):
-        return False
-    if font["head"].unitsPerEm != 1024 or "OS/2" not in font:
-        return False
-    return (font["OS/2"].sTypoAscender, font["OS/2"].sTypoDescender) == (880, -144)
+    return provenance.made_by_earlier_editor(base.font)
 
 
 def repair(font_store):

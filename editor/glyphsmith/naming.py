@@ -2,8 +2,8 @@
 name, the version and the copyright, read from and written to the name
 table."""
 
-import hashlib
 import re
+import subprocess
 import unicodedata
 
 from . import EDITOR_VERSION
@@ -33,17 +33,66 @@ def mac_roman(text):
     return True
 
 
+def _romanized(text):
+    """Japanese text in Latin letters (Hepburn, by kakasi), or "" when
+    kakasi is not there to ask."""
+    try:
+        done = subprocess.run(["kakasi", "-i", "utf8", "-o", "utf8", "-Ja", "-Ha", "-Ka", "-s"],
+                              input=text.encode("utf-8"), capture_output=True, timeout=10)
+    except (OSError, subprocess.SubprocessError):
+        return ""
+    return done.stdout.decode("utf-8", "replace") if done.returncode == 0 else ""
+
+
+def _japanese(c):
+    return c == "ー" or unicodedata.name(c, "").startswith(("CJK", "HIRAGANA", "KATAKANA"))
+
+
+def english_name(text):
+    """A name in ASCII letters that reads like text: accents taken off,
+    full-width letters made plain, Japanese written in Latin letters; ""
+    when nothing readable is left."""
+    text = unicodedata.normalize("NFKC", text)
+    words, japanese = [], []
+
+    def flush():
+        if japanese:
+            words.extend(w.capitalize() for w in re.findall(r"[A-Za-z0-9]+", _romanized("".join(japanese))))
+            japanese.clear()
+    plain = []
+    for c in text:
+        if _japanese(c):
+            if plain:
+                words.extend(re.findall(r"[\x21-\x7e]+", "".join(plain)))
+                plain.clear()
+            japanese.append(c)
+            continue
+        flush()
+        folded = "".join(d for d in unicodedata.normalize("NFKD", c) if not unicodedata.combining(d))
+        plain.append(folded if folded.isascii() else " ")
+    flush()
+    words.extend(re.findall(r"[\x21-\x7e]+", "".join(plain)))
+    return " ".join(words)[:63].strip()
+
+
+def default_names(stem):
+    """The family names a font saved as stem gets when the user has not
+    named it: the stem in Japanese; in English the stem when it is ASCII,
+    else an English name made from it (FAMILY when none can be)."""
+    japanese = " ".join(stem.split())[:63].strip() or FAMILY_JA
+    if any(unicodedata.category(c) in ("Cc", "Cf", "Zl", "Zp") for c in japanese):
+        japanese = FAMILY_JA
+    if japanese.isascii():
+        return japanese, japanese
+    return english_name(japanese) or FAMILY, japanese
+
+
 def postscript_name(family, style=STYLE):
-    """An ASCII PostScript name that is valid and differs between families:
-    names with characters PostScript cannot carry get a short hash of the
-    whole family name."""
-    kept = "".join(c for c in family if c.isascii() and c.isalnum())
+    """An ASCII PostScript name that is valid and reads like the family."""
+    kept = "".join(c for c in english_name(family) if c.isalnum()) or POSTSCRIPT_PREFIX
     suffix = "-" + "".join(c for c in style if c in POSTSCRIPT_ALLOWED and c != "-")
     if suffix == "-":
         suffix = "-Regular"
-    if not kept or any(not c.isascii() for c in family):
-        tag = hashlib.sha1(family.encode("utf-8")).hexdigest()[:8].upper()
-        kept = (kept or POSTSCRIPT_PREFIX)[:63 - len(suffix) - len(tag)] + tag
     return kept[:63 - len(suffix)] + suffix
 
 
@@ -142,11 +191,11 @@ def _set(name_table, text, name_id, where):
 def write_family(name_table, english, japanese):
     """Names the font: family, style, full, unique and PostScript names in
     English on Windows and Mac and in Japanese on Windows. The Mac records
-    carry Mac Roman only, so an English family of other letters becomes its
-    PostScript form there and everywhere in English."""
+    carry Mac Roman only, so an English family of other letters becomes an
+    English name made from it there and everywhere in English."""
     postscript = postscript_name(english)
     if not mac_roman(english):
-        english = postscript[:-len(STYLE) - 1]
+        english = english_name(english) or FAMILY
     name_table.names = [r for r in name_table.names
                         if not (r.nameID in FAMILY_IDS
                                 and (r.platformID, r.platEncID, r.langID) in (WINDOWS_ENGLISH, WINDOWS_JAPANESE,

@@ -77,10 +77,12 @@ def save(jour, log):
     top = int(meta.get("box_top") or newfont.ASCENT)
     source = meta.get("font") or ""
     stem = os.path.splitext(os.path.basename(source))[0] if source else "新規フォント"
-    name = "%s 復旧 %s" % (stem, time.strftime("%Y-%m-%d %H%M%S"))
+    when = time.strftime("%Y-%m-%d %H%M%S")
+    name = "%s 復旧 %s" % (stem, when)
+    english = "%s Recovered %s" % (naming.default_names(stem)[0] if source else "New Font", when)
     font_store = store.FontStore(store.Base(newfont.build(em, top), new=True))
     glyphs = replay(font_store, changes, log)
-    data = font_store.build(names=(naming.postscript_name(name)[:-len(naming.STYLE) - 1], name))
+    data = font_store.build(names=(english[:63], name))
     folder = places.recovery_folder()
     path = _free_path(folder, name)
     safefile.write_file(path, data)

@@ -5,6 +5,7 @@ import contextlib
 import json
 import os
 import select
+import signal
 import socket
 import sys
 import time
@@ -103,6 +104,36 @@ def listen(path):
     return server
 
 
+class Ending:
+    """SIGTERM (a desktop logout sends it to every process of the session)
+    and SIGHUP end the editor in order: it keeps serving its clients, whose
+    own orderly end saves the font, and once the last one is gone it saves
+    what is unsaved and ends. The signal only wakes the loop up (through a
+    pipe the loop watches); nothing is done inside the handler."""
+
+    def __init__(self):
+        self.requested = False
+        self.read_end, self.write_end = os.pipe2(os.O_NONBLOCK | os.O_CLOEXEC)
+        signal.set_wakeup_fd(self.write_end, warn_on_full_buffer=False)
+        for number in (signal.SIGTERM, signal.SIGHUP):
+            signal.signal(number, self.handle)
+
+    def handle(self, number, frame):
+        self.requested = True
+
+    def drain(self):
+        with contextlib.suppress(BlockingIOError):
+            while os.read(self.read_end, 64):
+                pass
+
+    def close(self):
+        signal.set_wakeup_fd(-1)
+        for number in (signal.SIGTERM, signal.SIGHUP):
+            signal.signal(number, signal.SIG_DFL)
+        os.close(self.read_end)
+        os.close(self.write_end)
+
+
 def wait_readable(socks, spin):
     """The sockets of socks that can be read, after waiting as long as it takes."""
     if spin:
@@ -152,12 +183,16 @@ def accept_waiting(server, clients):
 def serve(path):
     app = Application()
     server = listen(path)
+    ending = Ending()
     clients = {}
     reachable = True
     try:
         while True:
             spin = SPIN_SECONDS > 0 and app.batch_owner is not None
-            for sock in wait_readable([server] + list(clients), spin):
+            for sock in wait_readable([server, ending.read_end] + list(clients), spin):
+                if sock == ending.read_end:
+                    ending.drain()
+                    continue
                 if sock is server:
                     conn, _ = server.accept()
                     clients[conn] = Connection(conn)
@@ -170,10 +205,11 @@ def serve(path):
                         app.disconnect(connection)
                     except protocol.DispatchError as e:
                         sys.stderr.write("glyphsmith: %s\n" % e.description)
-            # A server started for a client ends with its last client. The
-            # socket's name goes first, so a client arriving now launches a
-            # new editor; one that connected just before is still served.
-            if app.start_flag and not clients:
+            # A server started for a client ends with its last client, and
+            # so does one asked to end. The socket's name goes first, so a
+            # client arriving now launches a new editor; one that connected
+            # just before is still served.
+            if (app.start_flag or ending.requested) and not clients:
                 if reachable:
                     # The client that started this server may already have
                     # removed its private runtime folder, socket and all.
@@ -190,6 +226,7 @@ def serve(path):
     finally:
         app.close_all()
         server.close()
+        ending.close()
         if reachable:
             with contextlib.suppress(FileNotFoundError):
                 os.unlink(path)

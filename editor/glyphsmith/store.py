@@ -20,9 +20,13 @@ from fontTools.ttLib.tables._c_m_a_p import CmapSubtable
 from fontTools.ttLib.tables._g_l_y_f import Glyph
 
 from . import cp932
+from . import features
+from . import madeforms
 from . import naming
 from . import newfont
 from . import outline
+from . import provenance
+from . import spacing
 from . import vertical
 
 # Characters whose advance tells a font's full width, most telling first.
@@ -98,6 +102,19 @@ class Base:
     def advance(self, name):
         return self.font["hmtx"][name][0]
 
+    def data_of(self, name):
+        """The glyf data of a glyph as stored."""
+        glyf = self.font["glyf"]
+        glyph = glyf.glyphs[name]
+        return glyph.data if hasattr(glyph, "data") else glyph.compile(glyf)
+
+    @property
+    def has_vert(self):
+        if "GSUB" not in self.font:
+            return False
+        table = self.font["GSUB"].table
+        return bool(table.FeatureList) and any(r.FeatureTag == "vert" for r in table.FeatureList.FeatureRecord)
+
     def draw(self, name, pen):
         glyf = self.font["glyf"]
         glyf[name].draw(pen, glyf)
@@ -121,7 +138,7 @@ class FontStore:
         self.base = base
         self.overlay = Overlay()
         self.measure()
-        self.ours = base.new or naming.unique_id(base.font["name"]).startswith(naming.UNIQUE_ID_PREFIX)
+        self.ours = base.new or provenance.ours(base.font)
         self._base_codes = None
 
     # -- geometry -----------------------------------------------------------------
@@ -150,11 +167,20 @@ class FontStore:
 
     # -- queries --------------------------------------------------------------------
 
+    def base_name(self, unicode):
+        """The base glyph of a character, or of its twin when the font maps
+        only that."""
+        cmap = self.base.cmap
+        found = cmap.get(unicode)
+        if found is None and unicode in cp932.TWIN_OF:
+            found = cmap.get(cp932.TWIN_OF[unicode])
+        return found
+
     def base_vertical_name(self, unicode):
         """The base glyph of a character's vertical form: the target of its
         substitution, else a glyph named after it with ".vert" that has an
         outline (drawn before the character)."""
-        base_name = self.base.cmap.get(unicode)
+        base_name = self.base_name(unicode)
         if base_name and base_name in self.base.vert:
             return self.base.vert[base_name]
         name = (base_name or default_name(unicode)) + ".vert"
@@ -162,44 +188,135 @@ class FontStore:
             return name
         return None
 
-    def state(self, unicode, vertical):
-        """outline.Finished from the overlay, a base glyph name, or None."""
-        put = self.overlay.glyphs.get((unicode, vertical))
+    def default_space(self, unicode):
+        """The empty glyph every font of ours has for a space."""
+        if not self.ours or unicode not in newfont.SPACES:
+            return None
+        return outline.Finished(b"", round(self.full_width * newfont.SPACES[unicode][1]), None, 0, 0)
+
+    def upright(self, unicode):
+        """outline.Finished from the overlay (or made), a base glyph name,
+        or None."""
+        put = self.overlay.glyphs.get((unicode, False))
+        if put is REMOVED:
+            found = None
+        elif put is not None:
+            found = self.respaced(unicode, put)
+        else:
+            found = self.base_name(unicode)
+            if found is not None and self.ours and spacing.proportional(unicode):
+                found = self.respaced(unicode, found)
+        return found if found is not None else self.default_space(unicode)
+
+    def respaced(self, unicode, found):
+        """A single-byte glyph of ours with the width from its ink (see
+        spacing); found itself when it has it already."""
+        if not self.ours or not spacing.proportional(unicode):
+            return found
+        if isinstance(found, outline.Finished):
+            data, advance, box = found.data, found.advance, found.box
+        else:
+            data, advance, box = None, self.base.advance(found), self.base.box(found)
+        placed = spacing.placement(unicode, box, self.em, self.full_width)
+        if placed is None or placed == (0, advance):
+            return found
+        contours = madeforms.points_of(data if data is not None else self.base.data_of(found))
+        if not contours:
+            return found
+        return outline.finish(spacing.shifted(contours, placed[0]), placed[1])
+
+    def drawn_vertical(self, unicode):
+        """The vertical form the user drew (outline.Finished or a base glyph
+        name), or None. In a font of another maker whose glyph of the
+        character was rewritten here, its own vertical form belonged to the
+        glyph that was replaced."""
+        put = self.overlay.glyphs.get((unicode, True))
         if put is REMOVED:
             return None
         if put is not None:
             return put
-        return self.base_vertical_name(unicode) if vertical else self.base.cmap.get(unicode)
+        name = self.base_vertical_name(unicode)
+        if name is None or name.endswith(madeforms.SUFFIX):
+            return None
+        if self.makes_form_for(unicode) and not self.ours:
+            return None
+        return name
+
+    def makes_form_for(self, unicode):
+        """Whether the editor makes a vertical form of the character from
+        its upright glyph: in fonts of ours, and in fonts of other makers
+        with a 'vert' feature for the glyphs written here."""
+        if madeforms.kind(unicode) is None:
+            return False
+        if self.ours:
+            return True
+        put = self.overlay.glyphs.get((unicode, False))
+        return put is not None and put is not REMOVED and self.base.has_vert
+
+    def made_vertical(self, unicode):
+        """The vertical form made from the upright glyph, or None."""
+        if not self.makes_form_for(unicode):
+            return None
+        found = self.upright(unicode)
+        if found is None:
+            return None
+        data = found.data if isinstance(found, outline.Finished) else self.base.data_of(found)
+        return madeforms.made_glyph(unicode, data, self.full_width, self.box_top, self.box_bottom)
+
+    def has_ink(self, found):
+        if isinstance(found, outline.Finished):
+            return found.box is not None
+        return found is not None and self.base.box(found) is not None
+
+    def has_vertical(self, unicode):
+        if self.drawn_vertical(unicode) is not None:
+            return True
+        return self.makes_form_for(unicode) and self.has_ink(self.upright(unicode))
+
+    def state(self, unicode, vertical):
+        """outline.Finished from the overlay (or made), a base glyph name,
+        or None."""
+        if not vertical:
+            return self.upright(unicode)
+        found = self.drawn_vertical(unicode)
+        return found if found is not None else self.made_vertical(unicode)
+
+    def _codes_of(self, unicodes):
+        codes = {}
+        for unicode in unicodes:
+            code = cp932.code(unicode)
+            if code is None:
+                continue
+            kinds = [self.upright(unicode) is not None, self.has_vertical(unicode)]
+            if any(kinds):
+                codes[code] = kinds
+        return codes
 
     def _codes_of_base(self):
         if self._base_codes is None:
-            codes = {}
-            for unicode in self.base.cmap:
-                code = cp932.code(unicode)
-                if code is not None:
-                    codes[code] = [True, False]
+            unicodes = set(self.base.cmap)
+            unicodes.update(cp932.TWIN_OF[u] for u in self.base.cmap if u in cp932.TWIN_OF)
             reached = set(self.base.vert.values())
-            for unicode, name in self.base.cmap.items():
-                if name in self.base.vert and self.base.vert[name] in self.base.order:
-                    code = cp932.code(unicode)
-                    if code is not None:
-                        codes[code][1] = True
             mapped = set(self.base.cmap.values())
             for name in self.base.order:
                 if name.endswith(".vert") and name not in reached and name not in mapped and self.base.box(name):
                     unicode = unicode_of(name[:-5])
-                    code = cp932.code(unicode) if unicode is not None else None
-                    if code is not None:
-                        codes.setdefault(code, [False, False])[1] = True
-            self._base_codes = codes
+                    if unicode is not None:
+                        unicodes.add(unicode)
+            if self.ours:
+                unicodes.update(newfont.SPACES)
+            self._base_unicodes = unicodes
+            self._base_codes = self._codes_of(unicodes)
         return self._base_codes
 
     def glyph_codes(self):
-        codes = {code: list(kinds) for code, kinds in self._codes_of_base().items()}
-        for (unicode, form), put in self.overlay.glyphs.items():
+        codes = dict(self._codes_of_base())
+        touched = {u for u, _ in self.overlay.glyphs}
+        for unicode in touched:
             code = cp932.code(unicode)
             if code is not None:
-                codes.setdefault(code, [False, False])[int(form)] = put is not REMOVED
+                codes.pop(code, None)
+        codes.update(self._codes_of(touched))
         out = []
         for code in sorted(codes):
             if codes[code][0]:
@@ -214,10 +331,11 @@ class FontStore:
             return ""
         if isinstance(found, outline.Finished):
             pen = outline.OutlineTextPen(found.advance)
-            glyph = Glyph(found.data)
-            glyph.expand(None)
-            if glyph.numberOfContours:
-                glyph.draw(pen, None)
+            if found.data:
+                glyph = Glyph(found.data)
+                glyph.expand(None)
+                if glyph.numberOfContours:
+                    glyph.draw(pen, None)
             return pen.text()
         pen = outline.OutlineTextPen(self.base.advance(found))
         self.base.draw(found, pen)
@@ -281,8 +399,21 @@ class _Builder:
     def run(self):
         store, font = self.store, self.font
         overlay = store.overlay
+        self.order = list(font.getGlyphOrder())
+        self.known = set(self.order)
+        self.added = []
+        self.puts = {}
+        self.mapping, self.unmap = {}, set()
+        self.vert_add, self.vert_remove = {}, set()
+        self.vertical_names = {}
         if overlay.glyphs:
             self.glyphs()
+        if store.ours:
+            self.house_glyphs()
+        if self.puts or self.mapping or self.unmap:
+            self.write_glyphs()
+        if store.ours:
+            self.house_tables()
         if self.names is not None or overlay.family is not None:
             english, japanese = self.names if self.names is not None else overlay.family
             naming.write_family(font["name"], english, japanese)
@@ -299,30 +430,34 @@ class _Builder:
 
     # -- glyphs ---------------------------------------------------------------------
 
+    def empty(self, name):
+        return outline.Finished(b"", self.store.base.advance(name), None, 0, 0)
+
     def glyphs(self):
-        store, font = self.store, self.font
+        """The glyphs the user put or removed, with their cmap entries (both
+        twins of a code) and vertical substitutions."""
+        store = self.store
         base = store.base
-        self.order = order = list(font.getGlyphOrder())
-        self.known = set(order)
-        self.added = []
-        puts = {}
-        mapping, unmap = {}, set()
-        vert_add, vert_remove = {}, set()
+        puts, mapping, unmap = self.puts, self.mapping, self.unmap
+        vert_add, vert_remove = self.vert_add, self.vert_remove
         for unicode in sorted({u for u, _ in store.overlay.glyphs}):
             char = store.overlay.glyphs.get((unicode, False))
             form = store.overlay.glyphs.get((unicode, True))
-            base_name = base.cmap.get(unicode)
+            base_name = store.base_name(unicode)
+            twin = cp932.TWINS.get(unicode)
             if char is REMOVED:
                 char_name = None
                 if base_name:
-                    unmap.add(unicode)
+                    unmap.update(u for u in (unicode, twin) if u is not None and base.cmap.get(u) == base_name)
                     vert_remove.add(base_name)
                     if store.ours:  # no outline left behind in our own fonts
-                        puts[base_name] = outline.Finished(b"", base.advance(base_name), None, 0, 0)
+                        puts[base_name] = self.empty(base_name)
             elif char is not None:
                 char_name = base_name or self.reusable(default_name(unicode)) or self.fresh(default_name(unicode))
-                puts[char_name] = char
+                puts[char_name] = store.upright(unicode)
                 mapping[unicode] = char_name
+                if twin is not None:
+                    mapping[twin] = char_name
             else:
                 char_name = base_name
             base_form = store.base_vertical_name(unicode)
@@ -331,23 +466,125 @@ class _Builder:
                     vert_remove.add(base_name)
                 own = (base_name or default_name(unicode)) + ".vert"
                 if base_form == own and base_form not in set(base.cmap.values()):
-                    puts[base_form] = outline.Finished(b"", base.advance(base_form), None, 0, 0)
+                    puts[base_form] = self.empty(base_form)
             elif form is not None:
-                form_name = base_form or self.fresh((char_name or default_name(unicode)) + ".vert")
+                if base_form and not base_form.endswith(madeforms.SUFFIX):
+                    form_name = base_form
+                else:
+                    form_name = self.reusable((char_name or default_name(unicode)) + ".vert") \
+                        or self.fresh((char_name or default_name(unicode)) + ".vert")
                 puts[form_name] = form
+                self.vertical_names[unicode] = form_name
                 if char_name:
                     vert_add[char_name] = form_name
-            elif char is not None and char is not REMOVED and base_form and base.vert.get(char_name) != base_form:
+            elif char is not None and char is not REMOVED and base_form and base.vert.get(char_name) != base_form \
+                    and not store.makes_form_for(unicode):
                 vert_add[char_name] = base_form  # drawn before its character, reached now
-        font.setGlyphOrder(order)
+            if not store.ours and char_name and store.makes_form_for(unicode) and store.drawn_vertical(unicode) is None:
+                made = store.made_vertical(unicode)
+                if made is not None:  # another maker's glyph rewritten: its vertical form follows
+                    target = base_form if base_form and base_form not in puts else \
+                        (self.reusable(char_name + madeforms.SUFFIX) or self.fresh(char_name + madeforms.SUFFIX))
+                    puts[target] = made
+                    vert_add[char_name] = target
+
+    def final_cmap(self):
+        cmap = {u: n for u, n in self.store.base.cmap.items() if u not in self.unmap}
+        cmap.update(self.mapping)
+        return cmap
+
+    def box_of(self, name):
+        if name in self.puts:
+            return self.puts[name].box
+        return self.store.base.box(name)
+
+    def advance_of(self, name):
+        if name in self.puts:
+            return self.puts[name].advance
+        return self.store.base.advance(name)
+
+    def house_glyphs(self):
+        """What every font of ours has besides what the user drew: the
+        spaces, both twins of a code, widths from the ink for single-byte
+        glyphs, and vertical forms made from the upright glyphs (see
+        madeforms); a made form that is no longer needed is left empty."""
+        store, puts, mapping = self.store, self.puts, self.mapping
+        cmap = self.final_cmap()
+        for unicode, (name, _share) in newfont.SPACES.items():
+            if unicode not in cmap:
+                name = self.reusable(name) or self.fresh(name)
+                puts[name] = store.default_space(unicode)
+                mapping[unicode] = cmap[unicode] = name
+        if cmap.get(newfont.NO_BREAK_SPACE) != cmap[0x20]:
+            mapping[newfont.NO_BREAK_SPACE] = cmap[newfont.NO_BREAK_SPACE] = cmap[0x20]
+        for own, twin in cp932.TWINS.items():
+            if own in cmap and cmap.get(twin) != cmap[own]:
+                mapping[twin] = cmap[twin] = cmap[own]
+        for unicode, name in cmap.items():
+            if spacing.proportional(unicode) and name not in puts:
+                found = store.respaced(unicode, name)
+                if found is not name:
+                    puts[name] = found
+        twins = set(cp932.TWINS.values())
+        vert = {}
+        for unicode, name in sorted(cmap.items()):
+            if unicode in twins:
+                continue
+            drawn = store.drawn_vertical(unicode)
+            if drawn is not None:
+                vert[name] = self.vertical_names[unicode] if isinstance(drawn, outline.Finished) else drawn
+                continue
+            made = store.made_vertical(unicode)
+            if made is not None:
+                target = name + madeforms.SUFFIX
+                if target not in self.known:
+                    target = self.fresh(target)
+                puts[target] = made
+                vert[name] = target
+        reached = set(vert.values())
+        for name in store.base.order:
+            if name.endswith(madeforms.SUFFIX) and name not in reached and name not in puts and store.base.box(name):
+                puts[name] = self.empty(name)
+        self.house_vert = vert
+
+    def write_glyphs(self):
+        font, store = self.font, self.store
+        font.setGlyphOrder(self.order)
         glyf = font["glyf"]
-        glyf.glyphOrder = order
-        self.put_glyphs(glyf, puts)
-        self.cmap(mapping, unmap)
-        if any(base.vert.get(k) != v for k, v in vert_add.items()) or \
-                any(k in base.vert for k in vert_remove - set(vert_add)):
-            vertical.apply(font, vert_add, vert_remove - set(vert_add), new_font=store.base.new)
+        glyf.glyphOrder = self.order
+        self.put_glyphs(glyf, self.puts)
+        self.cmap(self.mapping, self.unmap)
+        if not store.ours:
+            vert_add, vert_remove, base = self.vert_add, self.vert_remove, store.base
+            if any(base.vert.get(k) != v for k, v in vert_add.items()) or \
+                    any(k in base.vert for k in vert_remove - set(vert_add)):
+                vertical.apply(font, vert_add, vert_remove - set(vert_add), new_font=store.base.new)
         self.device_metrics()
+
+    def house_tables(self):
+        """The layout features and the metrics of every font of ours."""
+        store, font = self.store, self.font
+        cmap = self.final_cmap()
+        em, full, top = store.em, store.full_width, store.box_top
+        palt, vpal = {}, {}
+        for unicode, name in cmap.items():
+            if not spacing.kana_or_punctuation(unicode) or self.advance_of(name) != full:
+                continue
+            box = self.box_of(name)
+            if box is None:
+                continue
+            across = spacing.proportional_adjustment(box[0], box[2], 0, full, em)
+            if across is not None:
+                palt[name] = across
+            form = self.house_vert.get(name, name)
+            box = self.box_of(form)
+            down = spacing.proportional_adjustment(top - box[3], top - box[1], 0, em, em) if box else None
+            if down is not None:
+                vpal[form] = (-down[0], down[1])
+        features.build(font, self.house_vert, palt, vpal)
+        newfont.house_metrics(font, store.box_top, store.box_bottom, cmap)
+        if "OS/2" in font:
+            font["OS/2"].recalcAvgCharWidth(font)
 
     def reusable(self, name):
         """A glyph of that name that a removal left empty and unmapped."""
@@ -401,8 +638,6 @@ class _Builder:
                 glyf.glyphs[name] = Glyph()
                 hmtx.metrics[name] = (0, 0)
                 vmtx.metrics[name] = (em, 0)
-        if store.ours and "OS/2" in font:
-            font["OS/2"].recalcAvgCharWidth(font)
 
     def add_vertical_metrics(self, glyf):
         """Vertical metrics for a font that had none: every glyph one em

@@ -23,3 +23,11 @@ def private_data(tmp_path, monkeypatch):
     data.mkdir(mode=0o700)
     monkeypatch.setenv("XDG_DATA_HOME", str(data))
     return data
+
+
+@pytest.fixture
+def runtime(tmp_path):
+    """A private runtime folder for an editor's socket."""
+    folder = tmp_path / "run"
+    folder.mkdir(mode=0o700)
+    return str(folder)

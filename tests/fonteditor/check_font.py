@@ -4,7 +4,10 @@ advances, the 'vert' substitutions, the metrics and the names, and under
 "problems" whatever makes the font unfit for use anywhere: refused by the
 OpenType Sanitizer or by fc-scan, vertical metrics that do not put every
 glyph one em apart from the top of the em box, a .notdef without a box,
-empty or invalid names."""
+empty or invalid names; and for a font Quillery made (its vendor code),
+whatever breaks the rules every such font keeps: its spaces, both twins of
+a code, a vertical form for every drawn character of the vertical table
+that has one, and one line height in every set of metrics."""
 
 import json
 import logging
@@ -24,6 +27,64 @@ class Collect(logging.Handler):
 
     def emit(self, record):
         self.records.append(record.getMessage())
+
+
+VENDOR = "QLRY"
+# Characters of the vertical table that a vertical form serves: all but the
+# squared words and the geta mark, which stand upright as they are.
+VERTICAL = ("、。，．ぁぃぅぇぉっゃゅょゎァィゥェォッャュョヮヵヶ"
+            "￣＿ー～｜（）〔〕［］｛｝〈〉《》「」『』【】〝〟―‐∥…‥“”＝→←↑↓"
+            "─│┌┐┘└├┬┤┴┼━┃┏┓┛┗┣┳┫┻╋┠┯┨┷┿┝┰┥┸╂")
+TWINS = {0xFF5E: 0x301C, 0xFF0D: 0x2212, 0x2015: 0x2014, 0x2225: 0x2016, 0xFFE0: 0xA2, 0xFFE1: 0xA3, 0xFFE2: 0xAC}
+
+
+def vert_mapping(font):
+    found = {}
+    if "GSUB" in font:
+        gsub = font["GSUB"].table
+        for record in gsub.FeatureList.FeatureRecord:
+            if record.FeatureTag == "vert":
+                for index in record.Feature.LookupListIndex:
+                    for sub in gsub.LookupList.Lookup[index].SubTable:
+                        sub = getattr(sub, "ExtSubTable", sub)
+                        found.update(getattr(sub, "mapping", None) or {})
+    return found
+
+
+def house_problems(font):
+    """What a font of ours must have besides the user's glyphs."""
+    if str(font["OS/2"].achVendID) != VENDOR:
+        return []
+    problems = []
+    cmap, hmtx, glyf = font.getBestCmap(), font["hmtx"], font["glyf"]
+    em = font["head"].unitsPerEm
+    for unicode in (0x20, 0x3000):
+        if unicode not in cmap or hmtx[cmap[unicode]][0] <= 0:
+            problems.append("no space U+%04X" % unicode)
+    if cmap.get(0xA0) != cmap.get(0x20):
+        problems.append("U+00A0 is not the glyph of U+0020")
+    if font["OS/2"].usBreakChar not in cmap:
+        problems.append("usBreakChar U+%04X is not in the cmap" % font["OS/2"].usBreakChar)
+    for own, twin in TWINS.items():
+        if own in cmap and cmap.get(twin) != cmap[own]:
+            problems.append("U+%04X is not the glyph of U+%04X" % (twin, own))
+    vert = vert_mapping(font)
+    lacking = []
+    for char in VERTICAL:
+        name = cmap.get(ord(char))
+        if name is not None and glyf[name].numberOfContours:
+            form = vert.get(name)
+            if form is None or not glyf[form].numberOfContours:
+                lacking.append(char)
+    if lacking:
+        problems.append("no vertical form for %s" % "".join(lacking))
+    os2, hhea = font["OS/2"], font["hhea"]
+    heights = {hhea.ascent - hhea.descent + hhea.lineGap, os2.usWinAscent + os2.usWinDescent,
+               os2.sTypoAscender - os2.sTypoDescender + os2.sTypoLineGap}
+    if len(heights) != 1 or not 1.4 * em <= min(heights) <= 1.5 * em or hhea.lineGap != 0 \
+            or os2.fsSelection & 0x80:
+        problems.append("line metrics differ between programs: %s" % sorted(heights))
+    return problems
 
 
 def problems_of(path, font):
@@ -60,6 +121,7 @@ def problems_of(path, font):
                      and n.langID in (0, 0x409)]
             if not found or not all(t.strip() for t in found):
                 problems.append("English name %d on platform %d is missing or empty" % (name_id, platform))
+    problems += house_problems(font)
     postscript = names.getName(6, 3, 1, 0x409)
     if postscript is None or not POSTSCRIPT_NAME.fullmatch(str(postscript)) \
             or any(c in str(postscript) for c in "[](){}<>/%"):
@@ -75,14 +137,7 @@ def main(path):
         font[tag]  # decode every table
     font.ensureDecompiled()
     cmap = font.getBestCmap()
-    vert = {}
-    if "GSUB" in font:
-        gsub = font["GSUB"].table
-        for record in gsub.FeatureList.FeatureRecord:
-            if record.FeatureTag == "vert":
-                for index in record.Feature.LookupListIndex:
-                    for sub in gsub.LookupList.Lookup[index].SubTable:
-                        vert.update(sub.mapping)
+    vert = vert_mapping(font)
     os2, hhea, head = font["OS/2"], font["hhea"], font["head"]
     glyf = font["glyf"]
     boxes = {}

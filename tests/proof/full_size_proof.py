@@ -15,6 +15,9 @@ checks that
 - every glyph is one em high in vertical writing, measured from the top of
   the em box; .notdef draws a box; the names are there, the PostScript name
   valid; hhea, typographic and Windows metrics give the same line height,
+- the font keeps what every font Quillery makes has: its spaces, both
+  twins of a code, a vertical form for every drawn character of the
+  vertical table that has one, one line height in every program,
 - fc-scan accepts the font and lists every character in its charset,
 - FreeType renders a line of text with ink in every glyph.
 
@@ -44,6 +47,9 @@ import zlib
 
 from fontTools.pens.boundsPen import BoundsPen
 from fontTools.ttLib import TTFont
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "fonteditor"))
+from check_font import house_problems  # noqa: E402
 
 CANVAS = 512
 TIP_30_DOTS = 2
@@ -439,6 +445,9 @@ def check_tables(ttf):
                os2.usWinAscent + os2.usWinDescent}
     if len(heights) != 1 or not 1.4 * em <= heights.copy().pop() <= 1.5 * em:
         failures.append("line heights %s do not agree on 1.4 to 1.5 em" % sorted(heights))
+    failures += house_problems(font)
+    if os2.achVendID != "QLRY":
+        failures.append("vendor code %r is not ours" % os2.achVendID)
     return failures
 
 
