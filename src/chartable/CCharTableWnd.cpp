@@ -8,6 +8,7 @@
 #include "chartable/CCharTableItemModel.h"
 #include "chartable/COwnTextDlg.h"
 #include "chartable/ICharTableSource.h"
+#include "res/NumberText.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,7 +19,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
-#include <QLocale>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
@@ -308,7 +308,7 @@ void CCharTableWnd::TakeOwnText(const QString& text)
     m_plan.SetOwnText(text);
     if (m_plan.OwnText().WasCut())
         m_messages.ShowMessage(QStringLiteral("文章が長いため、最初の %1 文字だけを使います。")
-                                   .arg(QLocale(QLocale::Japanese).toString(COwnText::kMaxChars)));
+                                   .arg(NumberText(COwnText::kMaxChars)));
     if (m_pStore)
         CCharTableSettings::WriteOwnText(*m_pStore, m_plan.OwnText().Text());
     m_table.OwnTextChanged();

@@ -2,6 +2,7 @@
 
 #include "app/IMessageBox.h"
 #include "fonteditor/CFontEditorSession.h"
+#include "res/NumberText.h"
 
 #include <QRegularExpression>
 
@@ -122,7 +123,7 @@ QString CFontInfoEditor::Problem(SFontInfo::EField field, const QString& value)
         [[fallthrough]];
     case SFontInfo::FamilyNameJa:
         if (value.size() > kMaxFamilyName)
-            return QStringLiteral("%1は%2文字以内で入力してください。").arg(Label(field)).arg(kMaxFamilyName);
+            return QStringLiteral("%1は%2文字以内で入力してください。").arg(Label(field), NumberText(kMaxFamilyName));
         return QString();
     case SFontInfo::Version: {
         const QRegularExpressionMatch version = VersionPattern().match(value);
@@ -133,7 +134,7 @@ QString CFontInfoEditor::Problem(SFontInfo::EField field, const QString& value)
     }
     default:
         if (value.size() > kMaxCopyright)
-            return QStringLiteral("%1は%2文字以内で入力してください。").arg(Label(field)).arg(kMaxCopyright);
+            return QStringLiteral("%1は%2文字以内で入力してください。").arg(Label(field), NumberText(kMaxCopyright));
         return QString();
     }
 }
