@@ -111,6 +111,26 @@ TEST_F(CharTableWndTest, EditorWithoutTheMembersIsNamedInOneLine)
     EXPECT_FALSE(Wnd()->FilterChooser()->isEnabled());
 }
 
+// Beside the main window on a small screen the table is narrow: its
+// choices go on in another row and its counts wrap, and none is cut.
+TEST_F(CharTableWndTest, NarrowWindowKeepsEveryControlWhole)
+{
+    frame.ShowCharTable();
+    Choose(Wnd()->SetChooser(), QStringLiteral("常用漢字"));
+    constexpr int kNarrow = 420;
+    ASSERT_LE(Wnd()->minimumSizeHint().width(), kNarrow);
+    Wnd()->resize(kNarrow, 480);
+    QTest::qWait(1);
+    for (QWidget* control : Wnd()->findChildren<QWidget*>()) {
+        if (!control->isVisible() || control->window() != Wnd() || control == Wnd()->List()->viewport())
+            continue;
+        const QRect inWindow(control->mapTo(Wnd(), QPoint(0, 0)), control->size());
+        EXPECT_TRUE(Wnd()->rect().contains(inWindow)) << control->metaObject()->className();
+        EXPECT_GE(control->width(), std::min(control->sizeHint().width(), control->minimumSizeHint().width()))
+            << control->metaObject()->className();
+    }
+}
+
 TEST_F(CharTableWndTest, SizePlaceAndSetAreKeptInTheirOwnGroup)
 {
     frame.ShowCharTable();
