@@ -47,7 +47,7 @@ QSize CFlowLayout::sizeHint() const
         height = std::max(height, item->sizeHint().height());
     }
     const QMargins margins = contentsMargins();
-    return {width + margins.left() + margins.right(), height + margins.top() + margins.bottom()};
+    return { width + margins.left() + margins.right(), height + margins.top() + margins.bottom() };
 }
 
 void CFlowLayout::setGeometry(const QRect& rect)

@@ -7,8 +7,7 @@
 // row when the width runs out, so that a row of controls fits a narrow
 // window without being cut. An item wider than the whole width gets that
 // width.
-class CFlowLayout : public QLayout
-{
+class CFlowLayout : public QLayout {
 public:
     explicit CFlowLayout(int spacing);
     ~CFlowLayout() override;

@@ -20,19 +20,19 @@ const QHash<char16_t, QString>& Syllables()
             const char16_t* kana;
             const char* latin[5];
         } rows[] = {
-            {u"あいうえお", {"a", "i", "u", "e", "o"}},
-            {u"かきくけこ", {"ka", "ki", "ku", "ke", "ko"}},
-            {u"がぎぐげご", {"ga", "gi", "gu", "ge", "go"}},
-            {u"さしすせそ", {"sa", "shi", "su", "se", "so"}},
-            {u"ざじずぜぞ", {"za", "ji", "zu", "ze", "zo"}},
-            {u"たちつてと", {"ta", "chi", "tsu", "te", "to"}},
-            {u"だぢづでど", {"da", "ji", "zu", "de", "do"}},
-            {u"なにぬねの", {"na", "ni", "nu", "ne", "no"}},
-            {u"はひふへほ", {"ha", "hi", "fu", "he", "ho"}},
-            {u"ばびぶべぼ", {"ba", "bi", "bu", "be", "bo"}},
-            {u"ぱぴぷぺぽ", {"pa", "pi", "pu", "pe", "po"}},
-            {u"まみむめも", {"ma", "mi", "mu", "me", "mo"}},
-            {u"らりるれろ", {"ra", "ri", "ru", "re", "ro"}},
+            { u"あいうえお", { "a", "i", "u", "e", "o" } },
+            { u"かきくけこ", { "ka", "ki", "ku", "ke", "ko" } },
+            { u"がぎぐげご", { "ga", "gi", "gu", "ge", "go" } },
+            { u"さしすせそ", { "sa", "shi", "su", "se", "so" } },
+            { u"ざじずぜぞ", { "za", "ji", "zu", "ze", "zo" } },
+            { u"たちつてと", { "ta", "chi", "tsu", "te", "to" } },
+            { u"だぢづでど", { "da", "ji", "zu", "de", "do" } },
+            { u"なにぬねの", { "na", "ni", "nu", "ne", "no" } },
+            { u"はひふへほ", { "ha", "hi", "fu", "he", "ho" } },
+            { u"ばびぶべぼ", { "ba", "bi", "bu", "be", "bo" } },
+            { u"ぱぴぷぺぽ", { "pa", "pi", "pu", "pe", "po" } },
+            { u"まみむめも", { "ma", "mi", "mu", "me", "mo" } },
+            { u"らりるれろ", { "ra", "ri", "ru", "re", "ro" } },
         };
         for (const auto& row : rows)
             for (int i = 0; i < 5; ++i)
@@ -40,8 +40,8 @@ const QHash<char16_t, QString>& Syllables()
         const struct {
             char16_t kana;
             const char* latin;
-        } single[] = {{u'や', "ya"}, {u'ゆ', "yu"}, {u'よ', "yo"}, {u'わ', "wa"}, {u'ゐ', "i"},
-                      {u'ゑ', "e"},  {u'を', "o"},  {u'ん', "n"},  {u'ゔ', "vu"}};
+        } single[] = { { u'や', "ya" }, { u'ゆ', "yu" }, { u'よ', "yo" }, { u'わ', "wa" }, { u'ゐ', "i" },
+            { u'ゑ', "e" }, { u'を', "o" }, { u'ん', "n" }, { u'ゔ', "vu" } };
         for (const auto& s : single)
             t.insert(s.kana, QString::fromLatin1(s.latin));
         return t;
@@ -68,7 +68,8 @@ void JoinSmallVowel(QString& latin, QChar vowel)
         latin += vowel;
         return;
     }
-    const bool bare = latin.size() == 1 || !latin.at(latin.size() - 2).isLetter() || IsVowel(latin.at(latin.size() - 2));
+    const bool bare
+        = latin.size() == 1 || !latin.at(latin.size() - 2).isLetter() || IsVowel(latin.at(latin.size() - 2));
     latin.chop(1);
     latin += bare ? QStringLiteral("w") + vowel : QString(vowel);
 }
@@ -81,7 +82,8 @@ void JoinSmallY(QString& latin, const QString& y)
         return;
     }
     latin.chop(1);
-    const bool palatal = latin.endsWith(QStringLiteral("sh")) || latin.endsWith(QStringLiteral("ch")) || latin.endsWith(u'j');
+    const bool palatal
+        = latin.endsWith(QStringLiteral("sh")) || latin.endsWith(QStringLiteral("ch")) || latin.endsWith(u'j');
     latin += palatal ? y.mid(1) : y;
 }
 
@@ -140,7 +142,7 @@ QString CDefaultFontNames::Romanized(const QString& text)
             JoinSmallVowel(latin, QChar(u"aiueo"[small]));
             continue;
         } else if (const qsizetype y = QStringView(u"ゃゅょ").indexOf(c); y >= 0) {
-            JoinSmallY(latin, QStringList {QStringLiteral("ya"), QStringLiteral("yu"), QStringLiteral("yo")}[y]);
+            JoinSmallY(latin, QStringList { QStringLiteral("ya"), QStringLiteral("yu"), QStringLiteral("yo") }[y]);
             continue;
         } else if (c == u'ゎ') {
             syllable = QStringLiteral("wa");
@@ -178,6 +180,6 @@ SFontNames CDefaultFontNames::For(const QString& fontPath)
             japanese += c;
     japanese = Shortened(japanese.trimmed());
     if (japanese.isEmpty())
-        return {kFamily, kFamilyJa};
-    return {EnglishFor(japanese), japanese};
+        return { kFamily, kFamilyJa };
+    return { EnglishFor(japanese), japanese };
 }

@@ -132,8 +132,10 @@ void CExitSave::WriteRecoveryCopy(const QString& fontPath, const QString& reason
     }
     if (reason.isEmpty())
         m_messages.ShowInformation(
-            QStringLiteral("保存されていない新規フォントの復旧用のコピーを次のファイルに保存しました。\n%1").arg(where));
+            QStringLiteral("保存されていない新規フォントの復旧用のコピーを次のファイルに保存しました。\n%1")
+                .arg(where));
     else
         m_messages.ShowMessage(
-            QStringLiteral("フォントを保存できなかったため、復旧用のコピーを次のファイルに保存しました。\n%1").arg(where));
+            QStringLiteral("フォントを保存できなかったため、復旧用のコピーを次のファイルに保存しました。\n%1")
+                .arg(where));
 }

@@ -39,7 +39,7 @@ QString CFontPlaceChooser::PlaceForNewFontInstead(const QString& refused, const 
     const QFileInfo info(refused);
     const QString suggested = info.dir().filePath(info.completeBaseName() + QStringLiteral("-手書き.ttf"));
     return ChooseWritablePlace(reason + u'\n' + CStringTable::Message(M::OfferNewFont),
-                               CStringTable::Message(M::MakeNewFont), suggested, refused);
+        CStringTable::Message(M::MakeNewFont), suggested, refused);
 }
 
 QString CFontPlaceChooser::ChooseWritablePlace(

@@ -32,8 +32,8 @@ public:
     // Another place for a font file that cannot be written where it is
     // (refused, when given, is the file itself, which the user may not
     // choose again). Empty when the user gave up.
-    QString PlaceForUnwritable(const CFontFileCheck::SWritePlace& place, const QString& suggested,
-                               const QString& refused);
+    QString PlaceForUnwritable(
+        const CFontFileCheck::SWritePlace& place, const QString& suggested, const QString& refused);
     // A file for a new font instead of one the editor refused for the reason
     // given; suggested beside it. Empty when the user does not want one.
     QString PlaceForNewFontInstead(const QString& refused, const QString& reason);
@@ -44,8 +44,7 @@ public:
 private:
     // The text with a button for the action, then the dialog, until a file
     // that can be written is chosen; empty when the user gave up.
-    QString ChooseWritablePlace(QString text, const QString& action, const QString& suggested,
-                                const QString& refused);
+    QString ChooseWritablePlace(QString text, const QString& action, const QString& suggested, const QString& refused);
 
     IMessageBox& m_messages;
     std::function<void(const QString&)> m_reportError;

@@ -15,7 +15,7 @@ SFontNames CNewFontNaming::Completed(const SFontNames& given, const QString& fon
     SFontNames names;
     names.family = given.family.isEmpty() ? proposed.family : given.family;
     names.familyJa = !given.familyJa.isEmpty() ? given.familyJa
-                   : !given.family.isEmpty()   ? given.family
+        : !given.family.isEmpty()              ? given.family
                                                : proposed.familyJa;
     return names;
 }

@@ -45,7 +45,8 @@ void CRestartReport::ReportEarlierRun(const CGlyphsmithTypeface& font)
     }
     QStringList lines;
     if (recovered > 0)
-        lines << QStringLiteral("前回保存されずに終わった作業から、%1個の文字を復旧しました。").arg(NumberText(recovered));
+        lines << QStringLiteral("前回保存されずに終わった作業から、%1個の文字を復旧しました。")
+                     .arg(NumberText(recovered));
     if (!notice.trimmed().isEmpty())
         lines << notice.trimmed();
     if (!lines.isEmpty())
@@ -126,9 +127,8 @@ std::optional<QSet<quint32>> CRestartReport::LostGlyphs(const CGlyphsmithTypefac
 QString CRestartReport::GlyphList(const QSet<quint32>& keys)
 {
     QList<quint32> sorted(keys.begin(), keys.end());
-    std::sort(sorted.begin(), sorted.end(), [](quint32 a, quint32 b) {
-        return std::pair(a & 0xFFFF, a >> 16) < std::pair(b & 0xFFFF, b >> 16);
-    });
+    std::sort(sorted.begin(), sorted.end(),
+        [](quint32 a, quint32 b) { return std::pair(a & 0xFFFF, a >> 16) < std::pair(b & 0xFFFF, b >> 16); });
     QString list;
     for (const quint32 key : sorted) {
         const QString ch = Cp932ToString(CharFromCode(static_cast<quint16>(key & 0xFFFF)));

@@ -17,19 +17,20 @@ TEST(DefaultFontNamesTest, EveryFileNameGivesReadableNamesTheRulesAccept)
         const char* family;
         const char* familyJa;
     } cases[] = {
-        {"/f/My Hand 2.ttf", "My Hand 2", "My Hand 2"},
-        {"/f/ｈａｎｄ.ttf", "hand", "ｈａｎｄ"},
-        {"/f/てがき.ttf", "Tegaki", "てがき"},
-        {"/f/まる　もじ.ttf", "Maru Moji", "まる　もじ"},
-        {"/f/しょっちゅう.ttf", "Shotchuu", "しょっちゅう"},
-        {"/f/きゃらめる.ttf", "Kyarameru", "きゃらめる"},
-        {"/f/ファミリー.ttf", "Famiri", "ファミリー"},
-        {"/f/ウィンドウ.ttf", "Windou", "ウィンドウ"},
-        {"/f/ｶﾞｯｺｳ.ttf", "Gakkou", "ｶﾞｯｺｳ"},
-        {"/f/Café.ttf", "Cafe", "Café"},
-        {"/f/てがき文字.ttf", "Tegaki", "てがき文字"},
-        {"/f/.ttf", "Tegaki", "手書き"},
-        {"/f/abcdefghijklmnopqrstuvwxyz0123456789.ttf", "abcdefghijklmnopqrstuvwxyz01234", "abcdefghijklmnopqrstuvwxyz01234"},
+        { "/f/My Hand 2.ttf", "My Hand 2", "My Hand 2" },
+        { "/f/ｈａｎｄ.ttf", "hand", "ｈａｎｄ" },
+        { "/f/てがき.ttf", "Tegaki", "てがき" },
+        { "/f/まる　もじ.ttf", "Maru Moji", "まる　もじ" },
+        { "/f/しょっちゅう.ttf", "Shotchuu", "しょっちゅう" },
+        { "/f/きゃらめる.ttf", "Kyarameru", "きゃらめる" },
+        { "/f/ファミリー.ttf", "Famiri", "ファミリー" },
+        { "/f/ウィンドウ.ttf", "Windou", "ウィンドウ" },
+        { "/f/ｶﾞｯｺｳ.ttf", "Gakkou", "ｶﾞｯｺｳ" },
+        { "/f/Café.ttf", "Cafe", "Café" },
+        { "/f/てがき文字.ttf", "Tegaki", "てがき文字" },
+        { "/f/.ttf", "Tegaki", "手書き" },
+        { "/f/abcdefghijklmnopqrstuvwxyz0123456789.ttf", "abcdefghijklmnopqrstuvwxyz01234",
+            "abcdefghijklmnopqrstuvwxyz01234" },
     };
     for (const auto& c : cases) {
         const SFontNames names = CDefaultFontNames::For(QString::fromUtf8(c.file));
@@ -45,9 +46,9 @@ TEST(DefaultFontNamesTest, EveryFileNameGivesReadableNamesTheRulesAccept)
 TEST(DefaultFontNamesTest, GivenNamesAreCompletedFromTheFile)
 {
     const QString file = QStringLiteral("/f/てがき.ttf");
-    EXPECT_EQ(CNewFontNaming::Completed({}, file), (SFontNames {"Tegaki", "てがき"}));
-    EXPECT_EQ(CNewFontNaming::Completed({"Tegaki Test", {}}, file), (SFontNames {"Tegaki Test", "Tegaki Test"}));
-    EXPECT_EQ(CNewFontNaming::Completed({{}, "てがきテスト"}, file), (SFontNames {"Tegaki", "てがきテスト"}));
+    EXPECT_EQ(CNewFontNaming::Completed({}, file), (SFontNames { "Tegaki", "てがき" }));
+    EXPECT_EQ(CNewFontNaming::Completed({ "Tegaki Test", {} }, file), (SFontNames { "Tegaki Test", "Tegaki Test" }));
+    EXPECT_EQ(CNewFontNaming::Completed({ {}, "てがきテスト" }, file), (SFontNames { "Tegaki", "てがきテスト" }));
 }
 
 } // namespace
