@@ -11,6 +11,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -120,7 +122,9 @@ TEST_F(CharTableWndTest, NarrowWindowKeepsEveryControlWhole)
     constexpr int kNarrow = 420;
     ASSERT_LE(Wnd()->minimumSizeHint().width(), kNarrow);
     Wnd()->resize(kNarrow, 480);
-    QTest::qWait(1);
+    QCoreApplication::sendPostedEvents();
+    Wnd()->layout()->activate();
+    ASSERT_EQ(Wnd()->width(), kNarrow);
     for (QWidget* control : Wnd()->findChildren<QWidget*>()) {
         if (!control->isVisible() || control->window() != Wnd() || control == Wnd()->List()->viewport())
             continue;
