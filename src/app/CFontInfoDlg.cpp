@@ -1,15 +1,18 @@
 #include "app/CFontInfoDlg.h"
 
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFormLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-CFontInfoDlg::CFontInfoDlg(const SFontInfo& info, Submit submit, QWidget* parent)
+CFontInfoDlg::CFontInfoDlg(const SFontInfo& info, Submit submit, QWidget* parent, const QString& newFontPath)
     : QDialog(parent)
     , m_submit(std::move(submit))
 {
+    const bool newFont = !newFontPath.isEmpty();
     setWindowTitle(QStringLiteral("フォント情報"));
     struct Row
     {
@@ -27,6 +30,8 @@ CFontInfoDlg::CFontInfoDlg(const SFontInfo& info, Submit submit, QWidget* parent
     };
     auto* form = new QFormLayout;
     for (const Row& row : rows) {
+        if (newFont && row.field != SFontInfo::FamilyName && row.field != SFontInfo::FamilyNameJa)
+            continue;
         auto* edit = new QLineEdit(info[row.field], this);
         edit->setObjectName(QString::fromLatin1(row.name));
         edit->setMaxLength(row.maxLength);
@@ -35,12 +40,25 @@ CFontInfoDlg::CFontInfoDlg(const SFontInfo& info, Submit submit, QWidget* parent
         m_fields[row.field] = edit;
     }
     auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
+    buttons->addButton(newFont ? QStringLiteral("作成") : QStringLiteral("OK"), QDialogButtonBox::AcceptRole)
+        ->setDefault(true);
     buttons->addButton(QStringLiteral("ｷｬﾝｾﾙ"), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &CFontInfoDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CFontInfoDlg::reject);
 
     auto* layout = new QVBoxLayout(this);
+    if (newFont) {
+        auto* intro = new QLabel(
+            QStringLiteral("新しいフォント %1 を作成します。\n"
+                           "フォントの名前を付けてください。英語の名前は英語のメニューや PDF の"
+                           "フォント一覧に、日本語の名前は日本語のメニューに表示されます。\n"
+                           "名前はあとから［ファイル］→［フォント情報］で変えられます。")
+                .arg(QDir::toNativeSeparators(newFontPath)),
+            this);
+        intro->setObjectName(QStringLiteral("newFontIntro"));
+        intro->setWordWrap(true);
+        layout->addWidget(intro);
+    }
     layout->addLayout(form);
     layout->addWidget(buttons);
 }
@@ -49,7 +67,8 @@ SFontInfo CFontInfoDlg::Values() const
 {
     SFontInfo info;
     for (int f = 0; f < SFontInfo::FieldCount; ++f)
-        info[SFontInfo::EField(f)] = m_fields[f]->text();
+        if (m_fields[f])
+            info[SFontInfo::EField(f)] = m_fields[f]->text();
     return info;
 }
 

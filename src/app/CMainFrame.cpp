@@ -17,6 +17,7 @@
 #include "chartable/CEditorCharTableSource.h"
 #include "fonteditor/CFontEditorSession.h"
 #include "fonteditor/CFontFileDialogs.h"
+#include "fonteditor/CFontPath.h"
 #include "fonteditor/CFontInstaller.h"
 #include "fonteditor/CFontconfigTools.h"
 #include "fonteditor/CLocalAutomationSystem.h"
@@ -138,6 +139,8 @@ CMainFrame::CMainFrame(QWidget* parent, const CViewSettings& settings)
     m_pView->SetEditorRelease([this](const QString& field) { return m_controller->ReleaseAtExit(field); });
     m_controller->Session().SetSaveAsChooser(
         [this](const QString& currentPath) { return CFontFileDialogs::ChooseSaveAsFile(this, currentPath); });
+    m_controller->Session().Naming().SetNamer(
+        [this](const QString& path, const SFontNames& proposed) { return AskNewFontNames(path, proposed); });
     m_charTableSource = std::make_unique<CEditorCharTableSource>(
         m_controller->Session(), [this] { return m_pView->Settings().m_strStrkFolderPath; });
     m_controller->SetCharWorkedListener([this](quint16 code, bool vertical) {
@@ -223,7 +226,7 @@ void CMainFrame::OnScreenChanged()
 void CMainFrame::OnChooseFontFile()
 {
     m_controller->OnChooseFontFile(CFontFileDialogs::ChooseFontFile(
-        this, CFontEditorSession::ResolveFontPath(GetFontFilePathText())));
+        this, CFontPath::Resolve(GetFontFilePathText())));
 }
 
 void CMainFrame::OnSaveFontAs()
@@ -241,6 +244,20 @@ void CMainFrame::OnFontInfo()
         return;
     CFontInfoDlg dialog(*info, [&](const SFontInfo& edited) { return rules.Submit(*info, edited); }, this);
     dialog.exec();
+}
+
+// The names are checked by the font information rules; only accepted names
+// make the font.
+std::optional<SFontNames> CMainFrame::AskNewFontNames(const QString& path, const SFontNames& proposed)
+{
+    CFontInfoEditor& rules = m_controller->FontInfo();
+    CFontInfoDlg dialog({proposed.family, proposed.familyJa, {}, {}},
+                        [&](const SFontInfo& edited) { return rules.CheckNames(edited); }, this, path);
+    dialog.setObjectName(QStringLiteral("newFontNames"));
+    if (m_bEndingOnSignal || dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const SFontInfo names = CFontInfoEditor::Normalized(dialog.Values());
+    return SFontNames {names.familyName, names.familyNameJa};
 }
 
 // A font never saved gets its file name first, as with saving it by name.

@@ -3,10 +3,12 @@
 #include "app/CViewSettings.h"
 #include "app/IFrameFields.h"
 #include "app/IViewServices.h"
+#include "fonteditor/CDefaultFontNames.h"
 
 #include <QHash>
 #include <QMainWindow>
 #include <memory>
+#include <optional>
 
 class CBmpPenEditWnd;
 class CCharTableWnd;
@@ -128,6 +130,8 @@ private:
     void OnChooseFontFile();
     void OnSaveFontAs();
     void OnFontInfo();
+    // The names of a new font about to be made at path; none when cancelled.
+    std::optional<SFontNames> AskNewFontNames(const QString& path, const SFontNames& proposed);
     void OnAutoCreate();
     void OnInstallFont();
     void OnPreview();

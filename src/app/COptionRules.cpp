@@ -1,6 +1,7 @@
 #include "app/COptionRules.h"
 
 #include "strokes/CodePage932.h"
+#include "res/NumberText.h"
 
 #include <array>
 
@@ -50,7 +51,7 @@ QString COptionRules::CheckFolderLength(const QString& folder)
 {
     if (FolderFits(folder))
         return QString();
-    return QStringLiteral("%1 文字以内で入力してください。").arg(kMaxFolderBytes);
+    return QStringLiteral("%1 文字以内で入力してください。").arg(NumberText(kMaxFolderBytes));
 }
 
 QString COptionRules::MissingFolderMessage()

@@ -9,6 +9,7 @@
 #include "chartable/CGlyphCodes.h"
 #include "fonteditor/CAutomationFailure.h"
 #include "fonteditor/CDispatchException.h"
+#include "fonteditor/CFontPath.h"
 #include "fonteditor/WorkFolder.h"
 #include "res/CommandIds.h"
 #include "strokes/CodePage932.h"
@@ -107,7 +108,7 @@ void CQuilleryController::RefreshGuideFromFile()
     if (!m_readFileGuide || HasEditor() || m_autoCreator.IsRunning())
         return;
     m_guide.reset();
-    const QString path = CFontEditorSession::ResolveFontPath(m_frame.GetFontFilePathText());
+    const QString path = CFontPath::Resolve(m_frame.GetFontFilePathText());
     if (!path.isEmpty() && !m_settings.m_strChar.isEmpty())
         m_guide = m_readFileGuide(path, m_settings.m_strChar, m_frame.IsVerticalChecked());
     m_view.Repaint();

@@ -5,15 +5,19 @@
 #include "app/CQuilleryController.h"
 #include "app/CQuilleryDoc.h"
 #include "app/CSettingsStore.h"
+#include "app/CTerminationSignals.h"
 #include "app/CViewSettings.h"
 #include "app/QtTranslations.h"
 #include "autocreate/CConsoleMessageBox.h"
 #include "autocreate/CConsoleProgress.h"
 #include "autocreate/CMemoryFrameFields.h"
 #include "canvas/CDrawingModel.h"
+#include "fonteditor/CFontInfoEditor.h"
 #include "fonteditor/CFontInstaller.h"
+#include "fonteditor/CFontPath.h"
 #include "fonteditor/CFontconfigTools.h"
 #include "fonteditor/CLocalAutomationSystem.h"
+#include "fonteditor/CNewFontNaming.h"
 #include "fonteditor/Utf8Locale.h"
 #include "pen/CPenFile.h"
 
@@ -23,7 +27,9 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <csignal>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -35,7 +41,41 @@ struct Options
     int tip = -1;
     QString penFile;
     bool install = false;
+    SFontNames names; // empty ones are proposed from the file
 };
+
+// The names a new font is given on the command line, checked as the font
+// information dialog checks them.
+bool ParseNames(const QCommandLineParser& parser, const QCommandLineOption& family,
+                const QCommandLineOption& familyJa, Options& options)
+{
+    if (!parser.isSet(family) && !parser.isSet(familyJa))
+        return true;
+    if (QFileInfo::exists(options.fontFile)) {
+        std::fprintf(stderr,
+                     "--family, --family-ja: フォントファイル %s はすでにあります。名前を付けられるのは新しく作る"
+                     "フォントだけです。\n今あるフォントは今の名前のままです（変えるには Quillery の［ファイル］→"
+                     "［フォント情報］を使います）。\n",
+                     qPrintable(options.fontFile));
+        return false;
+    }
+    const struct {
+        const QCommandLineOption& option;
+        SFontInfo::EField field;
+        QString& value;
+    } given[] = {{family, SFontInfo::FamilyName, options.names.family},
+                 {familyJa, SFontInfo::FamilyNameJa, options.names.familyJa}};
+    for (const auto& name : given) {
+        if (!parser.isSet(name.option))
+            continue;
+        name.value = parser.value(name.option).trimmed();
+        if (const QString problem = CFontInfoEditor::Problem(name.field, name.value); !problem.isEmpty()) {
+            std::fprintf(stderr, "--%s: %s\n", qPrintable(name.option.names().constFirst()), qPrintable(problem));
+            return false;
+        }
+    }
+    return true;
+}
 
 bool ParseArguments(QCoreApplication& app, Options& options)
 {
@@ -66,7 +106,17 @@ bool ParseArguments(QCoreApplication& app, Options& options)
                                  QStringLiteral("file.pen"));
     const QCommandLineOption install(QStringLiteral("install"),
                                      QStringLiteral("作成に成功したら、フォントをユーザのフォントフォルダにインストールする\n例: --font new.ttf --install"));
-    parser.addOptions({font, size, tip, pen, install});
+    const QCommandLineOption family(QStringLiteral("family"),
+                                    QStringLiteral("新しく作るフォントの英語のファミリー名 (半角英数字、31 文字まで。"
+                                                   "省略するとファイル名から。今あるフォントには使えない)\n"
+                                                   "例: --family \"Tegaki Test\""),
+                                    QStringLiteral("name"));
+    const QCommandLineOption familyJa(QStringLiteral("family-ja"),
+                                      QStringLiteral("新しく作るフォントの日本語のファミリー名 (31 文字まで。"
+                                                     "省略すると --family の名前、それも無ければファイル名から)\n"
+                                                     "例: --family-ja \"てがきテスト\""),
+                                      QStringLiteral("name"));
+    parser.addOptions({font, size, tip, pen, install, family, familyJa});
     parser.process(app);
     if (parser.isSet(help))
         parser.showHelp(0);
@@ -86,9 +136,11 @@ bool ParseArguments(QCoreApplication& app, Options& options)
     // every other program run from a shell (the window's font field takes
     // bare names in the documents folder instead).
     options.strokeFolder = QDir::cleanPath(QFileInfo(parser.positionalArguments().first()).absoluteFilePath());
-    options.fontFile = CFontEditorSession::WithFontSuffix(QDir::cleanPath(QFileInfo(parser.value(font)).absoluteFilePath()));
+    options.fontFile = CFontPath::WithSuffix(QDir::cleanPath(QFileInfo(parser.value(font)).absoluteFilePath()));
     options.penFile = parser.value(pen).isEmpty() ? QString() : QFileInfo(parser.value(pen)).absoluteFilePath();
     options.install = parser.isSet(install);
+    if (!ParseNames(parser, family, familyJa, options))
+        return false;
     bool ok = true;
     if (parser.isSet(size) && (options.size = parser.value(size).toInt(&ok), !ok || !CViewSettings::IsOfferedSize(options.size))) {
         std::fprintf(stderr, "--size: 128, 160, 192, 256, 448, 512 のどれかを指定してください。\n");
@@ -163,6 +215,26 @@ bool InstallFont(const QString& fontFile, IMessageBox& messages)
     return CFontInstaller(fontconfig, messages).Install(fontFile);
 }
 
+QString SignalName(int signal)
+{
+    switch (signal) {
+    case SIGINT: return QStringLiteral("Ctrl+C (SIGINT)");
+    case SIGTERM: return QStringLiteral("終了の指示 (SIGTERM)");
+    case SIGHUP: return QStringLiteral("端末の切断 (SIGHUP)");
+    default: return QStringLiteral("シグナル %1").arg(signal);
+    }
+}
+
+// The names the new font got, so that the user sees what was proposed and
+// how to give others.
+void TellNewFontNames(const QString& fontFile, const SFontNames& given)
+{
+    const SFontNames names = CNewFontNaming::Completed(given, fontFile);
+    std::fprintf(stderr, "新規フォント %s を作成しました（英語名「%s」、日本語名「%s」）。%s\n", qPrintable(fontFile),
+                 qPrintable(names.family), qPrintable(names.familyJa),
+                 given.family.isEmpty() && given.familyJa.isEmpty() ? "名前は --family と --family-ja で指定できます。" : "");
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -177,6 +249,11 @@ int main(int argc, char* argv[])
     Options options;
     if (!ParseArguments(app, options))
         return 2;
+    // Ctrl+C, a terminal that went away or a kill end the run after the
+    // character in hand, not in the middle of it: the font is saved and the
+    // summary told as after a Cancel.
+    CTerminationSignals termination;
+    int endSignal = 0;
 
     // A font editor of this run's own, so that the glyphs never land in a
     // font the user has open in the program's window.
@@ -207,6 +284,16 @@ int main(int argc, char* argv[])
     CQuilleryController controller({drawing, settings, frame, messages, automation, progress, progress});
     controller.SetDocument(&doc);
     frame.SetCharChanged([&controller] { controller.OnCharChanged(); });
+    controller.Session().Naming().SetGivenNames(options.names);
+    QObject::connect(&termination, &CTerminationSignals::Received, [&](int signal) {
+        if (std::exchange(endSignal, signal) != 0)
+            return;
+        CConsoleProgress::EndLine();
+        std::fprintf(stderr, "%s を受け取ったため、今の文字を終えたところで自動作成を中止し、フォントを保存します。\n",
+                     qPrintable(SignalName(signal)));
+        progress.RequestStop();
+    });
+    const bool newFont = !QFileInfo::exists(options.fontFile);
 
     const int before = messages.MessageCount();
     // A font that cannot be opened or given its file fails the run before
@@ -219,11 +306,19 @@ int main(int argc, char* argv[])
         runtime.Finish(automation, true);
         return 1;
     }
-    controller.OnAutoCreate();
+    if (hasWork && newFont)
+        TellNewFontNames(frame.GetFontFilePathText(), options.names);
+    // A signal during the font's opening stops the run before it starts.
+    QCoreApplication::processEvents();
+    if (endSignal == 0)
+        controller.OnAutoCreate();
     const auto fontFile = controller.ReleaseAtExit(frame.GetFontFilePathText());
     if (fontFile && !fontFile->isEmpty() && !controller.Session().IsExitSaveFailed())
         std::fprintf(stderr, "%s\n", qPrintable(*fontFile));
     int status = messages.MessageCount() > before || controller.Session().IsExitSaveFailed() ? 1 : 0;
+    QCoreApplication::processEvents();
+    if (endSignal != 0)
+        status = 128 + endSignal; // 130 for Ctrl+C, 143 for SIGTERM, as shells give
     if (status == 0 && options.install && !InstallFont(fontFile.value_or(QString()), messages))
         status = 1;
     runtime.Finish(automation, status != 0);

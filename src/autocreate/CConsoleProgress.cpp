@@ -1,5 +1,7 @@
 #include "autocreate/CConsoleProgress.h"
 
+#include <QCoreApplication>
+
 #include <cstdio>
 #include <unistd.h>
 
@@ -52,4 +54,10 @@ void CConsoleProgress::SetPosition(int pos)
 void CConsoleProgress::Close()
 {
     EndLine();
+}
+
+bool CConsoleProgress::PumpMessages()
+{
+    QCoreApplication::processEvents();
+    return !m_bStop;
 }

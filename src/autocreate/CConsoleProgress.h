@@ -5,8 +5,8 @@
 
 // The progress of a run without a window, on standard error: on a terminal
 // one line that is rewritten in place, otherwise a plain line whenever the
-// percentage changes (for logs and pipes). There is no view to repaint and no
-// event to let through.
+// percentage changes (for logs and pipes). There is no view to repaint; the
+// events let through are those of the signals that end a run.
 class CConsoleProgress : public IAutoCreateProgress, public IViewServices
 {
 public:
@@ -17,7 +17,9 @@ public:
     void Close() override;
 
     void Repaint() override {}
-    bool PumpMessages() override { return true; }
+    // False once a stop was asked for.
+    bool PumpMessages() override;
+    void RequestStop() { m_bStop = true; }
     void BringToFront() override {}
 
     // Ends a progress line left open on the terminal, so that a message
@@ -27,4 +29,5 @@ public:
 private:
     bool m_bTerminal;
     int m_nLastPos = -1;
+    bool m_bStop = false;
 };

@@ -6,21 +6,16 @@
 #include "chartable/ICharTableSource.h"
 #include "strokes/CodePage932.h"
 #include "strokes/PathHelpers.h"
+#include "res/NumberText.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QLocale>
 
 #include <utility>
 
 namespace {
 
 const QString kVerticalMark = QString::fromUtf8("縦");
-
-QString Number(int n)
-{
-    return QLocale(QLocale::Japanese).toString(n);
-}
 
 // Whole percent, rounded down so that 100% means everything.
 int Percent(double share)
@@ -181,8 +176,8 @@ QString CCharTable::CountText() const
     if (!m_plan.IsAvailable(Set()))
         return QStringLiteral("一覧がありません");
     if (!GlyphsKnown())
-        return QStringLiteral("ストロークファイル %1 / %2").arg(Number(counts.strokeFiles), Number(counts.total));
-    QString text = QStringLiteral("作成済み %1 / %2").arg(Number(counts.glyphs), Number(counts.total));
+        return QStringLiteral("ストロークファイル %1 / %2").arg(NumberText(counts.strokeFiles), NumberText(counts.total));
+    QString text = QStringLiteral("作成済み %1 / %2").arg(NumberText(counts.glyphs), NumberText(counts.total));
     const auto done = [this](const CCharCell& cell) { return HasGlyph(cell); };
     if (Set() == ECharSet::OwnText)
         text += QStringLiteral("　この文章の %1% の文字が書けます").arg(Percent(m_plan.OwnText().Coverage(done)));
@@ -207,7 +202,7 @@ QString CCharTable::PlanNote() const
         return m_plan.UnavailableText(Set());
     if (const int uncoded = m_plan.UncodedCount(Set()))
         return QStringLiteral("斜線のますの %1 文字はコードページ 932 (シフトJIS) にないため、Quillery では作れません。数に含めていません。")
-            .arg(Number(uncoded));
+            .arg(NumberText(uncoded));
     return {};
 }
 
@@ -303,7 +298,7 @@ QList<CCharCell> CCharTable::Removable(const QList<CCharCell>& selected) const
 QString CCharTable::RemoveQuestion(const QList<CCharCell>& removable) const
 {
     if (removable.size() > 1)
-        return QStringLiteral("選択した%1文字のグリフをフォントから削除しますか？").arg(Number(removable.size()));
+        return QStringLiteral("選択した%1文字のグリフをフォントから削除しますか？").arg(NumberText(removable.size()));
     const CCharCell cell = removable.front();
     QString text = cell.vertical
         ? QStringLiteral("「%1」の縦書き用のグリフをフォントから削除しますか？").arg(CharText(cell))

@@ -3,8 +3,8 @@
 #include "chartable/CCharPlan.h"
 #include "chartable/CCharTable.h"
 #include "strokes/CodePage932.h"
+#include "res/NumberText.h"
 
-#include <QLocale>
 
 CCharTableItemModel::CCharTableItemModel(CCharTable& table, QObject* parent)
     : QAbstractListModel(parent), m_table(table)
@@ -60,7 +60,7 @@ QString CCharTableItemModel::ToolTip(const CCharCell& cell) const
         parts << QStringLiteral("ストロークファイル %1 あり").arg(CCharTable::StrokeFileName(cell));
     if (m_table.Set() == ECharSet::OwnText)
         if (const int count = m_table.Plan().OwnText().CountOf(cell))
-            parts << QStringLiteral("文章に %1 回").arg(QLocale(QLocale::Japanese).toString(count));
+            parts << QStringLiteral("文章に %1 回").arg(NumberText(count));
     return parts.join(QStringLiteral("　"));
 }
 

@@ -6,8 +6,10 @@
 #include "chartable/CCharCellDelegate.h"
 #include "chartable/CCharPlan.h"
 #include "chartable/CCharTableItemModel.h"
+#include "chartable/CFlowLayout.h"
 #include "chartable/COwnTextDlg.h"
 #include "chartable/ICharTableSource.h"
+#include "res/NumberText.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,7 +20,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
-#include <QLocale>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
@@ -34,6 +35,8 @@ constexpr int kPendingIntervalMs = 400;
 constexpr int kCellSpacing = 2;
 // How long one pass of fetching outlines may hold up the event loop.
 constexpr qint64 kFetchBudgetMs = 30;
+constexpr int kControlSpacing = 8;
+constexpr int kMinProgressWidth = 60;
 
 } // namespace
 
@@ -92,25 +95,34 @@ void CCharTableWnd::BuildControls()
     addAction(help);
     connect(help, &QAction::triggered, this, [this] { emit HelpRequested(QStringLiteral("chartable.html")); });
 
-    auto* choices = new QHBoxLayout;
+    // The choices go on in a second row in a narrow window, so that the
+    // table fits beside the main window on a small screen; a label stays
+    // with its field.
+    auto* choices = new CFlowLayout(kControlSpacing);
     const auto labelled = [&](const QString& text, QWidget* field) {
-        auto* label = new QLabel(text, this);
+        auto* pair = new QWidget(this);
+        auto* row = new QHBoxLayout(pair);
+        row->setContentsMargins(0, 0, 0, 0);
+        auto* label = new QLabel(text, pair);
         label->setBuddy(field);
-        choices->addWidget(label);
-        choices->addWidget(field);
+        row->addWidget(label);
+        row->addWidget(field);
+        choices->addWidget(pair);
     };
     labelled(QStringLiteral("文字の種類(&S):"), m_pSets);
     labelled(QStringLiteral("表示(&F):"), m_pFilters);
     labelled(QStringLiteral("大きさ(&Z):"), m_pSizes);
-    choices->addStretch();
     choices->addWidget(reload);
 
+    // The counts wrap rather than widen the window.
     m_pCount = new QLabel(this);
+    m_pCount->setWordWrap(true);
     m_pProgress = new QProgressBar(this);
     m_pProgress->setTextVisible(false);
     m_pProgress->setMaximumHeight(12);
+    m_pProgress->setMinimumWidth(kMinProgressWidth);
     auto* counts = new QHBoxLayout;
-    counts->addWidget(m_pCount);
+    counts->addWidget(m_pCount, 3);
     counts->addWidget(m_pProgress, 1);
     counts->addWidget(m_pOwnText);
 
@@ -308,7 +320,7 @@ void CCharTableWnd::TakeOwnText(const QString& text)
     m_plan.SetOwnText(text);
     if (m_plan.OwnText().WasCut())
         m_messages.ShowMessage(QStringLiteral("文章が長いため、最初の %1 文字だけを使います。")
-                                   .arg(QLocale(QLocale::Japanese).toString(COwnText::kMaxChars)));
+                                   .arg(NumberText(COwnText::kMaxChars)));
     if (m_pStore)
         CCharTableSettings::WriteOwnText(*m_pStore, m_plan.OwnText().Text());
     m_table.OwnTextChanged();

@@ -1,22 +1,18 @@
 #include "fonteditor/CFontEditorSession.h"
 
 #include "app/IMessageBox.h"
-#include "chartable/CGlyphCodes.h"
 #include "fonteditor/CAutomationFailure.h"
 #include "fonteditor/CDispatchException.h"
 #include "fonteditor/CFontFileCheck.h"
+#include "fonteditor/CFontPath.h"
 #include "fonteditor/IAutomationSystem.h"
 #include "fonteditor/IFontFileField.h"
 #include "res/CStringTable.h"
-#include "strokes/CodePage932.h"
-#include "strokes/PathHelpers.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QStandardPaths>
 
 #include <algorithm>
 #include <utility>
@@ -76,6 +72,11 @@ CFontEditorSession::CFontEditorSession(IAutomationSystem& system, IMessageBox& m
     : m_system(system)
     , m_messages(messages)
     , m_fontFileField(fontFileField)
+    , m_restart(messages, [this](const QString& text) { ReportEditorError(text); })
+    , m_places(messages, [this](const QString& text) { ReportEditorError(text); })
+    , m_exitSave(m_editorFont, messages, m_places,
+                 {[this](const QString& path) { PrepareLongCall(path); },
+                  [this](const QString& path) { return ReopenForExit(path); }})
 {
 }
 
@@ -114,7 +115,7 @@ void CFontEditorSession::PrepareLongCall(const QString& path)
 {
     constexpr qint64 kGlyphBytes = 1024;
     const qint64 fileBytes = path.isEmpty() ? 0 : QFileInfo(path).size();
-    m_system.SetLongCallBound(LongCallBoundMs(fileBytes + kGlyphBytes * m_written.size()));
+    m_system.SetLongCallBound(LongCallBoundMs(fileBytes + kGlyphBytes * m_restart.WrittenCount()));
 }
 
 void CFontEditorSession::ReportEditorError(const QString& text)
@@ -145,7 +146,7 @@ void CFontEditorSession::SetBatchMode(bool bBatch)
     m_bBatch = bBatch;
     m_system.SetBatchMode(bBatch);
     if (bBatch)
-        m_batchNotes = {};
+        m_restart.ResetBatchNotes();
     if (m_pEditorApp && m_pEditorApp->IsConnected())
         PutBatchMode();
 }
@@ -166,7 +167,7 @@ void CFontEditorSession::PutBatchMode()
 void CFontEditorSession::NoteEditorGone()
 {
     if (m_editorFont.HasDispatch())
-        m_bEditorLost = true;
+        m_restart.NoteEditorLost();
     if (m_nDeferGone > 0)
         m_bGoneInCall = true;
 }
@@ -271,11 +272,11 @@ bool CFontEditorSession::EnsureEditor()
         return true;
     // The editor that held the font went away between two commands.
     if (m_pEditorApp && m_pEditorApp->HasDispatch() && m_editorFont.HasDispatch())
-        m_bEditorLost = true;
+        m_restart.NoteEditorLost();
     return ConnectEditor();
 }
 
-bool CFontEditorSession::CreateNewFont(const QString& savePath)
+bool CFontEditorSession::CreateNewFont()
 {
     auto font = m_pEditorApp->NewFont(0, false);
     if (!font) {
@@ -283,54 +284,43 @@ bool CFontEditorSession::CreateNewFont(const QString& savePath)
         return false;
     }
     m_editorFont.AttachDispatch(std::move(font));
+    m_bNamedByUser = false;
     ReportRecovery();
-    // This editor has no window of its own in which the user could save a new
-    // font later, so a font meant for a named file gets that file right away.
-    // The user asked for this file, so its folder (the documents folder for
-    // a bare name) is made when it is missing.
-    if (!savePath.isEmpty()) {
-        QDir().mkpath(QFileInfo(savePath).absolutePath());
-        PrepareLongCall(QString());
-        m_editorFont.SaveAs(savePath);
-        m_strWritableFont = savePath;
-        m_strWrittenFont = savePath;
-    }
     return true;
 }
 
-QString CFontEditorSession::ResolveFontPath(const QString& fieldText)
+// This editor has no window of its own in which the user could save a new
+// font later, so a font meant for a named file gets that file right away.
+// The user asked for this file, so its folder (the documents folder for a
+// bare name) is made when it is missing.
+bool CFontEditorSession::CreateFontAt(const QString& path)
 {
-    const QString text = fieldText.trimmed();
-    if (text.isEmpty())
-        return QString();
-    if (text == u"~" || text.startsWith(QStringLiteral("~/")))
-        return WithFontSuffix(QDir::cleanPath(QDir::homePath() + text.mid(1)));
-    if (QDir::isAbsolutePath(text))
-        return WithFontSuffix(QDir::cleanPath(text));
-    // Not the working folder, which depends on how the program was started.
-    QString documents = QDir::homePath();
-    GetSpecialFolderPath(SpecialFolder::Documents, documents);
-    return WithFontSuffix(QDir::cleanPath(QDir(documents).absoluteFilePath(text)));
-}
-
-QString CFontEditorSession::WithFontSuffix(const QString& path)
-{
-    const QFileInfo info(path);
-    if (path.isEmpty() || !info.suffix().isEmpty() || info.exists() || path.endsWith(u'/'))
-        return path;
-    return path + QStringLiteral(".ttf");
-}
-
-bool CFontEditorSession::IsSameFile(const QString& a, const QString& b)
-{
-    if (a.isEmpty() || b.isEmpty())
+    const std::optional<SFontNames> names = m_naming.Ask(path);
+    if (!names || !CreateNewFont())
         return false;
-    const auto key = [](const QString& path) {
-        const QFileInfo info(path);
-        const QString canonical = info.canonicalFilePath();
-        return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
-    };
-    return key(a) == key(b);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    PrepareLongCall(QString());
+    m_editorFont.SaveAs(path);
+    m_strWritableFont = path;
+    m_restart.MoveFont(path);
+    GiveNames(*names);
+    return true;
+}
+
+// The editor names a font after its file when it gets one; the names put
+// now replace those. The editor keeps them in its journal until the next
+// save writes them, as it does a glyph, so the new file is not written a
+// second time (which would raise its version).
+void CFontEditorSession::GiveNames(const SFontNames& names)
+{
+    try {
+        if (!CNewFontNaming::Put(m_editorFont, names))
+            return;
+        m_bNamedByUser = true;
+        m_bFontChanged = true;
+    } catch (const CDispatchException& e) {
+        ReportEditorError(FormatDispatchError(e));
+    }
 }
 
 // The font in hand is left for another: its glyphs are saved to its file,
@@ -357,27 +347,26 @@ bool CFontEditorSession::LeaveFontFor(const QString& wanted)
 bool CFontEditorSession::OpenFontInEditor(EFontUse use)
 {
     return Guarded([this, use] {
-        const QString wanted = ResolveFontPath(m_fontFileField.GetFontFilePathText());
+        const QString wanted = CFontPath::Resolve(m_fontFileField.GetFontFilePathText());
         if (auto active = m_pEditorApp->GetActiveFont()) {
             m_editorFont.AttachDispatch(std::move(active));
             const QString current = m_editorFont.GetFilePath();
-            if (wanted.isEmpty() || IsSameFile(current, wanted))
+            if (wanted.isEmpty() || CFontPath::IsSameFile(current, wanted))
                 return EnsureWritablePlace(current, use);
             if (!LeaveFontFor(wanted))
                 return false;
         }
         // A font opened again after its editor stopped keeps what went into
         // it, unsaved, and what it should hold.
-        if (!m_bEditorLost) {
+        if (!m_restart.IsEditorLost()) {
             m_bFontChanged = false;
-            m_written.clear();
-            m_strWrittenFont = wanted;
+            m_restart.StartFont(wanted);
         }
         if (wanted.isEmpty())
-            return CreateNewFont(QString());
+            return CreateNewFont();
         if (QFileInfo::exists(wanted))
             return OpenExistingFont(wanted, use);
-        return CreateNamedFont(wanted);
+        return CreateMissingFont(wanted);
     });
 }
 
@@ -401,26 +390,26 @@ bool CFontEditorSession::OpenExistingFont(const QString& path, EFontUse use)
         return false;
     }
     m_editorFont.AttachDispatch(std::move(font));
+    m_bNamedByUser = false;
     ReportRecovery();
     return EnsureWritablePlace(path, use);
 }
 
 // A file that cannot be written there is not made there: the one message
 // says why and offers another place, which is taken without asking again.
-bool CFontEditorSession::CreateNamedFont(const QString& path)
+bool CFontEditorSession::CreateMissingFont(const QString& path)
 {
     const CFontFileCheck::SWritePlace place = CFontFileCheck::CheckWritable(path);
     if (!place.IsWritable()) {
-        const QString chosen = ChooseWritablePlace(RefusalWithNextStep(place),
-            CStringTable::Message(M::ChooseOtherPlace), path, QString());
-        if (chosen.isEmpty() || !CreateNewFont(chosen))
+        const QString chosen = m_places.PlaceForUnwritable(place, path, QString());
+        if (chosen.isEmpty() || !CreateFontAt(chosen))
             return false;
         TakeFontFile(chosen);
         return true;
     }
     if (!m_messages.AskYesNo(QStringLiteral("ファイル%1は存在しません。新規ファイルで作成しますか？").arg(path)))
         return false;
-    return CreateNewFont(path);
+    return CreateFontAt(path);
 }
 
 // Looking at a font (moving between characters, the character table) asks
@@ -434,8 +423,7 @@ bool CFontEditorSession::EnsureWritablePlace(const QString& path, EFontUse use)
         m_strWritableFont = path;
         return true;
     }
-    const QString chosen
-        = ChooseWritablePlace(RefusalWithNextStep(place), CStringTable::Message(M::ChooseOtherPlace), path, path);
+    const QString chosen = m_places.PlaceForUnwritable(place, path, path);
     if (chosen.isEmpty())
         return false;
     PrepareLongCall(path);
@@ -448,54 +436,14 @@ void CFontEditorSession::TakeFontFile(const QString& path)
 {
     m_fontFileField.SetFontFilePathText(path);
     m_strWritableFont = path;
-    m_strWrittenFont = path;
+    m_restart.MoveFont(path);
 }
 
-QString CFontEditorSession::ChooseWritablePlace(
-    QString text, const QString& action, const QString& suggested, const QString& refused)
-{
-    if (!m_chooseSaveAs) {
-        ReportEditorError(text);
-        return QString();
-    }
-    for (;;) {
-        if (m_bringToFront)
-            m_bringToFront();
-        if (!m_messages.AskAction(text, action))
-            return QString();
-        const QString given = m_chooseSaveAs(suggested);
-        if (given.isEmpty())
-            return QString();
-        const QString chosen = WithFontSuffix(QFileInfo(given).absoluteFilePath());
-        if (!refused.isEmpty() && IsSameFile(chosen, refused)) {
-            text = CStringTable::Message(M::SameFileChosen).arg(QDir::toNativeSeparators(chosen));
-            continue;
-        }
-        const CFontFileCheck::SWritePlace place = CFontFileCheck::CheckWritable(chosen);
-        if (place.IsWritable())
-            return chosen;
-        text = RefusalWithNextStep(place);
-    }
-}
-
-QString CFontEditorSession::RefusalWithNextStep(const CFontFileCheck::SWritePlace& place)
-{
-    return CFontFileCheck::RefusalText(place) + u'\n' + CStringTable::Message(M::ChooseOtherPlaceStep);
-}
-
-// The refused file is never written: the new font gets a file of its own,
-// suggested beside it.
+// The refused file is never written: the new font gets a file of its own.
 bool CFontEditorSession::OfferNewFontInstead(const QString& refused, const QString& reason)
 {
-    if (!m_chooseSaveAs) {
-        ReportEditorError(reason);
-        return false;
-    }
-    const QFileInfo info(refused);
-    const QString suggested = info.dir().filePath(info.completeBaseName() + QStringLiteral("-手書き.ttf"));
-    const QString chosen = ChooseWritablePlace(reason + u'\n' + CStringTable::Message(M::OfferNewFont),
-        CStringTable::Message(M::MakeNewFont), suggested, refused);
-    if (chosen.isEmpty() || !CreateNewFont(chosen))
+    const QString chosen = m_places.PlaceForNewFontInstead(refused, reason);
+    if (chosen.isEmpty() || !CreateFontAt(chosen))
         return false;
     TakeFontFile(chosen);
     return true;
@@ -503,113 +451,7 @@ bool CFontEditorSession::OfferNewFontInstead(const QString& refused, const QStri
 
 void CFontEditorSession::ReportRecovery()
 {
-    if (m_bEditorLost) {
-        m_bEditorLost = false;
-        ReportRestart();
-        return;
-    }
-    qint32 recovered = 0;
-    QString notice;
-    try {
-        recovered = m_editorFont.GetRecoveredGlyphs();
-        notice = m_editorFont.GetRecoveryNotice();
-    } catch (const std::exception&) {
-        // An editor without a journal has nothing to tell; a failure here is
-        // met again by the call that follows.
-    }
-    QStringList lines;
-    if (recovered > 0)
-        lines << QStringLiteral("前回保存されずに終わった作業から、%1個の文字を復旧しました。").arg(recovered);
-    if (!notice.trimmed().isEmpty())
-        lines << notice.trimmed();
-    if (!lines.isEmpty())
-        m_messages.ShowInformation(lines.join(u'\n'));
-}
-
-// The font opened again is the one the glyphs went into, or another one the
-// user meanwhile named: only for the same font can the editor tell which
-// glyphs came back.
-void CFontEditorSession::ReportRestart()
-{
-    QString current;
-    QString notice;
-    qint32 recovered = 0;
-    try {
-        current = m_editorFont.GetFilePath();
-        recovered = m_editorFont.GetRecoveredGlyphs();
-    } catch (const std::exception&) {
-    }
-    try {
-        notice = m_editorFont.GetRecoveryNotice().trimmed();
-    } catch (const std::exception&) {
-    }
-    const bool sameFont = (current.isEmpty() && m_strWrittenFont.isEmpty()) || IsSameFile(current, m_strWrittenFont);
-    const std::optional<QSet<quint32>> lost = sameFont ? LostGlyphs() : std::nullopt;
-    QString text;
-    if (lost && !lost->isEmpty())
-        text = CStringTable::Message(M::EditorRestartedLost).arg(GlyphList(*lost));
-    else if (lost || recovered == 0)
-        text = CStringTable::Message(M::EditorRestarted);
-    else
-        text = CStringTable::Message(M::EditorRestartedRecovered).arg(recovered);
-    if (!notice.isEmpty())
-        text += u'\n' + notice;
-    const bool glyphsLost = lost && !lost->isEmpty();
-    m_written.clear();
-    m_strWrittenFont = current;
-    if (m_bBatch) {
-        if (!m_batchNotes.lines.contains(text))
-            m_batchNotes.lines << text;
-        m_batchNotes.bGlyphsLost = m_batchNotes.bGlyphsLost || glyphsLost;
-        return;
-    }
-    m_restartNotice = { text, glyphsLost };
-    // The glyph that is tried again comes first: the user hears once how
-    // both went.
-    if (m_nDeferGone == 0)
-        TellRestart();
-}
-
-void CFontEditorSession::TellRestart()
-{
-    const auto [text, glyphsLost] = std::exchange(m_restartNotice, {});
-    if (text.isEmpty())
-        return;
-    if (glyphsLost)
-        ReportEditorError(text);
-    else
-        m_messages.ShowInformation(text);
-}
-
-std::optional<QSet<quint32>> CFontEditorSession::LostGlyphs()
-{
-    if (m_written.isEmpty())
-        return QSet<quint32>();
-    std::optional<QSet<quint32>> present;
-    try {
-        present = CGlyphCodes::Parse(m_editorFont.GetGlyphCodes());
-    } catch (const std::exception&) {
-    }
-    if (!present)
-        return std::nullopt;
-    QSet<quint32> lost = m_written;
-    lost.subtract(*present);
-    return lost;
-}
-
-// 「あ」「ぁ（縦書き）」 in code order.
-QString CFontEditorSession::GlyphList(const QSet<quint32>& keys)
-{
-    QList<quint32> sorted(keys.begin(), keys.end());
-    std::sort(sorted.begin(), sorted.end(), [](quint32 a, quint32 b) {
-        return std::pair(a & 0xFFFF, a >> 16) < std::pair(b & 0xFFFF, b >> 16);
-    });
-    QString list;
-    for (const quint32 key : sorted) {
-        const QString ch = Cp932ToString(CharFromCode(static_cast<quint16>(key & 0xFFFF)));
-        list += (key & 0x10000) ? QStringLiteral("「%1（縦書き）」").arg(ch) : QStringLiteral("「%1」").arg(ch);
-    }
-    return list;
+    m_restart.ReportOpened(m_editorFont, m_bBatch, m_nDeferGone > 0);
 }
 
 bool CFontEditorSession::AttachFollowedFont()
@@ -621,8 +463,8 @@ bool CFontEditorSession::AttachFollowedFont()
         if (!active)
             return false;
         m_editorFont.AttachDispatch(std::move(active));
-        const QString wanted = ResolveFontPath(m_fontFileField.GetFontFilePathText());
-        return wanted.isEmpty() || IsSameFile(m_editorFont.GetFilePath(), wanted);
+        const QString wanted = CFontPath::Resolve(m_fontFileField.GetFontFilePathText());
+        return wanted.isEmpty() || CFontPath::IsSameFile(m_editorFont.GetFilePath(), wanted);
     } catch (const std::exception&) {
         return false;
     }
@@ -649,25 +491,31 @@ bool CFontEditorSession::SaveFontAs(const QString& path)
 {
     if (path.isEmpty() || !EnsureEditor() || !OpenFontInEditor())
         return false;
-    const QString target = ResolveFontPath(path);
+    const QString target = CFontPath::Resolve(path);
     const CFontFileCheck::SWritePlace place = CFontFileCheck::CheckWritable(target);
     if (!place.IsWritable()) {
-        ReportEditorError(RefusalWithNextStep(place));
+        ReportEditorError(CFontPlaceChooser::RefusalWithNextStep(place));
         return false;
     }
     return Guarded([&] {
-        PrepareLongCall(m_editorFont.GetFilePath());
+        const QString current = m_editorFont.GetFilePath();
+        std::optional<SFontNames> names;
+        if (current.isEmpty() && !m_bNamedByUser && !(names = m_naming.Ask(target)))
+            return false;
+        PrepareLongCall(current);
         m_editorFont.SaveAs(target);
         m_bFontChanged = false;
         m_strWritableFont = target;
-        m_strWrittenFont = target;
+        m_restart.MoveFont(target);
+        if (names)
+            GiveNames(*names);
         return true;
     });
 }
 
 QString CFontEditorSession::SaveFontToFile(const std::function<QString()>& askFileName)
 {
-    const QFileInfo field(ResolveFontPath(m_fontFileField.GetFontFilePathText()));
+    const QFileInfo field(CFontPath::Resolve(m_fontFileField.GetFontFilePathText()));
     if ((!m_pEditorApp || !m_pEditorApp->IsConnected()) && field.isFile())
         return field.absoluteFilePath();
     if (!EnsureEditor() || !OpenFontInEditor())
@@ -683,10 +531,15 @@ QString CFontEditorSession::SaveFontToFile(const std::function<QString()>& askFi
         const QString chosen = askFileName ? askFileName() : QString();
         if (chosen.isEmpty())
             return false;
-        path = WithFontSuffix(QFileInfo(chosen).absoluteFilePath());
+        path = CFontPath::WithSuffix(QFileInfo(chosen).absoluteFilePath());
+        std::optional<SFontNames> names;
+        if (!m_bNamedByUser && !(names = m_naming.Ask(path)))
+            return false;
         m_editorFont.SaveAs(path);
-        m_strWrittenFont = path;
+        m_restart.MoveFont(path);
         m_fontFileField.SetFontFilePathText(path);
+        if (names)
+            GiveNames(*names);
         return true;
     });
     return saved ? path : QString();
@@ -734,13 +587,13 @@ std::optional<QString> CFontEditorSession::ReleaseAtExit(const QString& frameFon
     // for its font now, kept the work in its journal; a new one takes it up
     // and saves it.
     for (int attempt = 0; attempt < 2 && !m_bEditorStartFailed && !fontFilePath; ++attempt) {
-        if (!m_pEditorApp->IsConnected() && HasUnsavedWork() && !m_strWrittenFont.isEmpty())
-            ReopenForExit(m_strWrittenFont);
+        if (!m_pEditorApp->IsConnected() && HasUnsavedWork() && !m_restart.WrittenFont().isEmpty())
+            ReopenForExit(m_restart.WrittenFont());
         try {
             if (auto active = m_pEditorApp->GetActiveFont()) {
                 m_editorFont.AttachDispatch(std::move(active));
                 const QString path = m_editorFont.GetFilePath();
-                fontFilePath = HasUnsavedWork() ? KeepFontAtExit(path) : path;
+                fontFilePath = HasUnsavedWork() ? m_exitSave.Keep(path) : path;
             } else {
                 fontFilePath = frameFontFilePath;
             }
@@ -754,39 +607,6 @@ std::optional<QString> CFontEditorSession::ReleaseAtExit(const QString& frameFon
     m_editorFont.ReleaseDispatch();
     m_pEditorApp.reset();
     return fontFilePath;
-}
-
-QString CFontEditorSession::RecoveryFolder()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/recovery");
-}
-
-CFontEditorSession::ESaveOutcome CFontEditorSession::TrySave(const std::function<void()>& save, QString& reason)
-{
-    try {
-        save();
-        return ESaveOutcome::Saved;
-    } catch (const CDispatchException& e) {
-        reason = e.Description();
-        return ESaveOutcome::Refused;
-    } catch (const CAutomationFailure& e) {
-        if (e.IsAnswered()) {
-            reason = e.Reason();
-            return ESaveOutcome::Refused;
-        }
-        reason = QStringLiteral("Glyphsmithとの接続が切れました。");
-        return e.IsEditorGone() ? ESaveOutcome::EditorGone : ESaveOutcome::Lost;
-    }
-}
-
-QString CFontEditorSession::SaveFailureCause(const QString& target, const QString& description)
-{
-    const CFontFileCheck::SWritePlace place = CFontFileCheck::CheckWritable(target);
-    if (!place.IsWritable())
-        return CFontFileCheck::RefusalText(place);
-    const QString heading = QStringLiteral("原因：");
-    const qsizetype at = description.lastIndexOf(heading);
-    return at >= 0 ? description.mid(at + heading.size()).trimmed() : description.trimmed();
 }
 
 bool CFontEditorSession::ReopenForExit(const QString& path)
@@ -803,90 +623,8 @@ bool CFontEditorSession::ReopenForExit(const QString& path)
             return false;
         }
     }();
-    m_bEditorLost = false;
+    m_restart.ForgetEditorLost();
     return reopened;
-}
-
-QString CFontEditorSession::KeepFontAtExit(const QString& path)
-{
-    if (path.isEmpty()) {
-        // The user agreed to quit without giving the new font a file; the
-        // glyphs are kept all the same.
-        WriteRecoveryCopy(path, QString());
-        return path;
-    }
-    QString reason;
-    PrepareLongCall(path);
-    ESaveOutcome outcome = TrySave([this] { m_editorFont.Save(); }, reason);
-    if (outcome == ESaveOutcome::EditorGone && ReopenForExit(path))
-        outcome = TrySave([this] { m_editorFont.Save(); }, reason);
-    QString target = path;
-    while (outcome == ESaveOutcome::Refused && m_chooseSaveAs) {
-        const QString failed = CStringTable::Message(M::SaveFailedCause)
-                                   .arg(QDir::toNativeSeparators(target), SaveFailureCause(target, reason));
-        if (!m_messages.AskYesNo(failed + QStringLiteral("\n\n別の名前で保存しますか？")))
-            break;
-        const QString chosen = m_chooseSaveAs(target);
-        if (chosen.isEmpty())
-            break;
-        target = WithFontSuffix(QFileInfo(chosen).absoluteFilePath());
-        outcome = TrySave([&] { m_editorFont.SaveAs(target); }, reason);
-        if (outcome == ESaveOutcome::Saved)
-            return target;
-    }
-    if (outcome == ESaveOutcome::Saved)
-        return path;
-    m_bExitSaveFailed = true;
-    const bool lost = outcome == ESaveOutcome::Lost || outcome == ESaveOutcome::EditorGone;
-    if (lost || !m_chooseSaveAs)
-        m_messages.ShowStop(CStringTable::Message(M::SaveFailedCause)
-                                .arg(QDir::toNativeSeparators(target), SaveFailureCause(target, reason)));
-    if (!lost)
-        WriteRecoveryCopy(path, reason);
-    return path;
-}
-
-void CFontEditorSession::WriteRecoveryCopy(const QString& fontPath, const QString& reason)
-{
-    const QString folder = RecoveryFolder();
-    const QString stem = fontPath.isEmpty() ? QStringLiteral("新規フォント") : QFileInfo(fontPath).completeBaseName();
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString copy = QStringLiteral("%1/%2-%3.ttf").arg(folder, stem, stamp);
-    for (int n = 2; QFileInfo::exists(copy); ++n)
-        copy = QStringLiteral("%1/%2-%3-%4.ttf").arg(folder, stem, stamp).arg(n);
-
-    QString failure;
-    ESaveOutcome outcome = ESaveOutcome::Refused;
-    if (!QDir().mkpath(folder)) {
-        failure = QStringLiteral("フォルダを作成できません。");
-    } else {
-        outcome = TrySave(
-            [&] {
-                try {
-                    m_editorFont.SaveCopy(copy);
-                } catch (const CMissingMember&) {
-                    // The editor ends with the program, so taking the font
-                    // over to the copy's file costs nothing.
-                    m_editorFont.SaveAs(copy);
-                }
-            },
-            failure);
-    }
-    const QString where = QDir::toNativeSeparators(copy);
-    if (outcome != ESaveOutcome::Saved) {
-        m_bExitSaveFailed = true;
-        const QString what = reason.isEmpty() ? QStringLiteral("新規フォントの復旧用のコピーを保存できませんでした。")
-                                              : QStringLiteral("フォントの復旧用のコピーも保存できませんでした。");
-        m_messages.ShowStop(
-            what + QStringLiteral("\n%1\n原因：%2\n作成した文字は保存されていません。").arg(where, failure));
-        return;
-    }
-    if (reason.isEmpty())
-        m_messages.ShowInformation(
-            QStringLiteral("保存されていない新規フォントの復旧用のコピーを次のファイルに保存しました。\n%1").arg(where));
-    else
-        m_messages.ShowMessage(
-            QStringLiteral("フォントを保存できなかったため、復旧用のコピーを次のファイルに保存しました。\n%1").arg(where));
 }
 
 void CFontEditorSession::NotifyFontChanged()
@@ -906,7 +644,7 @@ bool CFontEditorSession::WriteGlyph(const QString& bmpPath, qint32 charCode, boo
         const CDeferEditorGone defer(*this);
         if (!EnsureEditor() || !OpenFontInEditor()) {
             if (!defer.EditorWentAway()) {
-                TellRestart();
+                m_restart.Tell();
                 m_bFontUnavailable = true;
                 return false;
             }
@@ -915,13 +653,13 @@ bool CFontEditorSession::WriteGlyph(const QString& bmpPath, qint32 charCode, boo
             // Even an import that failed halfway may have cleared the glyph.
             NotifyFontChanged();
             if (imported != EImport::EditorGone) {
-                TellRestart();
+                m_restart.Tell();
                 return imported == EImport::Done;
             }
         }
         if (attempt > 0) {
             // Only glyphs lost before are worth telling beside this one.
-            const auto [restart, glyphsLost] = std::exchange(m_restartNotice, {});
+            const auto [restart, glyphsLost] = m_restart.TakeNotice();
             ReportEditorError(
                 CStringTable::Message(M::EditorStoppedAgain) + (glyphsLost ? u'\n' + restart : QString()));
             return false;
@@ -941,7 +679,7 @@ CFontEditorSession::EImport CFontEditorSession::ImportGlyph(const QString& bmpPa
         m_editorFont.GlyphStep4();
         m_bGlyphWritten = true;
         m_bFontChanged = true;
-        m_written.insert(static_cast<quint32>(charCode & 0xFFFF) | (bVertical ? 0x10000u : 0u));
+        m_restart.NoteWritten(charCode, bVertical);
         if (charCode <= 0xFF && m_editorFont.GetPreservedValue() != preserved)
             m_editorFont.SetPreservedValue(preserved);
         return true;

@@ -1,10 +1,12 @@
 #pragma once
 
-#include "fonteditor/CFontFileCheck.h"
+#include "fonteditor/CExitSave.h"
+#include "fonteditor/CFontPlaceChooser.h"
 #include "fonteditor/CGlyphsmithApplication.h"
 #include "fonteditor/CGlyphsmithTypeface.h"
+#include "fonteditor/CNewFontNaming.h"
+#include "fonteditor/CRestartReport.h"
 
-#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -25,7 +27,8 @@ class CDispatchException;
 // The font is fetched afresh before every use, so the user may switch fonts in
 // the editor in between. An editor that dies or stops answering during a
 // glyph is replaced: a new one opens the font again and the glyph is tried
-// once more, and the user hears once what became of the earlier glyphs.
+// once more, and the user hears once what became of the earlier glyphs. A
+// new font is named by the user as it gets its file.
 class CFontEditorSession {
 public:
     static inline const QString kProgId = QStringLiteral("Glyphsmith.Application");
@@ -51,22 +54,14 @@ public:
     // Attaches m_editorFont to the editor's open font when it is the one the
     // field names; never switches fonts, asks, reports or connects.
     bool AttachFollowedFont();
-    // The field's text as a full path: a bare name or a relative path is
-    // taken in the user's documents folder, "~" is the home folder, and a
-    // name without an extension gets ".ttf" unless a file of that very name
-    // exists. Empty for an empty field.
-    static QString ResolveFontPath(const QString& fieldText);
-    // A font file named without an extension gets ".ttf", as in the file
-    // dialogs; a file or folder of that very name is taken as it is.
-    static QString WithFontSuffix(const QString& path);
-    static bool IsSameFile(const QString& a, const QString& b);
     // The file of the font glyphs go into now, or a description of a font
     // that has none yet; never reports.
     QString CurrentFontName();
 
     // The "..." button gave a path (empty when cancelled).
     void OnChooseFontFile(const QString& chosenPath);
-    // Saves the editor's font under a new name; reports its own failures.
+    // Saves the editor's font under a new name (a new font is named first;
+    // cancelling that cancels the save); reports its own failures.
     bool SaveFontAs(const QString& path);
     // Saves the font to its file for use outside the program: the editor's
     // font, asking for a file name first (askFileName; empty cancels) when it
@@ -94,9 +89,7 @@ public:
     std::optional<QString> ReleaseAtExit(const QString& frameFontFilePath);
     // True when the font was not saved at exit where it belongs (a recovery
     // copy may still have been written).
-    bool IsExitSaveFailed() const { return m_bExitSaveFailed; }
-    // Where recovery copies go: a folder of the user's data folder.
-    static QString RecoveryFolder();
+    bool IsExitSaveFailed() const { return m_exitSave.IsFailed(); }
 
     // Imports the BMP file as the glyph of the character code (one byte, or
     // lead byte * 256 + trail byte) and deletes the file whatever happens.
@@ -125,22 +118,30 @@ public:
     // the next call before it sleeps, as the client does), and news of a
     // restarted editor waits for the run's summary.
     void SetBatchMode(bool bBatch);
-    struct SBatchNotes {
-        QStringList lines;
-        bool bGlyphsLost = false;
-    };
+    using SBatchNotes = CRestartReport::SBatchNotes;
     // What the run's summary should tell about the editor, taken once.
-    SBatchNotes TakeBatchNotes() { return std::exchange(m_batchNotes, {}); }
-    void SetBringToFront(std::function<void()> bringToFront) { m_bringToFront = std::move(bringToFront); }
-    // The platform's save dialog, offered when the save at exit fails; given
-    // the font's current path, it returns the chosen one or an empty text.
+    SBatchNotes TakeBatchNotes() { return m_restart.TakeBatchNotes(); }
+    void SetBringToFront(std::function<void()> bringToFront)
+    {
+        m_bringToFront = bringToFront;
+        m_places.SetBringToFront(std::move(bringToFront));
+    }
+    // The platform's save dialog, offered when a font cannot be written where
+    // it is, or the editor refuses it, or the save at exit fails; given the
+    // font's current path, it returns the chosen one or an empty text.
     // Without it the failure is reported and a recovery copy written.
-    using SaveAsChooser = std::function<QString(const QString& currentPath)>;
-    void SetSaveAsChooser(SaveAsChooser choose) { m_chooseSaveAs = std::move(choose); }
+    using SaveAsChooser = CFontPlaceChooser::SaveAsChooser;
+    void SetSaveAsChooser(SaveAsChooser choose) { m_places.SetSaveAsChooser(std::move(choose)); }
+    // How a new font gets its names as it gets its file: the window's
+    // dialog, or the names of the command line.
+    CNewFontNaming& Naming() { return m_naming; }
 
     // A change to the font other than a glyph (its names) that the save at
     // exit has to write.
     void MarkFontChanged() { m_bFontChanged = true; }
+    // The user named the font (font information): a Save As of the new font
+    // keeps those names instead of asking again.
+    void MarkFontNamed() { m_bNamedByUser = true; }
 
     static double ParseEditorVersion(const QString& version);
     // "エラー:%d\n%s"; an editor's refusal of a font file (held by another
@@ -170,34 +171,28 @@ private:
     bool CheckVersion();
     void PutBatchMode();
     QString LaunchFailureText() const;
-    bool CreateNewFont(const QString& savePath);
+    // A new font without a file.
+    bool CreateNewFont();
+    // A new font for the file at path: named first (cancelling that makes
+    // nothing), then made, given its file and its names.
+    bool CreateFontAt(const QString& path);
     bool OpenExistingFont(const QString& path, EFontUse use);
-    bool CreateNamedFont(const QString& path);
+    // The field names a file that does not exist: made after a question.
+    bool CreateMissingFont(const QString& path);
     // The font in hand (its file the one given) is used from now on once its
     // file can be written where it is, or once the user chose another place
     // for it.
     bool EnsureWritablePlace(const QString& path, EFontUse use);
-    // Asks for another place after a refusal: the text with a button for
-    // the action; the chosen file (never the refused one) is tried for
-    // writing before it is taken. Empty when the user gave up. Without a
-    // dialog (the command line) the text is reported and nothing chosen.
-    QString ChooseWritablePlace(QString text, const QString& action, const QString& suggested, const QString& refused);
-    // "フォルダ…には書き込めません（…）。\n別の場所を選んでください。"
-    static QString RefusalWithNextStep(const CFontFileCheck::SWritePlace& place);
     // A file the editor will not take: its reason, and a new font in another
     // file instead when the user wants one.
     bool OfferNewFontInstead(const QString& refused, const QString& reason);
     void TakeFontFile(const QString& path);
+    // The names go into the font that just got its file, to be saved with
+    // it; a refusal is told and the font is used all the same.
+    void GiveNames(const SFontNames& names);
     // Tells once, after a font was opened or made, what the editor brought
-    // back from a run that ended before it saved, or, after the editor was
-    // started again, what became of the glyphs written before it stopped.
+    // back (see CRestartReport).
     void ReportRecovery();
-    void ReportRestart();
-    void TellRestart();
-    // The glyphs written into the font before the editor stopped that it
-    // does not have now; none when it cannot tell.
-    std::optional<QSet<quint32>> LostGlyphs();
-    static QString GlyphList(const QSet<quint32>& keys);
     // The bound of the calls that read or write the whole font, from its
     // file and what went into it.
     void PrepareLongCall(const QString& path);
@@ -206,27 +201,15 @@ private:
     enum class EImport { Done, Failed, EditorGone };
     EImport ImportGlyph(const QString& bmpPath, qint32 charCode, bool bVertical);
     bool HasUnsavedWork() const { return m_bGlyphWritten || m_bFontChanged; }
-    // The save at exit of a font with a file, then the other name the user may
-    // choose, then the recovery copy. Gives the font's path afterwards.
-    QString KeepFontAtExit(const QString& path);
-    enum class ESaveOutcome { Saved, Refused, Lost, EditorGone };
-    ESaveOutcome TrySave(const std::function<void()>& save, QString& reason);
-    // One cause for a save that failed: what writing there finds now, else
-    // the reason the editor gave, without its own heading.
-    static QString SaveFailureCause(const QString& target, const QString& description);
     // An editor that went away during the save at exit: a new one takes
     // the font again, with what its journal kept.
     bool ReopenForExit(const QString& path);
-    // Writes the font into the recovery folder and says where; the reason is
-    // why it could not be saved where it belongs (empty for a new font).
-    void WriteRecoveryCopy(const QString& fontPath, const QString& reason);
     bool LeaveFontFor(const QString& wanted);
 
     IAutomationSystem& m_system;
     IMessageBox& m_messages;
     IFontFileField& m_fontFileField;
     std::function<void()> m_bringToFront;
-    SaveAsChooser m_chooseSaveAs;
     std::vector<std::function<void()>> m_fontChanged;
 
     std::unique_ptr<CGlyphsmithApplication> m_pEditorApp;
@@ -236,7 +219,8 @@ private:
     // Glyphs went into the attached font, or its names were changed or
     // glyphs removed, since it was opened or saved.
     bool m_bFontChanged = false;
-    bool m_bExitSaveFailed = false;
+    // The user gave the attached font its names in this session.
+    bool m_bNamedByUser = false;
     bool m_bQuiet = false;
     QStringList m_quietErrors;
     bool m_bBusyElsewhere = false;
@@ -244,26 +228,15 @@ private:
     bool m_bFontUnavailable = false;
 
     bool m_bBatch = false;
-    SBatchNotes m_batchNotes;
-    // The editor that had the font went away in this session; the next font
-    // opened tells the restart instead of the recovery of an earlier run.
-    bool m_bEditorLost = false;
-    // The restart told once the glyph tried again has gone in or not.
-    struct SRestartNotice {
-        QString text;
-        bool bGlyphsLost = false;
-    };
-    SRestartNotice m_restartNotice;
     // While a glyph may be tried again, a vanished editor is not reported
     // but noted here.
     int m_nDeferGone = 0;
     bool m_bGoneInCall = false;
-    // The glyphs (code, plus 0x10000 for a vertical form) written into the
-    // font of m_strWrittenFont in this session, to tell after a restart
-    // which of them the new editor does not have.
-    QSet<quint32> m_written;
-    QString m_strWrittenFont;
     // The font file last tried and found writable where it is.
     QString m_strWritableFont;
+    CRestartReport m_restart;
+    CFontPlaceChooser m_places;
+    CNewFontNaming m_naming;
+    CExitSave m_exitSave;
     friend class CDeferEditorGone;
 };

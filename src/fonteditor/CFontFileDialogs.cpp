@@ -1,7 +1,7 @@
 #include "fonteditor/CFontFileDialogs.h"
 
 #include "app/CJapaneseFileModel.h"
-#include "fonteditor/CFontEditorSession.h"
+#include "fonteditor/CFontPath.h"
 
 #include <QFileDialog>
 
@@ -23,7 +23,7 @@ QString CFontFileDialogs::ChooseFontFile(QWidget* parent, const QString& current
     CJapaneseFileModel::Install(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
-    return CFontEditorSession::WithFontSuffix(dialog.selectedFiles().first());
+    return CFontPath::WithSuffix(dialog.selectedFiles().first());
 }
 
 QString CFontFileDialogs::ChooseSaveAsFile(QWidget* parent, const QString& currentPath)

@@ -2,6 +2,7 @@
 
 #include "app/IMessageBox.h"
 #include "fonteditor/CFontEditorSession.h"
+#include "res/NumberText.h"
 
 #include <QRegularExpression>
 
@@ -122,7 +123,7 @@ QString CFontInfoEditor::Problem(SFontInfo::EField field, const QString& value)
         [[fallthrough]];
     case SFontInfo::FamilyNameJa:
         if (value.size() > kMaxFamilyName)
-            return QStringLiteral("%1は%2文字以内で入力してください。").arg(Label(field)).arg(kMaxFamilyName);
+            return QStringLiteral("%1は%2文字以内で入力してください。").arg(Label(field), NumberText(kMaxFamilyName));
         return QString();
     case SFontInfo::Version: {
         const QRegularExpressionMatch version = VersionPattern().match(value);
@@ -133,22 +134,34 @@ QString CFontInfoEditor::Problem(SFontInfo::EField field, const QString& value)
     }
     default:
         if (value.size() > kMaxCopyright)
-            return QStringLiteral("%1は%2文字以内で入力してください。").arg(Label(field)).arg(kMaxCopyright);
+            return QStringLiteral("%1は%2文字以内で入力してください。").arg(Label(field), NumberText(kMaxCopyright));
         return QString();
     }
 }
 
-CFontInfoEditor::SVerdict CFontInfoEditor::Submit(const SFontInfo& loaded, const SFontInfo& edited)
+CFontInfoEditor::SVerdict CFontInfoEditor::Check(const SFontInfo& info, int fieldCount)
 {
-    const SFontInfo info = Normalized(edited);
-    const SFontInfo before = Normalized(loaded);
-    for (int f = 0; f < SFontInfo::FieldCount; ++f) {
+    for (int f = 0; f < fieldCount; ++f) {
         const auto field = SFontInfo::EField(f);
         if (const QString problem = Problem(field, info[field]); !problem.isEmpty()) {
             m_messages.ShowMessage(problem);
             return { false, field };
         }
     }
+    return {};
+}
+
+CFontInfoEditor::SVerdict CFontInfoEditor::CheckNames(const SFontInfo& edited)
+{
+    return Check(Normalized(edited), SFontInfo::FamilyNameJa + 1);
+}
+
+CFontInfoEditor::SVerdict CFontInfoEditor::Submit(const SFontInfo& loaded, const SFontInfo& edited)
+{
+    const SFontInfo info = Normalized(edited);
+    const SFontInfo before = Normalized(loaded);
+    if (const SVerdict verdict = Check(info, SFontInfo::FieldCount); !verdict.bAccepted)
+        return verdict;
     // Only what the user changed is sent: the editor writes every put into
     // the font, and a name it derived itself should stay its own.
     for (int f = 0; f < SFontInfo::FieldCount; ++f) {
@@ -169,6 +182,8 @@ bool CFontInfoEditor::Send(SFontInfo::EField field, const QString& value)
         case SFontInfo::Version: font.SetFontVersion(value); break;
         default: font.SetCopyright(value); break;
         }
+        if (field == SFontInfo::FamilyName || field == SFontInfo::FamilyNameJa)
+            m_session.MarkFontNamed();
         m_session.MarkFontChanged();
         return true;
     });

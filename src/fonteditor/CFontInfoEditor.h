@@ -42,6 +42,9 @@ public:
         SFontInfo::EField field = SFontInfo::FamilyName;
     };
     SVerdict Submit(const SFontInfo& loaded, const SFontInfo& edited);
+    // The family names of a new font, checked as Submit checks them; nothing
+    // is sent, as the font is made only once they are accepted.
+    SVerdict CheckNames(const SFontInfo& edited);
 
     // The edited set as it will be stored: surrounding blanks dropped and the
     // version written with three decimals ("1" and "1.5" are 1.000 and 1.500).
@@ -54,6 +57,9 @@ public:
     static constexpr int kMaxCopyright = 500;
 
 private:
+    // The first of the fields up to fieldCount that cannot go into a font,
+    // told to the user.
+    SVerdict Check(const SFontInfo& info, int fieldCount);
     bool Send(SFontInfo::EField field, const QString& value);
     void ExplainMissing();
     bool Guarded(const std::function<bool()>& operation);

@@ -169,16 +169,26 @@ bool CFontInstaller::CopyInto(const QString& source, const QString& target)
 }
 
 // Only files directly in the font folder are ours to replace; fonts the user
-// keeps in subfolders stay.
+// keeps in subfolders stay. An earlier copy has every family name of this
+// one: two fonts that share only their English name (new fonts named in
+// kanji both get a plain one) are two fonts.
 void CFontInstaller::RemoveEarlierCopies(const QString& target)
 {
     const QString folder = QFileInfo(target).absolutePath();
-    const QString family = m_families.value(0);
+    const auto key = [](const QStringList& families) {
+        QStringList folded;
+        for (const QString& family : families)
+            folded << family.toCaseFolded();
+        folded.removeDuplicates();
+        folded.sort();
+        return folded;
+    };
+    const QStringList ours = key(m_families);
     for (const auto& font : m_platform.Scan(m_strFolder)) {
         const QFileInfo file(font.file);
         if (file.absolutePath() != folder || file.absoluteFilePath() == QFileInfo(target).absoluteFilePath())
             continue;
-        if (font.families.value(0).compare(family, Qt::CaseInsensitive) == 0)
+        if (key(font.families) == ours)
             QFile::remove(file.absoluteFilePath());
     }
 }

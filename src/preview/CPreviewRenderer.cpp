@@ -1,6 +1,7 @@
 #include "preview/CPreviewRenderer.h"
 
 #include "preview/CPreviewShaper.h"
+#include "res/NumberText.h"
 
 #include <QFile>
 #include <QPainter>
@@ -222,11 +223,11 @@ CPreviewRenderer::SPicture CPreviewRenderer::Render(const SJob& job)
     if (layout.missing > 0 && !borrowed)
         picture.message = job.sampleFaceForMissing
             ? QStringLiteral("このフォントにない文字が %1 文字あります（サンプルの書体を読めません）。")
-                  .arg(layout.missing)
-            : QStringLiteral("このフォントにない文字が %1 文字あります。").arg(layout.missing);
+                  .arg(NumberText(layout.missing))
+            : QStringLiteral("このフォントにない文字が %1 文字あります。").arg(NumberText(layout.missing));
     else if (layout.missing > 0)
         picture.message
-            = QStringLiteral("このフォントにない %1 文字はサンプルの書体で薄く表示しています。").arg(layout.missing);
+            = QStringLiteral("このフォントにない %1 文字はサンプルの書体で薄く表示しています。").arg(NumberText(layout.missing));
 
     if (cut)
         picture.message = QStringLiteral("文章が長いため、途中までを表示しています。") + picture.message;

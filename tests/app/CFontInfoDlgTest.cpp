@@ -1,5 +1,6 @@
 #include "app/CFontInfoDlg.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 
@@ -35,6 +36,31 @@ TEST(FontInfoDlgTest, StaysOnTheFieldTheRulesRefuse)
     dialog.accept();
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+// For a new font the dialog asks the family names alone, for the file it
+// names, with the same rules; Cancel is an answer the caller sees.
+TEST(FontInfoDlgTest, NewFontAsksTheFamilyNamesForItsFile)
+{
+    int submitted = 0;
+    CFontInfoDlg dialog({"Tegaki", "てがき", {}, {}}, [&](const SFontInfo& edited) {
+        ++submitted;
+        EXPECT_EQ(edited, (SFontInfo {"Tegaki", "てがき", {}, {}}));
+        return CFontInfoEditor::SVerdict {false, SFontInfo::FamilyNameJa};
+    }, nullptr, QStringLiteral("/fonts/てがき.ttf"));
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    EXPECT_EQ(dialog.Field(SFontInfo::Version), nullptr);
+    EXPECT_EQ(dialog.Field(SFontInfo::Copyright), nullptr);
+    auto* intro = dialog.findChild<QLabel*>(QStringLiteral("newFontIntro"));
+    ASSERT_NE(intro, nullptr);
+    EXPECT_TRUE(intro->text().contains(QStringLiteral("/fonts/てがき.ttf")));
+
+    QTest::keyClick(dialog.Field(SFontInfo::FamilyName), Qt::Key_Return);
+    EXPECT_EQ(submitted, 1);
+    EXPECT_TRUE(dialog.Field(SFontInfo::FamilyNameJa)->hasFocus());
+    dialog.reject();
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
 }
 
 } // namespace

@@ -19,6 +19,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <chrono>
@@ -135,17 +136,21 @@ TEST_F(ExecuteEndToEndTest, DrawnCharactersReachAFontAndTheirStrokesReachAnother
     EXPECT_TRUE(strokes.exists(QStringLiteral("U3042.stk")));
     EXPECT_TRUE(strokes.exists(QStringLiteral("U3043.stk")));
 
-    // The same strokes, replayed at another size with another tip.
+    // The same strokes, replayed at another size with another tip, into a
+    // new font with the names given.
     const QString again = out.filePath(QStringLiteral("again.ttf"));
     QProcess autocreate;
     autocreate.start(QStringLiteral(QUILLERY_BUILD_DIR "/quillery-autocreate"),
                      {QStringLiteral("--size"), QStringLiteral("128"), QStringLiteral("--tip"), QStringLiteral("0"),
-                      QStringLiteral("--font"), again, settings.m_strStrkFolderPath});
+                      QStringLiteral("--family"), QStringLiteral("Tegaki Test"), QStringLiteral("--family-ja"),
+                      QStringLiteral("てがきテスト"), QStringLiteral("--font"), again, settings.m_strStrkFolderPath});
     ASSERT_TRUE(autocreate.waitForFinished(120'000));
     EXPECT_EQ(autocreate.exitCode(), 0) << autocreate.readAllStandardError().constData();
     const QJsonObject replayed = CheckFont(again);
     EXPECT_TRUE(HasOutline(replayed, 0x3042));
     EXPECT_TRUE(HasOutline(replayed, 0x3043));
+    EXPECT_EQ(replayed["name"].toObject()["1"].toString(), QStringLiteral("Tegaki Test"));
+    EXPECT_EQ(replayed["nameJa"].toObject()["1"].toString(), QStringLiteral("てがきテスト"));
 
     // Without a font file the glyphs would go into a font that ends with the
     // run; into a folder that refuses files the run fails before tracing.
@@ -158,6 +163,19 @@ TEST_F(ExecuteEndToEndTest, DrawnCharactersReachAFontAndTheirStrokesReachAnother
     const auto [bareStatus, bareText] = run({settings.m_strStrkFolderPath});
     EXPECT_EQ(bareStatus, 2);
     EXPECT_TRUE(bareText.contains(QStringLiteral("--font: "))) << bareText.toStdString();
+    // A font that exists keeps its names.
+    const QByteArray before = [&] {
+        QFile file(again);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    const auto [renameStatus, renameText]
+        = run({QStringLiteral("--family"), QStringLiteral("Other"), QStringLiteral("--font"), again,
+               settings.m_strStrkFolderPath});
+    EXPECT_EQ(renameStatus, 2);
+    EXPECT_TRUE(renameText.contains(QStringLiteral("はすでにあります"))) << renameText.toStdString();
+    QFile unchanged(again);
+    ASSERT_TRUE(unchanged.open(QIODevice::ReadOnly));
+    EXPECT_EQ(unchanged.readAll(), before);
 
     ASSERT_TRUE(QDir(out.path()).mkdir(QStringLiteral("locked")));
     const UnwritableFolder locked(out.filePath(QStringLiteral("locked")));
@@ -309,4 +327,49 @@ TEST_F(ExecuteEndToEndTest, CommandLineRunUnderTheCLocaleWithJapanesePaths)
     EXPECT_FALSE(errors.contains(QLatin1Char('\r'))) << errors.toStdString();
     EXPECT_TRUE(HasOutline(CheckFont(ttf), 0x3042));
     EXPECT_EQ(QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+}
+
+// Ctrl+C or a kill during a command line run: the character in hand is
+// finished, the font saved with every glyph the summary counts, and the
+// status tells the shell which signal ended the run.
+TEST_F(ExecuteEndToEndTest, CommandLineRunEndedBySignalKeepsEveryGlyphItCounts)
+{
+    const QString folder = out.filePath(QStringLiteral("strokes"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    constexpr int kFiles = 30;
+    for (int unit = 0x3042; unit < 0x3042 + kFiles; ++unit) {
+        QFile stroke(folder + QStringLiteral("/U%1.stk").arg(QString::number(unit, 16).toUpper()));
+        ASSERT_TRUE(stroke.open(QIODevice::WriteOnly));
+        QByteArray bytes("strk\x02\x00\x42\x30\x00\x00\x00\x01\x00\x01\x01\x00\x03\x00\x28\x00\x3c\x00\x50\x00\x00\x78", 26);
+        bytes[6] = char(unit & 0xFF);
+        bytes[7] = char(unit >> 8);
+        stroke.write(bytes);
+    }
+    for (const int signal : {SIGINT, SIGTERM}) {
+        const QString ttf = out.filePath(QStringLiteral("signal-%1.ttf").arg(signal));
+        QProcess autocreate;
+        autocreate.setReadChannel(QProcess::StandardError);
+        autocreate.start(QStringLiteral(QUILLERY_BUILD_DIR "/quillery-autocreate"),
+                         {QStringLiteral("--size"), QStringLiteral("256"), QStringLiteral("--font"), ttf, folder});
+        // The first step of the progress comes as the first file is taken up.
+        QByteArray errors;
+        while (!errors.contains("%\n") && autocreate.waitForReadyRead(60'000))
+            errors += autocreate.readAllStandardError();
+        ASSERT_TRUE(errors.contains("%\n")) << errors.constData();
+        ::kill(static_cast<pid_t>(autocreate.processId()), signal);
+        ASSERT_TRUE(autocreate.waitForFinished(120'000));
+        const QString text = QString::fromUtf8(errors + autocreate.readAllStandardError());
+        EXPECT_EQ(autocreate.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(autocreate.exitCode(), 128 + signal) << text.toStdString();
+        const QRegularExpressionMatch created
+            = QRegularExpression(QStringLiteral("([0-9,]+)個の文字を .* に作成しました")).match(text);
+        ASSERT_TRUE(created.hasMatch()) << text.toStdString();
+        const int count = created.captured(1).remove(u',').toInt();
+        EXPECT_GE(count, 1);
+        const QJsonObject font = CheckFont(ttf);
+        int glyphs = 0;
+        for (int unit = 0x3042; unit < 0x3042 + kFiles; ++unit)
+            glyphs += HasOutline(font, unit) ? 1 : 0;
+        EXPECT_EQ(glyphs, count) << text.toStdString();
+    }
 }

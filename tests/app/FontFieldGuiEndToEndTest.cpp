@@ -68,7 +68,7 @@ TEST(FontFieldGuiEndToEndTest, SecondFontNameTypedAfterAnExecuteGetsTheNextGlyph
     TypeInto(bar->FontFileEdit(), first);
     TypeInto(bar->CharEdit(), QStringLiteral("あ"));
     draw(60);
-    answerer.Answer({QMessageBox::Yes});  // create the first font file
+    answerer.Answer({QMessageBox::Yes, QMessageBox::Ok});  // create the first font file, with its names
     frame.Action(cmd::ID_EXECUTE)->trigger();
     EXPECT_EQ(frame.PromptPane()->text(), QStringLiteral("「あ」 を %1 に取り込みました。").arg(first));
 
@@ -76,10 +76,11 @@ TEST(FontFieldGuiEndToEndTest, SecondFontNameTypedAfterAnExecuteGetsTheNextGlyph
     TypeInto(bar->FontFileEdit(), second);
     TypeInto(bar->CharEdit(), QStringLiteral("い"));
     draw(120);
-    answerer.Answer({QMessageBox::Yes});  // create the second font file
+    answerer.Answer({QMessageBox::Yes, QMessageBox::Ok});  // create the second font file
     frame.Action(cmd::ID_EXECUTE)->trigger();
     EXPECT_EQ(frame.PromptPane()->text(), QStringLiteral("「い」 を %1 に取り込みました。").arg(second));
     EXPECT_EQ(answerer.texts.size(), 2) << answerer.texts.join('|').toStdString();
+    EXPECT_EQ(answerer.dialogs, QStringList(2, QStringLiteral("newFontNames")));
 
     // The first font was saved when the second was taken up; the second is
     // saved as the program lets the editor go.

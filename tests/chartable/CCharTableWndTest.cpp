@@ -11,6 +11,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -109,6 +111,28 @@ TEST_F(CharTableWndTest, EditorWithoutTheMembersIsNamedInOneLine)
     EXPECT_TRUE(Wnd()->StatusLine()->text().contains(QStringLiteral("機能がない")));
     EXPECT_TRUE(Wnd()->CountLabel()->text().startsWith(QStringLiteral("ストロークファイル")));
     EXPECT_FALSE(Wnd()->FilterChooser()->isEnabled());
+}
+
+// Beside the main window on a small screen the table is narrow: its
+// choices go on in another row and its counts wrap, and none is cut.
+TEST_F(CharTableWndTest, NarrowWindowKeepsEveryControlWhole)
+{
+    frame.ShowCharTable();
+    Choose(Wnd()->SetChooser(), QStringLiteral("常用漢字"));
+    constexpr int kNarrow = 420;
+    ASSERT_LE(Wnd()->minimumSizeHint().width(), kNarrow);
+    Wnd()->resize(kNarrow, 480);
+    QCoreApplication::sendPostedEvents();
+    Wnd()->layout()->activate();
+    ASSERT_EQ(Wnd()->width(), kNarrow);
+    for (QWidget* control : Wnd()->findChildren<QWidget*>()) {
+        if (!control->isVisible() || control->window() != Wnd() || control == Wnd()->List()->viewport())
+            continue;
+        const QRect inWindow(control->mapTo(Wnd(), QPoint(0, 0)), control->size());
+        EXPECT_TRUE(Wnd()->rect().contains(inWindow)) << control->metaObject()->className();
+        EXPECT_GE(control->width(), std::min(control->sizeHint().width(), control->minimumSizeHint().width()))
+            << control->metaObject()->className();
+    }
 }
 
 TEST_F(CharTableWndTest, SizePlaceAndSetAreKeptInTheirOwnGroup)

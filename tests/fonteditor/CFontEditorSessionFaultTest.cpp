@@ -3,6 +3,7 @@
 #include "fonteditor/CFontEditorSession.h"
 
 #include "SessionFixture.h"
+#include "fonteditor/CFontPath.h"
 #include "fonteditor/CFontFileCheck.h"
 #include "res/CStringTable.h"
 #include "support/FakeMessageBox.h"
@@ -289,12 +290,12 @@ TEST_F(SessionFaultTest, EditorEndedDuringItsStartIsNotCalledMissing)
 TEST(FontPathTest, NameWithoutExtensionGetsTtfUnlessSuchAFileExists)
 {
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    EXPECT_EQ(CFontEditorSession::ResolveFontPath("まる"), documents + "/まる.ttf");
-    EXPECT_EQ(CFontEditorSession::ResolveFontPath("/fonts/hand.otf"), "/fonts/hand.otf");
+    EXPECT_EQ(CFontPath::Resolve("まる"), documents + "/まる.ttf");
+    EXPECT_EQ(CFontPath::Resolve("/fonts/hand.otf"), "/fonts/hand.otf");
     QTemporaryDir dir;
     QFile(dir.filePath("plain")).open(QIODevice::WriteOnly);
-    EXPECT_EQ(CFontEditorSession::ResolveFontPath(dir.filePath("plain")), dir.filePath("plain"));
-    EXPECT_EQ(CFontEditorSession::ResolveFontPath(dir.filePath("other")), dir.filePath("other.ttf"));
+    EXPECT_EQ(CFontPath::Resolve(dir.filePath("plain")), dir.filePath("plain"));
+    EXPECT_EQ(CFontPath::Resolve(dir.filePath("other")), dir.filePath("other.ttf"));
 }
 
 // The font left for another file is no longer held by the program, so the

@@ -1,11 +1,14 @@
 #include "fonteditor/CFontEditorSession.h"
 
 #include "SessionFixture.h"
+#include "fonteditor/CExitSave.h"
+#include "fonteditor/CFontPath.h"
 #include "support/FakeMessageBox.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -167,9 +170,9 @@ TEST_F(FontEditorSessionTest, BareNameIsTakenInTheDocumentsFolderAndAskedWithIts
 {
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     ASSERT_FALSE(documents.isEmpty());
-    EXPECT_EQ(CFontEditorSession::ResolveFontPath("fonts/../hand.ttf"), documents + "/hand.ttf");
-    EXPECT_EQ(CFontEditorSession::ResolveFontPath("~/hand.ttf"), QDir::homePath() + "/hand.ttf");
-    EXPECT_EQ(CFontEditorSession::ResolveFontPath(" "), QString());
+    EXPECT_EQ(CFontPath::Resolve("fonts/../hand.ttf"), documents + "/hand.ttf");
+    EXPECT_EQ(CFontPath::Resolve("~/hand.ttf"), QDir::homePath() + "/hand.ttf");
+    EXPECT_EQ(CFontPath::Resolve(" "), QString());
 
     const QString name = "quillery-no-such-font-" + QFileInfo(m_dir.path()).fileName() + ".ttf";
     m_field.text = name;
@@ -235,6 +238,67 @@ TEST_F(FontEditorSessionTest, MissingFileAnsweredYesCreatesFontSavedToThatPath)
     EXPECT_TRUE(QDir(m_dir.filePath("fonts")).exists());
     EXPECT_TRUE(EditorCalls().contains("Font.40(" + m_field.text + ")"));
     EXPECT_EQ(m_system.state.strFilePath, m_field.text);
+}
+
+// The names come before the font: cancelling them makes no font, as No to
+// the question does; accepted names reach the editor once the font has its
+// file, so that they replace the ones the editor took from the file.
+TEST_F(FontEditorSessionTest, NewFontForAMissingFileIsNamedFirstAndCancellingMakesNone)
+{
+    m_field.text = m_dir.filePath("てがき.ttf");
+    ASSERT_TRUE(m_session.EnsureEditor());
+    QList<std::pair<QString, SFontNames>> asked;
+    std::optional<SFontNames> answer;
+    m_session.Naming().SetNamer([&](const QString& path, const SFontNames& proposed) {
+        asked.append({ path, proposed });
+        return answer;
+    });
+    m_messages.answers = { true };
+    EXPECT_FALSE(m_session.OpenFontInEditor());
+    EXPECT_EQ(asked, (QList<std::pair<QString, SFontNames>> { { m_field.text, { "Tegaki", "てがき" } } }));
+    EXPECT_FALSE(Called("App.13"));
+    EXPECT_FALSE(QFile::exists(m_field.text));
+
+    answer = SFontNames { "Tegaki Test", "てがきテスト" };
+    m_messages.answers = { true };
+    EXPECT_TRUE(m_session.OpenFontInEditor());
+    const QStringList calls = EditorCalls().filter(QRegularExpression("^(App.13|Font.40|Font.10[45]=)"));
+    EXPECT_EQ(calls,
+        (QStringList { "App.13(0s,false)", "Font.40(" + m_field.text + ")", "Font.104=(Tegaki Test)",
+            "Font.105=(てがきテスト)" }));
+    // Written with the font at the latest when the program ends.
+    m_session.ReleaseAtExit(QString());
+    EXPECT_EQ(EditorCalls().last(), "Font.20");
+}
+
+// A new font without a file is named when Save As gives it one, unless the
+// user named it already; the command line's names go in without a question.
+TEST_F(FontEditorSessionTest, SaveAsOfANewFontNamesItUnlessTheUserDid)
+{
+    int asked = 0;
+    m_session.Naming().SetNamer([&](const QString&, const SFontNames&) -> std::optional<SFontNames> {
+        ++asked;
+        return std::nullopt;
+    });
+    ASSERT_TRUE(m_session.WriteGlyph(MakeBmpFile(), 0x82A0, false)); // a new font without a file
+    EXPECT_FALSE(m_session.SaveFontAs(m_dir.filePath("a.ttf")));
+    EXPECT_EQ(asked, 1);
+    EXPECT_FALSE(Called("Font.40"));
+
+    m_session.MarkFontNamed();
+    EXPECT_TRUE(m_session.SaveFontAs(m_dir.filePath("a.ttf")));
+    EXPECT_EQ(asked, 1);
+    EXPECT_FALSE(Called("Font.104="));
+
+    FakeAutomationSystem other;
+    FakeFontFileField field;
+    field.text = m_dir.filePath("b.ttf");
+    CFontEditorSession commandLine { other, m_messages, field };
+    commandLine.Naming().SetGivenNames({ "Tegaki Test", {} });
+    m_messages.answers = { true };
+    ASSERT_TRUE(commandLine.WriteGlyph(MakeBmpFile(), 0x82A0, false));
+    EXPECT_EQ(other.state.names[CGlyphsmithTypeface::DISPID_FamilyName], "Tegaki Test");
+    EXPECT_EQ(other.state.names[CGlyphsmithTypeface::DISPID_FamilyNameJa], "Tegaki Test");
 }
 
 TEST_F(FontEditorSessionTest, OpenFontFailuresShowCodeOrGeneralText)
@@ -492,9 +556,9 @@ TEST_F(ExitRecoveryTest, FailedSaveAsksForAnotherNameThenKeepsARecoveryCopy)
 
     const QStringList copies = SavedTo("103");
     ASSERT_EQ(copies.size(), 1);
-    EXPECT_TRUE(copies[0].startsWith(CFontEditorSession::RecoveryFolder() + "/QL0-")) << copies[0].toStdString();
+    EXPECT_TRUE(copies[0].startsWith(CExitSave::RecoveryFolder() + "/QL0-")) << copies[0].toStdString();
     EXPECT_TRUE(copies[0].endsWith(".ttf"));
-    EXPECT_TRUE(QFileInfo(CFontEditorSession::RecoveryFolder()).isDir());
+    EXPECT_TRUE(QFileInfo(CExitSave::RecoveryFolder()).isDir());
     ASSERT_EQ(m_messages.messages.size(), 1);
     EXPECT_TRUE(m_messages.messages[0].contains(copies[0]));
     EXPECT_TRUE(m_session.IsExitSaveFailed());
@@ -548,7 +612,7 @@ TEST_F(ExitRecoveryTest, NewFontLeftWithoutFileIsCopiedAlsoByAnEditorWithoutSave
     EXPECT_EQ(m_session.ReleaseAtExit("/frame.ttf"), QString());
     const QStringList copies = SavedTo("40");
     ASSERT_EQ(copies.size(), 1);
-    EXPECT_TRUE(copies[0].startsWith(CFontEditorSession::RecoveryFolder() + "/新規フォント-"));
+    EXPECT_TRUE(copies[0].startsWith(CExitSave::RecoveryFolder() + "/新規フォント-"));
     ASSERT_EQ(m_messages.informations.size(), 1);
     EXPECT_TRUE(m_messages.informations[0].contains(copies[0]));
     EXPECT_TRUE(m_messages.messages.isEmpty());

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -79,6 +80,39 @@ TEST_F(FontInstallTest, InstalledFontIsListedAndReplacedOnASecondInstall)
     // Another family is another font and stays beside it.
     ASSERT_TRUE(installer.Install(Copy(kIpaMincho, "other.ttf")));
     EXPECT_EQ(InFolder(), (QStringList { "hand-2.ttf", "other.ttf" }));
+}
+
+// fontconfig as far as the family names of each file go.
+class FamiliesByFileName : public IFontCachePlatform {
+public:
+    QHash<QString, QStringList> families;
+    SRefresh RefreshCache(const QString&) override { return {}; }
+    QList<SScannedFont> Scan(const QString& path, bool* toolMissing) override
+    {
+        if (toolMissing)
+            *toolMissing = false;
+        const QFileInfo info(path);
+        const QFileInfoList files = info.isDir() ? QDir(path).entryInfoList(QDir::Files) : QFileInfoList { info };
+        QList<SScannedFont> fonts;
+        for (const QFileInfo& file : files)
+            fonts.append({ file.absoluteFilePath(), families.value(file.fileName()) });
+        return fonts;
+    }
+};
+
+// Installing again replaces the copy with all the same names, never another
+// font that only shares the English one.
+TEST_F(FontInstallTest, OnlyACopyWithTheSameNamesIsReplaced)
+{
+    FamiliesByFileName fontconfig;
+    fontconfig.families = { { "mine.ttf", { "Tegaki", "手書き文字" } }, { "yours.ttf", { "Tegaki", "山田の字" } },
+        { "mine-2.ttf", { "tegaki", "手書き文字" } } };
+    CFontInstaller installer(fontconfig, m_messages);
+    for (const char* name : { "mine.ttf", "yours.ttf" })
+        ASSERT_TRUE(installer.Install(Copy(kIpaGothic, name)));
+    EXPECT_EQ(InFolder(), (QStringList { "mine.ttf", "yours.ttf" }));
+    ASSERT_TRUE(installer.Install(Copy(kIpaGothic, "mine-2.ttf")));
+    EXPECT_EQ(InFolder(), (QStringList { "mine-2.ttf", "yours.ttf" }));
 }
 
 // fontconfig tools missing, a file that is no font, a full disk: a message in
