@@ -19,7 +19,10 @@ from fontTools.pens.pointPen import PointToSegmentPen
 from fontTools.pens.recordingPen import RecordingPen
 from fontTools.ttLib.tables._g_l_y_f import Glyph
 
-QUADRATIC_ERROR = 1.0
+QUADRATIC_ERROR = 2.0
+# How far (font units) the curves may shift when an on-curve point between
+# two off-curve ones is left for the renderer to put halfway between them.
+IMPLIED = 3.0
 
 # A finished glyph: its glyf data, advance, box (None when empty) and the
 # counts maxp keeps the largest of.
@@ -144,11 +147,191 @@ def merge_overlaps(contours):
 
 # -- into TrueType ------------------------------------------------------------
 
-def quadratic_points(contours, error=QUADRATIC_ERROR, scale=(1.0, 1.0, 0.0)):
+def _roots(a, b, c):
+    """Where the derivative of one coordinate of a cubic with successive
+    differences a, b, c (of its control points) is zero, strictly between
+    its ends."""
+    qa, qb = a - 2 * b + c, 2 * (b - a)
+    if abs(qa) < 1e-12:
+        return [-a / qb] if abs(qb) > 1e-12 and 0 < -a / qb < 1 else []
+    disc = qb * qb - 4 * qa * a
+    if disc < 0:
+        return []
+    root = math.sqrt(disc)
+    return [t for t in ((-qb - root) / (2 * qa), (-qb + root) / (2 * qa)) if 0 < t < 1]
+
+
+def _at_extrema(curve, least):
+    """The cubic curve (four points) cut where it turns in x or in y, so
+    that each turn is an end of a piece, as font tools and hinters expect;
+    a turn that reaches less than least beyond the curve's ends needs no
+    point of its own."""
+    p0, p1, p2, p3 = curve
+    cuts = []
+    for axis in (0, 1):
+        ends = (p0[axis], p3[axis])
+        for t in _roots(p1[axis] - p0[axis], p2[axis] - p1[axis], p3[axis] - p2[axis]):
+            u = 1 - t
+            v = u * u * u * p0[axis] + 3 * u * u * t * p1[axis] + 3 * u * t * t * p2[axis] + t * t * t * p3[axis]
+            if v > max(ends) + least or v < min(ends) - least:
+                cuts.append(t)
+    if not cuts:
+        return [curve]
+    pieces, done = [], 0.0
+    rest = curve
+    for t in sorted(cuts):
+        if t - done < 1e-3:
+            continue
+        local = (t - done) / (1 - done)
+        first, rest = _split(rest, local)
+        pieces.append(first)
+        done = t
+    pieces.append(rest)
+    return pieces
+
+
+def _split(curve, t):
+    (ax, ay), (bx, by), (cx, cy), (dx, dy) = curve
+    u = 1 - t
+    abx, aby, bcx, bcy, cdx, cdy = u * ax + t * bx, u * ay + t * by, u * bx + t * cx, u * by + t * cy, \
+        u * cx + t * dx, u * cy + t * dy
+    lx, ly, rx, ry = u * abx + t * bcx, u * aby + t * bcy, u * bcx + t * cdx, u * bcy + t * cdy
+    mx, my = u * lx + t * rx, u * ly + t * ry
+    return ((ax, ay), (abx, aby), (lx, ly), (mx, my)), ((mx, my), (rx, ry), (cdx, cdy), (dx, dy))
+
+
+def _beyond(v, a, b, lo, hi):
+    """How far the quadratic curve from a to b with control v (one
+    coordinate) turns beyond its ends, which lie between lo and hi."""
+    t = (a - v) / (a - 2 * v + b)
+    turn = (1 - t) * (1 - t) * a + 2 * t * (1 - t) * v + t * t * b
+    return turn - hi if turn > hi else lo - turn
+
+
+def _level_turns(points, reach=3):
+    """Rounding (and a quadratic spline's own small swings) can leave an
+    off-curve point beyond both of its neighbours in x or in y, so that the
+    curve through it turns where there is no point, on-curve or implied.
+    Where the turn reaches at most reach units beyond the curve's ends, the
+    point is moved level with the nearer neighbour (in place): the turn
+    then falls on that neighbour, or on the point halfway to it."""
+    count = len(points)
+    for i, p in enumerate(points):
+        if p[2]:
+            continue
+        a, b = points[i - 1], points[(i + 1) % count]
+        moved = list(p[:2])
+        for axis in (0, 1):
+            v, lo, hi = p[axis], min(a[axis], b[axis]), max(a[axis], b[axis])
+            if lo <= v <= hi:
+                continue
+            start = a[axis] if a[2] else (a[axis] + v) / 2
+            end = b[axis] if b[2] else (b[axis] + v) / 2
+            if _beyond(v, start, end, min(start, end), max(start, end)) <= reach:
+                moved[axis] = hi if v > hi else lo
+        points[i] = (moved[0], moved[1], False)
+
+
+def _turn(a, b, c):
+    """The sine of the turn at b on the way from a through b to c (0 when
+    two of them coincide)."""
+    ux, uy, vx, vy = b[0] - a[0], b[1] - a[1], c[0] - b[0], c[1] - b[1]
+    lengths = math.hypot(ux, uy) * math.hypot(vx, vy)
+    return abs(ux * vy - uy * vx) / lengths if lengths else 0.0
+
+
+def _without_implied(points, tolerance):
+    """A closed contour of TrueType points without the on-curve points
+    between two off-curve ones that a renderer may put halfway between them
+    instead: those exactly halfway, and those that lie on the line through
+    both where the move to halfway, which slides the curves along
+    themselves, shifts neither curve by more than tolerance. A curve's
+    shift is at most the move of each of its ends times the sine of its
+    turn."""
+    count = len(points)
+    if count < 3:
+        return points
+    drop = [False] * count
+    moved = [0.0] * count  # how far each on-curve point's place moved
+    for i, p in enumerate(points):
+        before, after = points[i - 1], points[(i + 1) % count]
+        if not p[2] or before[2] or after[2]:
+            continue
+        mx, my = (before[0] + after[0]) / 2, (before[1] + after[1]) / 2
+        if mx == p[0] and my == p[1]:
+            drop[i] = True
+            continue
+        if not tolerance:
+            continue
+        distance = math.hypot(mx - p[0], my - p[1])
+        # On the line through the neighbours, give or take the rounding.
+        ax, ay, bx, by = after[0] - before[0], after[1] - before[1], p[0] - before[0], p[1] - before[1]
+        span = math.hypot(ax, ay)
+        if not span or abs(ax * by - ay * bx) / span > 0.5:
+            continue
+        # The curve before ends here and starts at the on-curve point (or
+        # the place halfway) before its off-curve point; likewise after.
+        start = points[i - 2]
+        start_moved = moved[(i - 2) % count] if start[2] else 0.0
+        start = start if start[2] else ((start[0] + before[0]) / 2, (start[1] + before[1]) / 2)
+        end = points[(i + 2) % count]
+        end = end if end[2] else ((end[0] + after[0]) / 2, (end[1] + after[1]) / 2)
+        shift_before = (start_moved + distance) * _turn(start, before, p)
+        shift_after = distance * _turn(p, after, end)
+        if max(shift_before, shift_after) <= tolerance:
+            drop[i] = True
+            moved[i] = distance
+    kept = [p for p, gone in zip(points, drop) if not gone]
+    return kept if any(p[2] for p in kept) else points
+
+
+def _points_area(points):
+    """The area a closed contour of TrueType points encloses (signed): the
+    polygon of its on-curve points, implied ones included, and two thirds
+    of the triangle each curve makes with its chord."""
+    start = next((i for i, p in enumerate(points) if p[2]), None)
+    if start is None:  # only off-curve points: start halfway between two
+        first, last = points[0], points[-1]
+        ring = [((first[0] + last[0]) / 2, (first[1] + last[1]) / 2, True)] + list(points)
+    else:
+        ring = points[start:] + points[:start]
+    count = len(ring)
+    total = 0.0
+    at = ring[0]
+    i = 1
+    while i <= count:
+        p = ring[i % count]
+        if p[2]:
+            total += at[0] * p[1] - p[0] * at[1]
+            at = p
+            i += 1
+            continue
+        q = ring[(i + 1) % count]
+        end = q if q[2] else ((p[0] + q[0]) / 2, (p[1] + q[1]) / 2)
+        total += at[0] * end[1] - end[0] * at[1]
+        total += 2 / 3 * ((p[0] - at[0]) * (end[1] - at[1]) - (p[1] - at[1]) * (end[0] - at[0]))
+        at = end
+        i += 1 if not q[2] else 2
+    return total / 2
+
+
+def _speck(points, least):
+    """True when the contour encloses less than least square units."""
+    xs, ys = [p[0] for p in points], [p[1] for p in points]
+    box = (max(xs) - min(xs)) * (max(ys) - min(ys))
+    return box < least or box < 8 * least and abs(_points_area(points)) < least
+
+
+def quadratic_points(contours, error=QUADRATIC_ERROR, scale=(1.0, 1.0, 0.0), extrema=True, implied=IMPLIED,
+                     least=0.0):
     """Contours as lists of integer TrueType points (x, y, on-curve), with
     repeated points and contours that rounding flattened taken out. scale
     (sx, sy, dy) maps the contours' points into font units on the way
-    (x sx, y sy + dy), so the error is in font units."""
+    (x sx, y sy + dy), so the error is in font units. With extrema, every
+    curve has a point where it turns in x or y; with implied, on-curve
+    points halfway between two off-curve ones are left for the renderer to
+    put back (within that many units); contours that enclose less than
+    least square units are left out."""
     sx, sy, dy = scale
     floor = math.floor
     out = []
@@ -163,11 +346,13 @@ def quadratic_points(contours, error=QUADRATIC_ERROR, scale=(1.0, 1.0, 0.0)):
             else:
                 (x1, y1), (x2, y2), (x, y) = segment[1], segment[2], segment[3]
                 x, y = x * sx, y * sy + dy
-                spline = curve_to_quadratic([(ax, ay), (x1 * sx, y1 * sy + dy), (x2 * sx, y2 * sy + dy), (x, y)],
-                                            error)
-                for qx, qy in spline[1:-1]:
-                    points.append((floor(qx + 0.5), floor(qy + 0.5), False))
-                points.append((floor(x + 0.5), floor(y + 0.5), True))
+                curve = ((ax, ay), (x1 * sx, y1 * sy + dy), (x2 * sx, y2 * sy + dy), (x, y))
+                for piece in (_at_extrema(curve, 0.25) if extrema else (curve,)):
+                    spline = curve_to_quadratic(piece, error)
+                    for qx, qy in spline[1:-1]:
+                        points.append((floor(qx + 0.5), floor(qy + 0.5), False))
+                    end = piece[3]
+                    points.append((floor(end[0] + 0.5), floor(end[1] + 0.5), True))
             ax, ay = x, y
         cleaned = []
         for p in points:
@@ -178,7 +363,13 @@ def quadratic_points(contours, error=QUADRATIC_ERROR, scale=(1.0, 1.0, 0.0)):
             cleaned.append(p)
         while len(cleaned) > 1 and cleaned[-1][:2] == cleaned[0][:2]:
             cleaned.pop()
-        if len(cleaned) >= 3 and len({p[:2] for p in cleaned}) >= 3:
+        if extrema:
+            _level_turns(cleaned)
+        if len(cleaned) >= 3 and len({p[:2] for p in cleaned}) >= 3 and not (least and _speck(cleaned, least)):
+            if implied is not None:
+                cleaned = _without_implied(cleaned, implied)
+                if extrema:
+                    _level_turns(cleaned)
             out.append(cleaned)
     return out
 

@@ -16,6 +16,7 @@ made it (native/contour_crossing.cpp, some ten times faster), else in Python
 """
 
 import array
+import collections
 import ctypes
 import os
 import struct
@@ -24,6 +25,22 @@ import sys
 from . import crossing
 
 POTRACE_CURVETO = 1
+
+# How potrace draws: speck is the side, in 512ths of the canvas, below which
+# a patch of ink or a hole counts as a speck and is dropped (the area potrace
+# calls turdsize follows the canvas size); alphamax how readily a bend
+# becomes a curve rather than a corner; opttolerance how far a run of curves
+# may move when it is joined into fewer.
+Settings = collections.namedtuple("Settings", "speck alphamax opttolerance")
+SETTINGS = Settings(speck=2.0, alphamax=1.0, opttolerance=0.5)
+
+
+def turdsize(speck, width):
+    """Potrace's area bound for specks on a canvas width dots wide: paths
+    of that many dots or fewer are dropped, so one of speck by speck 512ths
+    of the canvas stays."""
+    side = speck * width / 512.0
+    return max(0, int(side * side) - 1) if side >= 1 else 0
 
 
 class _Progress(ctypes.Structure):
@@ -168,13 +185,13 @@ class Trace:
         self.may_cross = may_cross
 
 
-def trace_bmp(path, draw):
+def trace_bmp(path, draw, settings=SETTINGS):
     """trace_data of the file at path."""
     with open(path, "rb") as f:
-        return trace_data(f.read(), draw)
+        return trace_data(f.read(), draw, settings)
 
 
-def trace_data(data, draw):
+def trace_data(data, draw, settings=SETTINGS):
     """Traces the BMP file's bytes; draw(contours, width, height) receives a
     list of contours, each a start point and a list of segments ("line", p)
     or ("curve", p1, p2, p3) in bitmap dots with y upward from the bottom
@@ -193,7 +210,9 @@ def trace_data(data, draw):
     param = _LIB.potrace_param_default()
     if not param:
         return None
-    param.contents.turdsize = 0
+    param.contents.turdsize = turdsize(settings.speck, width)
+    param.contents.alphamax = settings.alphamax
+    param.contents.opttolerance = settings.opttolerance
     state = _LIB.potrace_trace(param, ctypes.byref(bitmap))
     _LIB.potrace_param_free(param)
     if not state or state.contents.status != 0:
