@@ -313,7 +313,10 @@ def main():
                   implied=True)
     grid = []
     for item in args.grid.split(",") if not args.grid.startswith("[") else json.loads(args.grid):
-        grid.append(TODAY if item == "today" else editor if item == "editor" else dict(TODAY, **item))
+        if isinstance(item, str):
+            grid.append(TODAY if item == "today" else editor)
+        else:
+            grid.append(dict(TODAY, **item))
     print(" | ".join(COLUMNS))
     results = []
     datas = bitmaps_of(bitmaps)
