@@ -167,23 +167,25 @@ def _at_extrema(curve, least):
     a turn that reaches less than least beyond the curve's ends needs no
     point of its own."""
     p0, p1, p2, p3 = curve
-    cuts = []
+    cuts = None
     for axis in (0, 1):
-        ends = (p0[axis], p3[axis])
-        for t in _roots(p1[axis] - p0[axis], p2[axis] - p1[axis], p3[axis] - p2[axis]):
+        a, b, c, d = p0[axis], p1[axis], p2[axis], p3[axis]
+        lo, hi = (a - least, d + least) if a < d else (d - least, a + least)
+        if lo <= b <= hi and lo <= c <= hi:
+            continue  # the curve stays within its control points
+        for t in _roots(b - a, c - b, d - c):
             u = 1 - t
-            v = u * u * u * p0[axis] + 3 * u * u * t * p1[axis] + 3 * u * t * t * p2[axis] + t * t * t * p3[axis]
-            if v > max(ends) + least or v < min(ends) - least:
-                cuts.append(t)
-    if not cuts:
-        return [curve]
+            v = u * u * u * a + 3 * u * u * t * b + 3 * u * t * t * c + t * t * t * d
+            if v > hi or v < lo:
+                cuts = [t] if cuts is None else cuts + [t]
+    if cuts is None:
+        return (curve,)
     pieces, done = [], 0.0
     rest = curve
     for t in sorted(cuts):
-        if t - done < 1e-3:
+        if t - done < 1e-3 or t > 1 - 1e-3:
             continue
-        local = (t - done) / (1 - done)
-        first, rest = _split(rest, local)
+        first, rest = _split(rest, (t - done) / (1 - done))
         pieces.append(first)
         done = t
     pieces.append(rest)
@@ -216,28 +218,28 @@ def _level_turns(points, reach=3):
     point is moved level with the nearer neighbour (in place): the turn
     then falls on that neighbour, or on the point halfway to it."""
     count = len(points)
-    for i, p in enumerate(points):
+    for i in range(count):
+        p = points[i]
         if p[2]:
             continue
         a, b = points[i - 1], points[(i + 1) % count]
-        moved = list(p[:2])
+        x, y = p[0], p[1]
+        moved = False
         for axis in (0, 1):
-            v, lo, hi = p[axis], min(a[axis], b[axis]), max(a[axis], b[axis])
+            v, av, bv = p[axis], a[axis], b[axis]
+            lo, hi = (av, bv) if av < bv else (bv, av)
             if lo <= v <= hi:
                 continue
-            start = a[axis] if a[2] else (a[axis] + v) / 2
-            end = b[axis] if b[2] else (b[axis] + v) / 2
+            start = av if a[2] else (av + v) / 2
+            end = bv if b[2] else (bv + v) / 2
             if _beyond(v, start, end, min(start, end), max(start, end)) <= reach:
-                moved[axis] = hi if v > hi else lo
-        points[i] = (moved[0], moved[1], False)
-
-
-def _turn(a, b, c):
-    """The sine of the turn at b on the way from a through b to c (0 when
-    two of them coincide)."""
-    ux, uy, vx, vy = b[0] - a[0], b[1] - a[1], c[0] - b[0], c[1] - b[1]
-    lengths = math.hypot(ux, uy) * math.hypot(vx, vy)
-    return abs(ux * vy - uy * vx) / lengths if lengths else 0.0
+                if axis:
+                    y = hi if v > hi else lo
+                else:
+                    x = hi if v > hi else lo
+                moved = True
+        if moved:
+            points[i] = (x, y, False)
 
 
 def _without_implied(points, tolerance):
@@ -253,32 +255,44 @@ def _without_implied(points, tolerance):
         return points
     drop = [False] * count
     moved = [0.0] * count  # how far each on-curve point's place moved
-    for i, p in enumerate(points):
-        before, after = points[i - 1], points[(i + 1) % count]
-        if not p[2] or before[2] or after[2]:
+    hypot = math.hypot
+    for i in range(count):
+        p = points[i]
+        if not p[2]:
             continue
-        mx, my = (before[0] + after[0]) / 2, (before[1] + after[1]) / 2
-        if mx == p[0] and my == p[1]:
+        before, after = points[i - 1], points[(i + 1) % count]
+        if before[2] or after[2]:
+            continue
+        px, py = p[0], p[1]
+        bx, by, cx, cy = before[0], before[1], after[0], after[1]
+        mx, my = (bx + cx) / 2, (by + cy) / 2
+        if mx == px and my == py:
             drop[i] = True
             continue
         if not tolerance:
             continue
-        distance = math.hypot(mx - p[0], my - p[1])
         # On the line through the neighbours, give or take the rounding.
-        ax, ay, bx, by = after[0] - before[0], after[1] - before[1], p[0] - before[0], p[1] - before[1]
-        span = math.hypot(ax, ay)
-        if not span or abs(ax * by - ay * bx) / span > 0.5:
+        ux, uy = cx - bx, cy - by
+        span = hypot(ux, uy)
+        if abs(ux * (py - by) - uy * (px - bx)) > 0.5 * span:
             continue
-        # The curve before ends here and starts at the on-curve point (or
-        # the place halfway) before its off-curve point; likewise after.
+        distance = hypot(mx - px, my - py)
+        # The curve before starts at the on-curve point (or the place
+        # halfway) before its off-curve point; likewise the one after ends.
         start = points[i - 2]
-        start_moved = moved[(i - 2) % count] if start[2] else 0.0
-        start = start if start[2] else ((start[0] + before[0]) / 2, (start[1] + before[1]) / 2)
+        if start[2]:
+            start_moved, sx, sy = moved[i - 2], start[0], start[1]
+        else:
+            start_moved, sx, sy = 0.0, (start[0] + bx) / 2, (start[1] + by) / 2
         end = points[(i + 2) % count]
-        end = end if end[2] else ((end[0] + after[0]) / 2, (end[1] + after[1]) / 2)
-        shift_before = (start_moved + distance) * _turn(start, before, p)
-        shift_after = distance * _turn(p, after, end)
-        if max(shift_before, shift_after) <= tolerance:
+        ex, ey = (end[0], end[1]) if end[2] else ((end[0] + cx) / 2, (end[1] + cy) / 2)
+        # The sine of each curve's turn at its off-curve point.
+        v1x, v1y, w1x, w1y = bx - sx, by - sy, px - bx, py - by
+        v2x, v2y, w2x, w2y = cx - px, cy - py, ex - cx, ey - cy
+        n1, n2 = hypot(v1x, v1y) * hypot(w1x, w1y), hypot(v2x, v2y) * hypot(w2x, w2y)
+        turn1 = abs(v1x * w1y - v1y * w1x) / n1 if n1 else 0.0
+        turn2 = abs(v2x * w2y - v2y * w2x) / n2 if n2 else 0.0
+        if (start_moved + distance) * turn1 <= tolerance and distance * turn2 <= tolerance:
             drop[i] = True
             moved[i] = distance
     kept = [p for p, gone in zip(points, drop) if not gone]
@@ -346,8 +360,16 @@ def quadratic_points(contours, error=QUADRATIC_ERROR, scale=(1.0, 1.0, 0.0), ext
             else:
                 (x1, y1), (x2, y2), (x, y) = segment[1], segment[2], segment[3]
                 x, y = x * sx, y * sy + dy
-                curve = ((ax, ay), (x1 * sx, y1 * sy + dy), (x2 * sx, y2 * sy + dy), (x, y))
-                for piece in (_at_extrema(curve, 0.25) if extrema else (curve,)):
+                x1, y1, x2, y2 = x1 * sx, y1 * sy + dy, x2 * sx, y2 * sy + dy
+                curve = ((ax, ay), (x1, y1), (x2, y2), (x, y))
+                # Most curves stay within the box of their ends, which they
+                # cannot leave when their control points do not.
+                if extrema and not ((ax <= x1 <= x or x <= x1 <= ax) and (ax <= x2 <= x or x <= x2 <= ax) and
+                                    (ay <= y1 <= y or y <= y1 <= ay) and (ay <= y2 <= y or y <= y2 <= ay)):
+                    pieces = _at_extrema(curve, 0.25)
+                else:
+                    pieces = (curve,)
+                for piece in pieces:
                     spline = curve_to_quadratic(piece, error)
                     for qx, qy in spline[1:-1]:
                         points.append((floor(qx + 0.5), floor(qy + 0.5), False))
@@ -363,7 +385,7 @@ def quadratic_points(contours, error=QUADRATIC_ERROR, scale=(1.0, 1.0, 0.0), ext
             cleaned.append(p)
         while len(cleaned) > 1 and cleaned[-1][:2] == cleaned[0][:2]:
             cleaned.pop()
-        if extrema:
+        if extrema and implied is None:
             _level_turns(cleaned)
         if len(cleaned) >= 3 and len({p[:2] for p in cleaned}) >= 3 and not (least and _speck(cleaned, least)):
             if implied is not None:
