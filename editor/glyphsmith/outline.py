@@ -255,7 +255,7 @@ def _without_implied(points, tolerance):
         return points
     drop = [False] * count
     moved = [0.0] * count  # how far each on-curve point's place moved
-    hypot = math.hypot
+    limit = tolerance * tolerance
     for i in range(count):
         p = points[i]
         if not p[2]:
@@ -271,30 +271,34 @@ def _without_implied(points, tolerance):
             continue
         if not tolerance:
             continue
-        # On the line through the neighbours, give or take the rounding.
+        # On the line through the neighbours, give or take the rounding
+        # (all compared squared, which spares the roots).
         ux, uy = cx - bx, cy - by
-        span = hypot(ux, uy)
-        if abs(ux * (py - by) - uy * (px - bx)) > 0.5 * span:
+        across = ux * (py - by) - uy * (px - bx)
+        if across * across > 0.25 * (ux * ux + uy * uy):
             continue
-        distance = hypot(mx - px, my - py)
+        squared = (mx - px) * (mx - px) + (my - py) * (my - py)
         # The curve before starts at the on-curve point (or the place
         # halfway) before its off-curve point; likewise the one after ends.
+        # Each curve's shift is its ends' move times the sine of its turn
+        # at its off-curve point: |v x w| / (|v| |w|).
+        end = points[(i + 2) % count]
+        ex, ey = (end[0], end[1]) if end[2] else ((end[0] + cx) / 2, (end[1] + cy) / 2)
+        v2x, v2y, w2x, w2y = cx - px, cy - py, ex - cx, ey - cy
+        turn = v2x * w2y - v2y * w2x
+        if squared * turn * turn > limit * (v2x * v2x + v2y * v2y) * (w2x * w2x + w2y * w2y):
+            continue
         start = points[i - 2]
         if start[2]:
             start_moved, sx, sy = moved[i - 2], start[0], start[1]
         else:
             start_moved, sx, sy = 0.0, (start[0] + bx) / 2, (start[1] + by) / 2
-        end = points[(i + 2) % count]
-        ex, ey = (end[0], end[1]) if end[2] else ((end[0] + cx) / 2, (end[1] + cy) / 2)
-        # The sine of each curve's turn at its off-curve point.
         v1x, v1y, w1x, w1y = bx - sx, by - sy, px - bx, py - by
-        v2x, v2y, w2x, w2y = cx - px, cy - py, ex - cx, ey - cy
-        n1, n2 = hypot(v1x, v1y) * hypot(w1x, w1y), hypot(v2x, v2y) * hypot(w2x, w2y)
-        turn1 = abs(v1x * w1y - v1y * w1x) / n1 if n1 else 0.0
-        turn2 = abs(v2x * w2y - v2y * w2x) / n2 if n2 else 0.0
-        if (start_moved + distance) * turn1 <= tolerance and distance * turn2 <= tolerance:
+        turn = v1x * w1y - v1y * w1x
+        shift = math.sqrt(squared) + start_moved
+        if shift * shift * turn * turn <= limit * (v1x * v1x + v1y * v1y) * (w1x * w1x + w1y * w1y):
             drop[i] = True
-            moved[i] = distance
+            moved[i] = math.sqrt(squared)
     kept = [p for p, gone in zip(points, drop) if not gone]
     return kept if any(p[2] for p in kept) else points
 
@@ -348,15 +352,23 @@ def quadratic_points(contours, error=QUADRATIC_ERROR, scale=(1.0, 1.0, 0.0), ext
     least square units are left out."""
     sx, sy, dy = scale
     floor = math.floor
+    to_quadratic = curve_to_quadratic
     out = []
     for start, segments in contours:
         ax, ay = start[0] * sx, start[1] * sy + dy
-        points = [(floor(ax + 0.5), floor(ay + 0.5), True)]
+        last = (floor(ax + 0.5), floor(ay + 0.5), True)
+        points = [last]
+        add = points.append
         for segment in segments:
             if segment[0] == "line":
                 x, y = segment[1]
                 x, y = x * sx, y * sy + dy
-                points.append((floor(x + 0.5), floor(y + 0.5), True))
+                p = (floor(x + 0.5), floor(y + 0.5), True)
+                if p[0] != last[0] or p[1] != last[1]:
+                    add(p)
+                elif not last[2]:
+                    points[-1] = p  # an off-curve point on an on-curve one
+                last = points[-1]
             else:
                 (x1, y1), (x2, y2), (x, y) = segment[1], segment[2], segment[3]
                 x, y = x * sx, y * sy + dy
@@ -370,29 +382,30 @@ def quadratic_points(contours, error=QUADRATIC_ERROR, scale=(1.0, 1.0, 0.0), ext
                 else:
                     pieces = (curve,)
                 for piece in pieces:
-                    spline = curve_to_quadratic(piece, error)
+                    spline = to_quadratic(piece, error)
                     for qx, qy in spline[1:-1]:
-                        points.append((floor(qx + 0.5), floor(qy + 0.5), False))
-                    end = piece[3]
-                    points.append((floor(end[0] + 0.5), floor(end[1] + 0.5), True))
+                        p = (floor(qx + 0.5), floor(qy + 0.5), False)
+                        if p[0] != last[0] or p[1] != last[1]:
+                            add(p)
+                            last = p
+                    qx, qy = piece[3]
+                    p = (floor(qx + 0.5), floor(qy + 0.5), True)
+                    if p[0] != last[0] or p[1] != last[1]:
+                        add(p)
+                    elif not last[2]:
+                        points[-1] = p
+                    last = points[-1]
             ax, ay = x, y
-        cleaned = []
-        for p in points:
-            if cleaned and p[0] == cleaned[-1][0] and p[1] == cleaned[-1][1] and (p[2] or cleaned[-1][2]):
-                if p[2] and not cleaned[-1][2]:
-                    cleaned[-1] = p
-                continue
-            cleaned.append(p)
-        while len(cleaned) > 1 and cleaned[-1][:2] == cleaned[0][:2]:
-            cleaned.pop()
+        while len(points) > 1 and points[-1][0] == points[0][0] and points[-1][1] == points[0][1]:
+            points.pop()
         if extrema and implied is None:
-            _level_turns(cleaned)
-        if len(cleaned) >= 3 and len({p[:2] for p in cleaned}) >= 3 and not (least and _speck(cleaned, least)):
+            _level_turns(points)
+        if len(points) >= 3 and len({p[:2] for p in points}) >= 3 and not (least and _speck(points, least)):
             if implied is not None:
-                cleaned = _without_implied(cleaned, implied)
+                points = _without_implied(points, implied)
                 if extrema:
-                    _level_turns(cleaned)
-            out.append(cleaned)
+                    _level_turns(points)
+            out.append(points)
     return out
 
 
