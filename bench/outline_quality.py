@@ -22,7 +22,8 @@ per glyph:
   ink at coverage 128 of 255 or more (as the end-to-end test renders it);
 - the editor's CPU time per glyph for these steps.
 
-Needs /usr/bin/python3 (fontTools, numpy, freetype-py).
+Needs /usr/bin/python3 (fontTools, numpy, freetype-py). Run it after a build:
+it uses the build's copy of the editor.
 """
 
 import argparse
@@ -39,7 +40,12 @@ import freetype
 import numpy
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "editor"))
+# The editor as the build lays it out (with its native checks), else the
+# source tree's; QUILLERY_EDITOR_DIR names another.
+EDITOR = os.environ.get("QUILLERY_EDITOR_DIR") or next(
+    (d for d in (os.path.join(HERE, "..", "build", "editor"), os.path.join(HERE, "..", "editor"))
+     if os.path.exists(os.path.join(d, "glyphsmith"))))
+sys.path.insert(0, EDITOR)
 from glyphsmith import newfont, outline  # noqa: E402
 from glyphsmith import store as store_module  # noqa: E402
 from glyphsmith.tracer import potrace as tracer  # noqa: E402
@@ -64,17 +70,19 @@ def trace(data, settings, error, extrema, implied, em=newfont.EM, top=newfont.AS
     drawn = []
     traced = tracer.trace_data(data, lambda c, w, h: drawn.append((c, w, h)), settings)
     contours, width, height = drawn[0]
-    may_cross = traced.may_cross
     bottom = top - em
     scale = (em / width, em / height, bottom)
-    if contours and may_cross:
-        contours, scale = outline.merge_overlaps(outline.scaled(contours, scale)), (1.0, 1.0, 0.0)
     if implied is False:
         implied = None
     elif implied is True:
         implied = outline.IMPLIED
     least = (settings.speck / 512 * em) ** 2
-    points = outline.quadratic_points(contours, error, scale, extrema=extrema, implied=implied, least=least)
+    if (error, extrema, implied) == (outline.QUADRATIC_ERROR, True, outline.IMPLIED):
+        points = outline.glyph_points(contours, scale, traced.may_cross, least)  # the editor's own way
+    else:
+        if contours and traced.may_cross:
+            contours, scale = outline.merge_overlaps(outline.scaled(contours, scale)), (1.0, 1.0, 0.0)
+        points = outline.quadratic_points(contours, error, scale, extrema=extrema, implied=implied, least=least)
     return outline.finish(points, em)
 
 
@@ -119,6 +127,19 @@ def flat(contour, steps=16):
                 u = 1 - t
                 polygon.append((u * u * x0 + 2 * u * t * x1 + t * t * x2, u * u * y0 + 2 * u * t * y1 + t * t * y2))
     return polygon
+
+
+def exact_area(contour):
+    """The area the contour encloses: the polygon of its pieces' ends and
+    two thirds of the triangle each quadratic curve makes with its chord."""
+    total = 0.0
+    for piece in quads(contour):
+        a, b = piece[0], piece[-1]
+        total += a[0] * b[1] - b[0] * a[1]
+        if len(piece) == 3:
+            c = piece[1]
+            total += 2 / 3 * ((c[0] - a[0]) * (b[1] - a[1]) - (c[1] - a[1]) * (b[0] - a[0]))
+    return abs(total) / 2
 
 
 def area(polygon):
@@ -246,7 +267,7 @@ def evaluate(path, datas):
         contours = contours_of(glyf[cmap[code]])
         polygons = [flat(c) for c in contours]
         dots = (size / newfont.EM) ** 2
-        areas = [area(p) * dots for p in polygons]
+        areas = [exact_area(c) * dots for c in contours]
         least = (2 * size / 512) ** 2
         rows.append({"code": code, "points": sum(len(c) for c in contours), "bytes": size_bytes,
                      "contours": len(contours), "iou": iou, "min_area": min(areas) if areas else None,

@@ -19,7 +19,11 @@ from fontTools.pens.pointPen import PointToSegmentPen
 from fontTools.pens.recordingPen import RecordingPen
 from fontTools.ttLib.tables._g_l_y_f import Glyph
 
+from . import tracer
+
 QUADRATIC_ERROR = 2.0
+# The plain conversion's, for the rare glyph the lean one would make cross.
+PLAIN_ERROR = 1.0
 # How far (font units) the curves may shift when an on-curve point between
 # two off-curve ones is left for the renderer to put halfway between them.
 IMPLIED = 3.0
@@ -161,6 +165,9 @@ def _roots(a, b, c):
     return [t for t in ((-qb - root) / (2 * qa), (-qb + root) / (2 * qa)) if 0 < t < 1]
 
 
+_SHORTEST = 2.0  # units between the ends of a piece cut at a turn
+
+
 def _at_extrema(curve, least):
     """The cubic curve (four points) cut where it turns in x or in y, so
     that each turn is an end of a piece, as font tools and hinters expect;
@@ -183,11 +190,15 @@ def _at_extrema(curve, least):
     pieces, done = [], 0.0
     rest = curve
     for t in sorted(cuts):
-        if t - done < 1e-3 or t > 1 - 1e-3:
+        first, second = _split(rest, (t - done) / (1 - done))
+        # A cut within a unit or so of a point already there (at a tight
+        # tip, where the turns in x and in y come together) would only make
+        # the rounded points zigzag.
+        if abs(first[0][0] - first[3][0]) + abs(first[0][1] - first[3][1]) < _SHORTEST or \
+                abs(second[0][0] - second[3][0]) + abs(second[0][1] - second[3][1]) < _SHORTEST:
             continue
-        first, rest = _split(rest, (t - done) / (1 - done))
         pieces.append(first)
-        done = t
+        rest, done = second, t
     pieces.append(rest)
     return pieces
 
@@ -211,20 +222,25 @@ def _beyond(v, a, b, lo, hi):
 
 
 def _level_turns(points, reach=3):
-    """Rounding (and a quadratic spline's own small swings) can leave an
-    off-curve point beyond both of its neighbours in x or in y, so that the
-    curve through it turns where there is no point, on-curve or implied.
-    Where the turn reaches at most reach units beyond the curve's ends, the
-    point is moved level with the nearer neighbour (in place): the turn
-    then falls on that neighbour, or on the point halfway to it."""
-    count = len(points)
-    for i in range(count):
+    """Rounding, a quadratic spline's own small swings and the on-curve
+    points left implied can make a curve turn in x or in y beyond both of
+    its ends, where there is no point, on-curve or implied. Where the turn
+    reaches at most reach units beyond, the off-curve point is moved level
+    with the nearer neighbour: the turn then falls on that neighbour, or on
+    the point halfway to it. A turn that reaches further gets an on-curve
+    point of its own: the curve is cut there. Returns the points and
+    whether any moved."""
+    i = 0
+    cuts = moves = 0
+    while i < len(points):
         p = points[i]
         if p[2]:
+            i += 1
             continue
+        count = len(points)
         a, b = points[i - 1], points[(i + 1) % count]
         x, y = p[0], p[1]
-        moved = False
+        cut = None
         for axis in (0, 1):
             v, av, bv = p[axis], a[axis], b[axis]
             lo, hi = (av, bv) if av < bv else (bv, av)
@@ -237,9 +253,58 @@ def _level_turns(points, reach=3):
                     y = hi if v > hi else lo
                 else:
                     x = hi if v > hi else lo
-                moved = True
-        if moved:
-            points[i] = (x, y, False)
+            elif cut is None:
+                cut = (start - v) / (start - 2 * v + end)
+        if cut is None or cuts == _MOST_CUTS:
+            if x != p[0] or y != p[1]:
+                points[i] = (x, y, False)
+                moves += 1
+            i += 1
+            continue
+        points = _cut(points, i, cut)
+        cuts += 1
+    if cuts or moves:
+        # A point moved or cut may have come to lie on its neighbour.
+        # Two off-curve points in one place draw two straight lines meeting
+        # there: an on-curve point.
+        kept = []
+        for p in points:
+            if kept and p[:2] == kept[-1][:2]:
+                kept[-1] = (p[0], p[1], True)
+                continue
+            kept.append(p)
+        while len(kept) > 1 and kept[-1][:2] == kept[0][:2]:
+            kept[0] = (kept[0][0], kept[0][1], True)
+            kept.pop()
+        points = kept
+    return points, bool(cuts or moves)
+
+
+_MOST_CUTS = 16  # a contour's cuts, which rounding could otherwise repeat
+
+
+def _cut(points, i, t):
+    """The points with the curve around off-curve point i cut at t: its ends
+    become on-curve points of their own (if they were implied) and the
+    curve two, meeting at an on-curve point."""
+    count = len(points)
+    a, p, b = points[i - 1], points[i], points[(i + 1) % count]
+    start = a[:2] if a[2] else ((a[0] + p[0]) / 2, (a[1] + p[1]) / 2)
+    end = b[:2] if b[2] else ((b[0] + p[0]) / 2, (b[1] + p[1]) / 2)
+    u = 1 - t
+    first = (u * start[0] + t * p[0], u * start[1] + t * p[1])
+    second = (u * p[0] + t * end[0], u * p[1] + t * end[1])
+    middle = (u * first[0] + t * second[0], u * first[1] + t * second[1])
+    floor = math.floor
+    new = [] if a[2] else [(floor(start[0] + 0.5), floor(start[1] + 0.5), True)]
+    new += [(floor(first[0] + 0.5), floor(first[1] + 0.5), False),
+            (floor(middle[0] + 0.5), floor(middle[1] + 0.5), True),
+            (floor(second[0] + 0.5), floor(second[1] + 0.5), False)]
+    if not b[2]:
+        new.append((floor(end[0] + 0.5), floor(end[1] + 0.5), True))
+    if i == 0:
+        return new + points[1:]
+    return points[:i] + new + points[i + 1:]
 
 
 def _without_implied(points, tolerance):
@@ -398,15 +463,44 @@ def quadratic_points(contours, error=QUADRATIC_ERROR, scale=(1.0, 1.0, 0.0), ext
             ax, ay = x, y
         while len(points) > 1 and points[-1][0] == points[0][0] and points[-1][1] == points[0][1]:
             points.pop()
-        if extrema and implied is None:
-            _level_turns(points)
-        if len(points) >= 3 and len({p[:2] for p in points}) >= 3 and not (least and _speck(points, least)):
-            if implied is not None:
-                points = _without_implied(points, implied)
-                if extrema:
-                    _level_turns(points)
+        if len(points) < 3 or len({p[:2] for p in points}) < 3:
+            continue
+        if implied is not None:
+            points = _without_implied(points, implied)
+        if extrema:
+            # Moving one point can make a curve beside it turn: again until
+            # none moves (once more is almost always enough).
+            for _ in range(4):
+                points, changed = _level_turns(points)
+                if not changed:
+                    break
+        if not (least and _speck(points, least)):
             out.append(points)
     return out
+
+
+def glyph_points(contours, scale, may_cross, least=0.0):
+    """The TrueType points of a traced glyph (see quadratic_points), with
+    contours that may cross (may_cross not False) merged first. The
+    points are checked once more: a tight tip or a narrow gap can make the
+    lean conversion cross where the traced curves did not. Such a glyph is
+    converted more carefully (curves within one unit, only on-curve points
+    exactly halfway left implied), else plainly as well (no cuts at turns
+    either), and merged first when even that may cross."""
+    merged = False
+    if contours and may_cross is not False:
+        contours, scale, merged = merge_overlaps(scaled(contours, scale)), (1.0, 1.0, 0.0), True
+    points = quadratic_points(contours, scale=scale, least=least)
+    if not points or not tracer.points_may_cross(points):
+        return points
+    points = quadratic_points(contours, PLAIN_ERROR, scale, implied=0.0, least=least)
+    if not tracer.points_may_cross(points):
+        return points
+    points = quadratic_points(contours, PLAIN_ERROR, scale, extrema=False, implied=None, least=least)
+    if not merged and tracer.points_may_cross(points):
+        points = quadratic_points(merge_overlaps(scaled(contours, scale)), PLAIN_ERROR, extrema=False,
+                                  implied=None, least=least)
+    return points
 
 
 def scaled(contours, scale):

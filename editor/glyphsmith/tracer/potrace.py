@@ -108,23 +108,30 @@ def _native_candidates():
 
 
 def _load_native():
-    """The native crossing check, or None (the Python one, which gives the
-    same answers more slowly, is used then)."""
+    """The native crossing checks, of potrace's paths and of a finished
+    glyph's points, or None for each (the Python ones, which give the same
+    answers more slowly, are used then)."""
     for path in _native_candidates():
         if not os.path.exists(path):
             continue
         try:
-            check = ctypes.CDLL(path).glyphsmith_may_cross
+            library = ctypes.CDLL(path)
+            check = library.glyphsmith_may_cross
         except (OSError, AttributeError):
             continue
         check.argtypes = [ctypes.POINTER(_Path)]
         check.restype = ctypes.c_int
-        return check
-    return None
+        points = getattr(library, "glyphsmith_points_may_cross", None)
+        if points is not None:
+            int_p = ctypes.POINTER(ctypes.c_int)
+            points.argtypes = [int_p, int_p, ctypes.POINTER(ctypes.c_ubyte), int_p, ctypes.c_int]
+            points.restype = ctypes.c_int
+        return check, points
+    return None, None
 
 
 _LIB = _load()
-_NATIVE = _load_native() if _LIB is not None else None
+_NATIVE, _NATIVE_POINTS = _load_native() if _LIB is not None else (None, None)
 WORD_BYTES = ctypes.sizeof(ctypes.c_ulong)
 WORD_BITS = 8 * WORD_BYTES
 _WORD_CODE = "L" if array.array("L").itemsize == WORD_BYTES else "Q"
@@ -226,6 +233,25 @@ def trace_data(data, draw, settings=SETTINGS):
         _LIB.potrace_state_free(state)
     draw(contours, width, rows)
     return Trace(crossing.may_cross(contours) if crossed is None else crossed)
+
+
+def points_may_cross(contours):
+    """Whether the contours of a finished glyph (lists of integer TrueType
+    points) may cross, as crossing.points_may_cross answers it: in native
+    code when the build made it."""
+    if _NATIVE_POINTS is None:
+        return crossing.points_may_cross(contours)
+    count = sum(len(c) for c in contours)
+    xs, ys = (ctypes.c_int * count)(), (ctypes.c_int * count)()
+    on = (ctypes.c_ubyte * count)()
+    ends = (ctypes.c_int * len(contours))()
+    i = 0
+    for k, contour in enumerate(contours):
+        for x, y, is_on in contour:
+            xs[i], ys[i], on[i] = int(x), int(y), 1 if is_on else 0
+            i += 1
+        ends[k] = i - 1
+    return _NATIVE_POINTS(xs, ys, on, ends, len(contours)) != 0
 
 
 def _contours(node):
