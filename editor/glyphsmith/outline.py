@@ -240,6 +240,9 @@ def _level_turns(points, reach=3):
         count = len(points)
         a, b = points[i - 1], points[(i + 1) % count]
         x, y = p[0], p[1]
+        if (a[0] <= x <= b[0] or b[0] <= x <= a[0]) and (a[1] <= y <= b[1] or b[1] <= y <= a[1]):
+            i += 1  # between its neighbours both ways: no turn here
+            continue
         cut = None
         for axis in (0, 1):
             v, av, bv = p[axis], a[axis], b[axis]
