@@ -289,6 +289,58 @@ public:
         return true;
     }
 
+    // The same for a contour of a finished glyph: TrueType points (on-curve
+    // or not, the on-curve point between two off-curve ones implied), walked
+    // from its first on-curve point, each quadratic curve as the cubic it
+    // equals; as outline.py hands them to the Python check.
+    bool AddPoints(const int* xs, const int* ys, const unsigned char* on, int count)
+    {
+        std::vector<DPoint> points;
+        std::vector<bool> onCurve;
+        for (int i = 0; i < count; ++i) {
+            const int before = i ? i - 1 : count - 1;
+            if (!on[i] && !on[before]) {
+                points.push_back(DPoint { (xs[before] + xs[i]) / 2.0, (ys[before] + ys[i]) / 2.0 });
+                onCurve.push_back(true);
+            }
+            points.push_back(DPoint { static_cast<double>(xs[i]), static_cast<double>(ys[i]) });
+            onCurve.push_back(on[i] != 0);
+        }
+        size_t start = 0;
+        while (start < points.size() && !onCurve[start])
+            ++start;
+        if (start == points.size())
+            return false;
+        const size_t n = points.size();
+        const size_t first = m_hulls.size();
+        DPoint at = points[start];
+        for (size_t k = 1; k <= n;) {
+            const size_t i = (start + k) % n;
+            if (onCurve[i]) {
+                if (!Add(first, Hull { { at, points[i] }, 2 }))
+                    return false;
+                at = points[i];
+                ++k;
+                continue;
+            }
+            const DPoint& c = points[i];
+            const DPoint& end = points[(start + k + 1) % n];
+            const Hull hull { { at, DPoint { at.x + 2.0 / 3.0 * (c.x - at.x), at.y + 2.0 / 3.0 * (c.y - at.y) },
+                                  DPoint { end.x + 2.0 / 3.0 * (c.x - end.x), end.y + 2.0 / 3.0 * (c.y - end.y) }, end },
+                4 };
+            if (!HeadsAlongChord(hull) && !LoopFree(hull))
+                return false;
+            if (!Add(first, hull))
+                return false;
+            at = end;
+            k += 2;
+        }
+        if (m_hulls.size() - first < 3 || !JointApart(m_hulls.back(), m_hulls[first]))
+            return false;
+        m_follows.back() = first;
+        return true;
+    }
+
     // True when every two segments whose boxes meet, other than neighbours,
     // are shown apart.
     bool PairsApart() const
@@ -339,6 +391,25 @@ extern "C" __attribute__((visibility("default"))) int glyphsmith_may_cross(const
         for (const PotracePath* path = paths; path; path = path->next)
             if (!check.AddPath(*path))
                 return 1;
+        return check.PairsApart() ? 0 : 1;
+    } catch (...) {
+        return 1;
+    }
+}
+
+// The same answer for the contours of a finished glyph: xs, ys and on hold
+// every point, ends the index of each contour's last point.
+extern "C" __attribute__((visibility("default"))) int glyphsmith_points_may_cross(const int* xs, const int* ys,
+    const unsigned char* on, const int* ends, int contours) noexcept
+{
+    try {
+        Check check;
+        int start = 0;
+        for (int c = 0; c < contours; ++c) {
+            if (ends[c] < start || !check.AddPoints(xs + start, ys + start, on + start, ends[c] - start + 1))
+                return 1;
+            start = ends[c] + 1;
+        }
         return check.PairsApart() ? 0 : 1;
     } catch (...) {
         return 1;

@@ -10,6 +10,7 @@ import struct
 
 import pytest
 
+from glyphsmith import outline
 from glyphsmith.tracer import crossing
 from glyphsmith.tracer import potrace as potrace_tracer
 
@@ -235,10 +236,10 @@ def test_every_crossing_is_flagged(trace):
 
 
 def test_native_crossing_check_answers_as_the_python_one(tmp_path):
-    if potrace_tracer._NATIVE is None:
+    if potrace_tracer._NATIVE is None or potrace_tracer._NATIVE_POINTS is None:
         assert not NATIVE_BUILT, "the native crossing check was built but not loaded"
         pytest.skip("this build has no native crossing check")
-    answers = []
+    answers, finished_answers = [], []
     for seed in range(300):
         size = (12, 16, 24, 33, 48)[seed % 5]
         rng = random.Random(seed)
@@ -255,7 +256,13 @@ def test_native_crossing_check_answers_as_the_python_one(tmp_path):
         python = crossing.may_cross(drawn[0])
         assert traced.may_cross == python, "seed %d" % seed
         answers.append(python)
+        # And the check of the finished glyph's points.
+        points = outline.quadratic_points(drawn[0], scale=(1024 / size, 1024 / size, -144))
+        finished = crossing.points_may_cross(points)
+        assert potrace_tracer.points_may_cross(points) == finished, "seed %d" % seed
+        finished_answers.append(finished)
     # Both answers, and plenty of each, so that both checks were tried
     # beyond their first steps.
-    assert answers.count(True) > 50
-    assert answers.count(False) > 50
+    for given in (answers, finished_answers):
+        assert given.count(True) > 50
+        assert given.count(False) > 50

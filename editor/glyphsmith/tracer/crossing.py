@@ -207,3 +207,44 @@ def may_cross(contours):
                         return True
                 here.append(i)
     return False
+
+
+def points_segments(points):
+    """A closed contour of TrueType points (x, y, on-curve; the on-curve
+    point between two off-curve ones implied) as a start and segments for
+    may_cross, from its first on-curve point, each quadratic curve as the
+    cubic it equals. None for a contour without an on-curve point."""
+    full = []
+    count = len(points)
+    for i, (x, y, on) in enumerate(points):
+        bx, by, before_on = points[i - 1] if i else points[count - 1]
+        if not on and not before_on:
+            full.append(((bx + x) / 2.0, (by + y) / 2.0, True))
+        full.append((float(x), float(y), on))
+    start = next((i for i, p in enumerate(full) if p[2]), None)
+    if start is None:
+        return None
+    n = len(full)
+    at = full[start][:2]
+    segments = []
+    k = 1
+    while k <= n:
+        p = full[(start + k) % n]
+        if p[2]:
+            segments.append(("line", p[:2]))
+            at = p[:2]
+            k += 1
+            continue
+        end = full[(start + k + 1) % n][:2]
+        segments.append(("curve", (at[0] + 2.0 / 3.0 * (p[0] - at[0]), at[1] + 2.0 / 3.0 * (p[1] - at[1])),
+                         (end[0] + 2.0 / 3.0 * (p[0] - end[0]), end[1] + 2.0 / 3.0 * (p[1] - end[1])), end))
+        at = end
+        k += 2
+    return (full[start][:2], segments)
+
+
+def points_may_cross(contours):
+    """may_cross for the contours of a finished glyph, lists of TrueType
+    points."""
+    segments = [points_segments(c) for c in contours]
+    return any(s is None for s in segments) or may_cross(segments)

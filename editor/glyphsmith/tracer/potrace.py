@@ -16,6 +16,7 @@ made it (native/contour_crossing.cpp, some ten times faster), else in Python
 """
 
 import array
+import collections
 import ctypes
 import os
 import struct
@@ -24,6 +25,22 @@ import sys
 from . import crossing
 
 POTRACE_CURVETO = 1
+
+# How potrace draws: speck is the side, in 512ths of the canvas, below which
+# a patch of ink or a hole counts as a speck and is dropped (the area potrace
+# calls turdsize follows the canvas size); alphamax how readily a bend
+# becomes a curve rather than a corner; opttolerance how far a run of curves
+# may move when it is joined into fewer.
+Settings = collections.namedtuple("Settings", "speck alphamax opttolerance")
+SETTINGS = Settings(speck=2.0, alphamax=1.0, opttolerance=0.5)
+
+
+def turdsize(speck, width):
+    """Potrace's area bound for specks on a canvas width dots wide: paths
+    of that many dots or fewer are dropped, so one of speck by speck 512ths
+    of the canvas stays."""
+    side = speck * width / 512.0
+    return max(0, int(side * side) - 1) if side >= 1 else 0
 
 
 class _Progress(ctypes.Structure):
@@ -91,23 +108,30 @@ def _native_candidates():
 
 
 def _load_native():
-    """The native crossing check, or None (the Python one, which gives the
-    same answers more slowly, is used then)."""
+    """The native crossing checks, of potrace's paths and of a finished
+    glyph's points, or None for each (the Python ones, which give the same
+    answers more slowly, are used then)."""
     for path in _native_candidates():
         if not os.path.exists(path):
             continue
         try:
-            check = ctypes.CDLL(path).glyphsmith_may_cross
+            library = ctypes.CDLL(path)
+            check = library.glyphsmith_may_cross
         except (OSError, AttributeError):
             continue
         check.argtypes = [ctypes.POINTER(_Path)]
         check.restype = ctypes.c_int
-        return check
-    return None
+        points = getattr(library, "glyphsmith_points_may_cross", None)
+        if points is not None:
+            int_p = ctypes.POINTER(ctypes.c_int)
+            points.argtypes = [int_p, int_p, ctypes.POINTER(ctypes.c_ubyte), int_p, ctypes.c_int]
+            points.restype = ctypes.c_int
+        return check, points
+    return None, None
 
 
 _LIB = _load()
-_NATIVE = _load_native() if _LIB is not None else None
+_NATIVE, _NATIVE_POINTS = _load_native() if _LIB is not None else (None, None)
 WORD_BYTES = ctypes.sizeof(ctypes.c_ulong)
 WORD_BITS = 8 * WORD_BYTES
 _WORD_CODE = "L" if array.array("L").itemsize == WORD_BYTES else "Q"
@@ -168,13 +192,13 @@ class Trace:
         self.may_cross = may_cross
 
 
-def trace_bmp(path, draw):
+def trace_bmp(path, draw, settings=SETTINGS):
     """trace_data of the file at path."""
     with open(path, "rb") as f:
-        return trace_data(f.read(), draw)
+        return trace_data(f.read(), draw, settings)
 
 
-def trace_data(data, draw):
+def trace_data(data, draw, settings=SETTINGS):
     """Traces the BMP file's bytes; draw(contours, width, height) receives a
     list of contours, each a start point and a list of segments ("line", p)
     or ("curve", p1, p2, p3) in bitmap dots with y upward from the bottom
@@ -193,7 +217,9 @@ def trace_data(data, draw):
     param = _LIB.potrace_param_default()
     if not param:
         return None
-    param.contents.turdsize = 0
+    param.contents.turdsize = turdsize(settings.speck, width)
+    param.contents.alphamax = settings.alphamax
+    param.contents.opttolerance = settings.opttolerance
     state = _LIB.potrace_trace(param, ctypes.byref(bitmap))
     _LIB.potrace_param_free(param)
     if not state or state.contents.status != 0:
@@ -207,6 +233,25 @@ def trace_data(data, draw):
         _LIB.potrace_state_free(state)
     draw(contours, width, rows)
     return Trace(crossing.may_cross(contours) if crossed is None else crossed)
+
+
+def points_may_cross(contours):
+    """Whether the contours of a finished glyph (lists of integer TrueType
+    points) may cross, as crossing.points_may_cross answers it: in native
+    code when the build made it."""
+    if _NATIVE_POINTS is None:
+        return crossing.points_may_cross(contours)
+    count = sum(len(c) for c in contours)
+    xs, ys = (ctypes.c_int * count)(), (ctypes.c_int * count)()
+    on = (ctypes.c_ubyte * count)()
+    ends = (ctypes.c_int * len(contours))()
+    i = 0
+    for k, contour in enumerate(contours):
+        for x, y, is_on in contour:
+            xs[i], ys[i], on[i] = int(x), int(y), 1 if is_on else 0
+            i += 1
+        ends[k] = i - 1
+    return _NATIVE_POINTS(xs, ys, on, ends, len(contours)) != 0
 
 
 def _contours(node):

@@ -1,0 +1,195 @@
+"""The glyphs the editor makes of handwriting: lean, faithful to the drawing,
+without specks or pinholes, with a point wherever a curve turns in x or y,
+and without crossings."""
+
+import math
+import random
+
+import freetype
+import pytest
+from fontTools.ttLib import TTFont
+
+from glyphsmith import font as font_module
+from glyphsmith import outline
+from glyphsmith.tracer import potrace as potrace_tracer
+
+from test_tracer import bmp_file, edges_cross
+
+SIZE = 512
+TIP = 30
+
+
+def pen_rows(seed, size=SIZE, tip=TIP):
+    """A few curved strokes as the canvas replays strokes recorded on a
+    canvas of half the size: the round tip moved in straight steps of 6 to
+    22 dots between whole dots of that canvas, so that the edges have the
+    small bends of a real pointer's path. Rows of ink bits, from the
+    bottom."""
+    rng = random.Random(seed)
+    rows = [0] * size
+    r = tip / 2
+    for _ in range(rng.randint(3, 5)):
+        p = [(rng.uniform(0.15, 0.85) * size, rng.uniform(0.15, 0.85) * size) for _ in range(4)]
+        length = sum(math.dist(a, b) for a, b in zip(p, p[1:]))  # about the curve's
+        path, t = [], 0.0
+        while t < 1:
+            u = 1 - t
+            # Pointer positions come in whole dots of a 256 canvas.
+            path.append(tuple(2 * round((u ** 3 * a + 3 * u * u * t * b + 3 * u * t * t * c + t ** 3 * d) / 2)
+                              for a, b, c, d in zip(*p)))
+            t += rng.uniform(6, 22) / length
+        for (x0, y0), (x1, y1) in zip(path, path[1:]):
+            steps = max(1, int(math.hypot(x1 - x0, y1 - y0)))
+            for k in range(steps + 1):
+                cx, cy = x0 + (x1 - x0) * k / steps, y0 + (y1 - y0) * k / steps
+                for y in range(max(0, int(cy - r)), min(size, int(cy + r) + 2)):
+                    if (y - cy) ** 2 <= r * r:
+                        half = math.sqrt(r * r - (y - cy) ** 2)
+                        lo, hi = max(0, math.ceil(cx - half)), min(size - 1, math.floor(cx + half))
+                        if lo <= hi:
+                            rows[y] |= ((1 << (hi - lo + 1)) - 1) << lo
+    return rows
+
+
+def make_glyph(tmp_path, rows, size=SIZE):
+    """The font the editor saves with the drawing as あ, and the glyph."""
+    bmp = tmp_path / "glyph.bmp"
+    bmp.write_bytes(bmp_file(size, size, rows))
+    font = font_module.Font.new()
+    font.select(0x82A0, False)
+    font.import_bitmap(str(bmp))
+    font.clean_glyph()
+    font.finish_glyph()
+    path = str(tmp_path / "glyph.ttf")
+    font.save_to(path)
+    font.close()
+    tt = TTFont(path)
+    return path, tt["glyf"][tt.getBestCmap()[0x3042]], tt
+
+
+def plain_points(rows, size=SIZE):
+    """Points and bytes of the same drawing traced and converted plainly:
+    every speck kept, potrace's own curve joining, curves within one unit,
+    every on-curve point written, no points added where curves turn."""
+    drawn = []
+    potrace_tracer.trace_data(bmp_file(size, size, rows), lambda c, w, h: drawn.append(c),
+                              potrace_tracer.Settings(0.0, 1.0, 0.2))
+    points = outline.quadratic_points(drawn[0], 1.0, (1024 / size, 1024 / size, -144), extrema=False,
+                                      implied=None)
+    return sum(len(c) for c in points), len(outline.finish(points, 1024).data)
+
+
+def contours_of(glyph):
+    """The glyph's contours as lists of pieces: (a, b) lines and (a, c, b)
+    quadratic curves, with the implied on-curve points put back."""
+    out, start = [], 0
+    for end in glyph.endPtsOfContours:
+        points = [(glyph.coordinates[i], bool(glyph.flags[i] & 1)) for i in range(start, end + 1)]
+        start = end + 1
+        full = []
+        for k, (p, on) in enumerate(points):
+            before, was_on = points[k - 1]
+            if not on and not was_on:
+                full.append((((before[0] + p[0]) / 2, (before[1] + p[1]) / 2), True))
+            full.append((tuple(p), on))
+        while not full[0][1]:
+            full.append(full.pop(0))
+        pieces, k = [], 0
+        while k < len(full):
+            nxt = full[(k + 1) % len(full)]
+            if nxt[1]:
+                pieces.append((full[k][0], nxt[0]))
+                k += 1
+            else:
+                pieces.append((full[k][0], nxt[0], full[(k + 2) % len(full)][0]))
+                k += 2
+        out.append(pieces)
+    return out
+
+
+def polygon(pieces, steps=16):
+    points = []
+    for piece in pieces:
+        points.append(piece[0])
+        if len(piece) == 3:
+            (x0, y0), (x1, y1), (x2, y2) = piece
+            points += [((1 - t) ** 2 * x0 + 2 * t * (1 - t) * x1 + t * t * x2,
+                        (1 - t) ** 2 * y0 + 2 * t * (1 - t) * y1 + t * t * y2) for t in (k / steps for k in range(1, steps))]
+    return points
+
+
+def polygon_area(points):
+    return abs(sum(x0 * y1 - x1 * y0 for (x0, y0), (x1, y1) in zip(points, points[1:] + points[:1]))) / 2
+
+
+def unmarked_turns(pieces):
+    """Curves that turn in x or y more than half a unit beyond both ends."""
+    turns = 0
+    for piece in pieces:
+        if len(piece) == 3:
+            a, c, b = piece
+            for axis in (0, 1):
+                lo, hi = min(a[axis], b[axis]), max(a[axis], b[axis])
+                if not lo <= c[axis] <= hi:
+                    t = (a[axis] - c[axis]) / (a[axis] - 2 * c[axis] + b[axis])
+                    v = (1 - t) ** 2 * a[axis] + 2 * t * (1 - t) * c[axis] + t * t * b[axis]
+                    turns += v > hi + 0.5 or v < lo - 0.5
+    return turns
+
+
+def rendered_iou(path, rows, size=SIZE):
+    """Intersection over union of the drawing and the glyph as FreeType
+    renders it at one pixel a dot, unhinted, a pixel being ink from half
+    coverage (the em box's bottom is 144 units below the baseline)."""
+    face = freetype.Face(path)
+    face.set_pixel_sizes(0, size)
+    face.load_char("あ", freetype.FT_LOAD_RENDER | freetype.FT_LOAD_NO_HINTING)
+    glyph, bitmap = face.glyph, face.glyph.bitmap
+    buffer = bitmap.buffer  # a new list at every reading
+    drawn = [0] * size
+    for row in range(bitmap.rows):
+        y = glyph.bitmap_top - row - 1 + 144 * size // 1024
+        for col in range(bitmap.width):
+            x = glyph.bitmap_left + col
+            if 0 <= y < size and 0 <= x < size and buffer[row * bitmap.pitch + col] >= 128:
+                drawn[y] |= 1 << x
+    both = sum(bin(a & b).count("1") for a, b in zip(rows, drawn))
+    either = sum(bin(a | b).count("1") for a, b in zip(rows, drawn))
+    return both / either
+
+
+@pytest.mark.parametrize("seed", [2, 7])
+def test_handwriting_becomes_a_lean_clean_faithful_glyph(tmp_path, seed):
+    rows = pen_rows(seed)
+    path, glyph, _font = make_glyph(tmp_path, rows)
+    plain, plain_bytes = plain_points(rows)
+    contours = contours_of(glyph)
+    polygons = [polygon(c) for c in contours]
+    points = len(glyph.coordinates)
+    assert points <= 0.75 * plain, (points, plain)
+    assert len(glyph.compile(None)) <= 0.7 * plain_bytes
+    assert rendered_iou(path, rows) >= 0.98
+    assert sum(unmarked_turns(c) for c in contours) == 0
+    assert not edges_cross(polygons)
+    assert min(polygon_area(p) for p in polygons) >= 16
+
+
+def test_specks_and_pinholes_go_but_small_shapes_stay(tmp_path):
+    rows = [0] * SIZE
+    for y in range(100, 300):
+        rows[y] |= ((1 << 200) - 1) << 100  # a blot
+    rows[150] &= ~(1 << 150)  # a pinhole of one dot
+    for y in (200, 201):
+        rows[y] &= ~(3 << 150)  # and one of two by two dots
+    for y in range(240, 246):
+        rows[y] &= ~(63 << 240)  # a hole of six by six dots stays
+    rows[400] |= 1 << 50  # a speck of one dot
+    rows[420] |= 3 << 60  # and one of two dots
+    for y in range(400, 406):
+        rows[y] |= 63 << 400  # a dot of six by six stays
+    path, glyph, _font = make_glyph(tmp_path, rows)
+    areas = sorted(polygon_area(polygon(c)) for c in contours_of(glyph))
+    # In font units (two a dot): the blot, the six-dot hole and the dot.
+    assert len(areas) == 3, areas
+    assert 100 < areas[0] < 150 and 100 < areas[1] < 150
+    assert rendered_iou(path, rows) > 0.99
