@@ -131,7 +131,7 @@ def _load_native():
 
 
 _LIB = _load()
-_NATIVE, _NATIVE_POINTS = _load_native() if _LIB is not None else (None, None)
+_NATIVE, _NATIVE_POINTS = _load_native()
 WORD_BYTES = ctypes.sizeof(ctypes.c_ulong)
 WORD_BITS = 8 * WORD_BYTES
 _WORD_CODE = "L" if array.array("L").itemsize == WORD_BYTES else "Q"
