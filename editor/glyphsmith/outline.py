@@ -375,6 +375,27 @@ def _without_implied(points, tolerance):
     return kept if any(p[2] for p in kept) else points
 
 
+def _last_passes(points, implied, extrema, reach=3):
+    """The contour's points with on-curve points left implied within
+    implied units (unless None) and, with extrema, every turn levelled or
+    cut (see _level_turns): in native code when the build made it."""
+    if implied is None and not extrema:
+        return points
+    done = tracer.lean_points(points, implied, extrema, reach)
+    if done is not None:
+        return done
+    if implied is not None:
+        points = _without_implied(points, implied)
+    if extrema:
+        # Moving one point can make a curve beside it turn: again until none
+        # moves (once more is almost always enough).
+        for _ in range(4):
+            points, changed = _level_turns(points, reach)
+            if not changed:
+                break
+    return points
+
+
 def _points_area(points):
     """The area a closed contour of TrueType points encloses (signed): the
     polygon of its on-curve points, implied ones included, and two thirds
@@ -472,15 +493,7 @@ def quadratic_points(contours, error=QUADRATIC_ERROR, scale=(1.0, 1.0, 0.0), ext
             points.pop()
         if len(points) < 3 or len({p[:2] for p in points}) < 3:
             continue
-        if implied is not None:
-            points = _without_implied(points, implied)
-        if extrema:
-            # Moving one point can make a curve beside it turn: again until
-            # none moves (once more is almost always enough).
-            for _ in range(4):
-                points, changed = _level_turns(points)
-                if not changed:
-                    break
+        points = _last_passes(points, implied, extrema)
         if not (least and _speck(points, least)):
             out.append(points)
     return out
