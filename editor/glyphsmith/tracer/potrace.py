@@ -247,17 +247,20 @@ def points_may_cross(contours):
     code when the build made it."""
     if _NATIVE_POINTS is None:
         return crossing.points_may_cross(contours)
-    count = sum(len(c) for c in contours)
-    xs, ys = (ctypes.c_int * count)(), (ctypes.c_int * count)()
-    on = (ctypes.c_ubyte * count)()
-    ends = (ctypes.c_int * len(contours))()
-    i = 0
-    for k, contour in enumerate(contours):
-        for x, y, is_on in contour:
-            xs[i], ys[i], on[i] = int(x), int(y), 1 if is_on else 0
-            i += 1
-        ends[k] = i - 1
-    return _NATIVE_POINTS(xs, ys, on, ends, len(contours)) != 0
+    every = [p for contour in contours for p in contour]
+    count = len(every)
+    if not count:
+        return False
+    xs = array.array("i", [int(p[0]) for p in every])
+    ys = array.array("i", [int(p[1]) for p in every])
+    on = bytearray([1 if p[2] else 0 for p in every])
+    ends, end = array.array("i"), -1
+    for contour in contours:
+        end += len(contour)
+        ends.append(end)
+    return _NATIVE_POINTS((ctypes.c_int * count).from_buffer(xs), (ctypes.c_int * count).from_buffer(ys),
+                          (ctypes.c_ubyte * count).from_buffer(on),
+                          (ctypes.c_int * len(contours)).from_buffer(ends), len(contours)) != 0
 
 
 def lean_points(points, tolerance, levelling, reach):
