@@ -65,6 +65,19 @@ def collect_bitmaps(autocreate, strokes, out, workdir):
         sys.exit("collecting the bitmaps failed; see %s" % log)
 
 
+def benchmark_bitmaps(autocreate, workdir, count):
+    """The stroke files of count kanji in workdir/strokes and the bitmaps
+    quillery-autocreate hands its editor for them in workdir/bitmaps; the
+    folders and the kanji."""
+    strokes = os.path.join(workdir, "strokes")
+    bitmaps = os.path.join(workdir, "bitmaps")
+    kanji = proof.select(proof.cp932_range(0x889F, 0x9872), count)
+    proof.write_strokes(strokes, kanji, RECORDED_ON)
+    proof.become_subreaper()
+    collect_bitmaps(autocreate, strokes, bitmaps, workdir)
+    return strokes, bitmaps, kanji
+
+
 def children_cpu():
     usage = resource.getrusage(resource.RUSAGE_CHILDREN)
     return usage.ru_utime + usage.ru_stime
@@ -109,12 +122,7 @@ def main():
     workdir = os.path.abspath(args.workdir or os.path.join(args.build, "bench-compare"))
     shutil.rmtree(workdir, ignore_errors=True)
     os.makedirs(workdir)
-    strokes = os.path.join(workdir, "strokes")
-    bitmaps = os.path.join(workdir, "bitmaps")
-    kanji = proof.select(proof.cp932_range(0x889F, 0x9872), args.count)
-    proof.write_strokes(strokes, kanji, RECORDED_ON)
-    proof.become_subreaper()
-    collect_bitmaps(autocreate, strokes, bitmaps, workdir)
+    strokes, bitmaps, kanji = benchmark_bitmaps(autocreate, workdir, args.count)
     if args.registry:
         os.environ["QUILLERY_AUTOMATION_REGISTRY"] = os.path.abspath(args.registry)
     count = len(os.listdir(bitmaps))

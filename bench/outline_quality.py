@@ -306,16 +306,9 @@ def row_text(s):
 
 
 def collect(workdir):
-    import compare_pipeline as cp
-    proof = cp.proof
-    strokes = os.path.join(workdir, "strokes")
-    bitmaps = os.path.join(workdir, "bitmaps")
-    kanji = proof.select(proof.cp932_range(0x889F, 0x9872), 300)
-    proof.write_strokes(strokes, kanji, cp.RECORDED_ON)
-    proof.become_subreaper()
-    cp.collect_bitmaps(os.path.abspath(os.path.join(HERE, "..", "build", "quillery-autocreate")), strokes, bitmaps,
-                       workdir)
-    return bitmaps
+    import compare_pipeline
+    autocreate = os.path.abspath(os.path.join(HERE, "..", "build", "quillery-autocreate"))
+    return compare_pipeline.benchmark_bitmaps(autocreate, os.path.abspath(workdir), 300)[1]
 
 
 def main():

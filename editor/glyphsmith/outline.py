@@ -5,9 +5,13 @@ Contours are (start, segments) pairs in font units, a segment being
 ("line", p) or ("curve", p1, p2, p3) and the last one ending at the start.
 The tracer gives them in TrueType order (outer contours clockwise, holes
 counter-clockwise). Where it says they may cross, booleanOperations merges
-them first. fontTools' cu2qu turns the cubic curves into quadratic ones
-within QUADRATIC_ERROR font units, and the points are rounded to the
-integer grid."""
+them first. The curves are cut where they turn in x or y, fontTools' cu2qu
+turns them into quadratic ones within QUADRATIC_ERROR font units, the
+points are rounded to the integer grid, on-curve points the renderer can
+put back itself (halfway between two off-curve ones, give or take IMPLIED
+units of the curves) are left out, and specks go: a hand-drawn glyph comes
+out with about two thirds of the points of a plain conversion, as faithful
+to the drawing (docs/benchmarks.md, "Lean outlines")."""
 
 import collections
 import math
@@ -191,7 +195,7 @@ def _at_extrema(curve, least):
     rest = curve
     for t in sorted(cuts):
         first, second = _split(rest, (t - done) / (1 - done))
-        # A cut within a unit or so of a point already there (at a tight
+        # A cut within two units of a point already there (at a tight
         # tip, where the turns in x and in y come together) would only make
         # the rounded points zigzag.
         if abs(first[0][0] - first[3][0]) + abs(first[0][1] - first[3][1]) < _SHORTEST or \
@@ -371,6 +375,27 @@ def _without_implied(points, tolerance):
     return kept if any(p[2] for p in kept) else points
 
 
+def _last_passes(points, implied, extrema, reach=3):
+    """The contour's points with on-curve points left implied within
+    implied units (unless None) and, with extrema, every turn levelled or
+    cut (see _level_turns): in native code when the build made it."""
+    if implied is None and not extrema:
+        return points
+    done = tracer.lean_points(points, implied, extrema, reach)
+    if done is not None:
+        return done
+    if implied is not None:
+        points = _without_implied(points, implied)
+    if extrema:
+        # Moving one point can make a curve beside it turn: again until none
+        # moves (once more is almost always enough).
+        for _ in range(4):
+            points, changed = _level_turns(points, reach)
+            if not changed:
+                break
+    return points
+
+
 def _points_area(points):
     """The area a closed contour of TrueType points encloses (signed): the
     polygon of its on-curve points, implied ones included, and two thirds
@@ -468,15 +493,7 @@ def quadratic_points(contours, error=QUADRATIC_ERROR, scale=(1.0, 1.0, 0.0), ext
             points.pop()
         if len(points) < 3 or len({p[:2] for p in points}) < 3:
             continue
-        if implied is not None:
-            points = _without_implied(points, implied)
-        if extrema:
-            # Moving one point can make a curve beside it turn: again until
-            # none moves (once more is almost always enough).
-            for _ in range(4):
-                points, changed = _level_turns(points)
-                if not changed:
-                    break
+        points = _last_passes(points, implied, extrema)
         if not (least and _speck(points, least)):
             out.append(points)
     return out

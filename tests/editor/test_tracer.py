@@ -1,7 +1,7 @@
 """Tests of the editor's tracer: its bitmap reader against a plain byte by
 byte one, the order of its contours and its crossing check against plain
-geometry on flattened outlines, and the native crossing check against the
-Python one."""
+geometry on flattened outlines, and the native crossing checks and last
+passes over a glyph's points against the Python ones."""
 
 import array
 import math
@@ -236,7 +236,7 @@ def test_every_crossing_is_flagged(trace):
 
 
 def test_native_crossing_check_answers_as_the_python_one(tmp_path):
-    if potrace_tracer._NATIVE is None or potrace_tracer._NATIVE_POINTS is None:
+    if None in (potrace_tracer._NATIVE, potrace_tracer._NATIVE_POINTS, potrace_tracer._NATIVE_LEAN):
         assert not NATIVE_BUILT, "the native crossing check was built but not loaded"
         pytest.skip("this build has no native crossing check")
     answers, finished_answers = [], []
@@ -256,11 +256,20 @@ def test_native_crossing_check_answers_as_the_python_one(tmp_path):
         python = crossing.may_cross(drawn[0])
         assert traced.may_cross == python, "seed %d" % seed
         answers.append(python)
-        # And the check of the finished glyph's points.
+        # And the check of the finished glyph's points, and the last passes
+        # over them (points left implied, turns levelled or cut).
         points = outline.quadratic_points(drawn[0], scale=(1024 / size, 1024 / size, -144))
         finished = crossing.points_may_cross(points)
         assert potrace_tracer.points_may_cross(points) == finished, "seed %d" % seed
         finished_answers.append(finished)
+        plain = outline.quadratic_points(drawn[0], 1.0, (1024 / size, 1024 / size, -144), False, None)
+        for contour in plain:
+            native = potrace_tracer.lean_points(contour, 3.0, True, 3)
+            potrace_tracer._NATIVE_LEAN, kept = None, potrace_tracer._NATIVE_LEAN
+            try:
+                assert outline._last_passes(contour, 3.0, True) == native, "seed %d" % seed
+            finally:
+                potrace_tracer._NATIVE_LEAN = kept
     # Both answers, and plenty of each, so that both checks were tried
     # beyond their first steps.
     for given in (answers, finished_answers):

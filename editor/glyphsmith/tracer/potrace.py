@@ -109,8 +109,9 @@ def _native_candidates():
 
 def _load_native():
     """The native crossing checks, of potrace's paths and of a finished
-    glyph's points, or None for each (the Python ones, which give the same
-    answers more slowly, are used then)."""
+    glyph's points, and the native last passes over a contour's points, or
+    None for each (the Python ones, which give the same answers more
+    slowly, are used then)."""
     for path in _native_candidates():
         if not os.path.exists(path):
             continue
@@ -121,17 +122,22 @@ def _load_native():
             continue
         check.argtypes = [ctypes.POINTER(_Path)]
         check.restype = ctypes.c_int
+        int_p, byte_p = ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_ubyte)
         points = getattr(library, "glyphsmith_points_may_cross", None)
         if points is not None:
-            int_p = ctypes.POINTER(ctypes.c_int)
-            points.argtypes = [int_p, int_p, ctypes.POINTER(ctypes.c_ubyte), int_p, ctypes.c_int]
+            points.argtypes = [int_p, int_p, byte_p, int_p, ctypes.c_int]
             points.restype = ctypes.c_int
-        return check, points
-    return None, None
+        lean = getattr(library, "glyphsmith_lean_points", None)
+        if lean is not None:
+            lean.argtypes = [int_p, int_p, byte_p, ctypes.c_int, ctypes.c_int, ctypes.c_double, ctypes.c_int,
+                             ctypes.c_double]
+            lean.restype = ctypes.c_int
+        return check, points, lean
+    return None, None, None
 
 
 _LIB = _load()
-_NATIVE, _NATIVE_POINTS = _load_native() if _LIB is not None else (None, None)
+_NATIVE, _NATIVE_POINTS, _NATIVE_LEAN = _load_native()
 WORD_BYTES = ctypes.sizeof(ctypes.c_ulong)
 WORD_BITS = 8 * WORD_BYTES
 _WORD_CODE = "L" if array.array("L").itemsize == WORD_BYTES else "Q"
@@ -241,17 +247,43 @@ def points_may_cross(contours):
     code when the build made it."""
     if _NATIVE_POINTS is None:
         return crossing.points_may_cross(contours)
-    count = sum(len(c) for c in contours)
-    xs, ys = (ctypes.c_int * count)(), (ctypes.c_int * count)()
-    on = (ctypes.c_ubyte * count)()
-    ends = (ctypes.c_int * len(contours))()
-    i = 0
-    for k, contour in enumerate(contours):
-        for x, y, is_on in contour:
-            xs[i], ys[i], on[i] = int(x), int(y), 1 if is_on else 0
-            i += 1
-        ends[k] = i - 1
-    return _NATIVE_POINTS(xs, ys, on, ends, len(contours)) != 0
+    every = [p for contour in contours for p in contour]
+    count = len(every)
+    if not count:
+        return False
+    xs = array.array("i", [int(p[0]) for p in every])
+    ys = array.array("i", [int(p[1]) for p in every])
+    on = bytearray([1 if p[2] else 0 for p in every])
+    ends, end = array.array("i"), -1
+    for contour in contours:
+        end += len(contour)
+        ends.append(end)
+    return _NATIVE_POINTS((ctypes.c_int * count).from_buffer(xs), (ctypes.c_int * count).from_buffer(ys),
+                          (ctypes.c_ubyte * count).from_buffer(on),
+                          (ctypes.c_int * len(contours)).from_buffer(ends), len(contours)) != 0
+
+
+def lean_points(points, tolerance, levelling, reach):
+    """outline's last passes over a contour of integer TrueType points in
+    native code: on-curve points left implied within tolerance units (none
+    when it is None), then with levelling the turns levelled or cut. None
+    when the build made no native code."""
+    if _NATIVE_LEAN is None:
+        return None
+    count = len(points)
+    room = 4 * 64 + 4  # each cut adds at most four points
+    capacity = count + room
+    xs = array.array("i", [p[0] for p in points])
+    ys = array.array("i", [p[1] for p in points])
+    xs.frombytes(bytes(4 * room))
+    ys.frombytes(bytes(4 * room))
+    on = bytearray([1 if p[2] else 0 for p in points]) + bytes(room)
+    done = _NATIVE_LEAN((ctypes.c_int * capacity).from_buffer(xs), (ctypes.c_int * capacity).from_buffer(ys),
+                        (ctypes.c_ubyte * capacity).from_buffer(on), count, capacity,
+                        -1.0 if tolerance is None else tolerance, 1 if levelling else 0, reach)
+    if done < 0:
+        return None
+    return [(x, y, o == 1) for x, y, o in zip(xs[:done], ys[:done], on[:done])]
 
 
 def _contours(node):

@@ -11,6 +11,8 @@ import tempfile
 
 from fontTools.pens.recordingPen import RecordingPen
 
+from . import potrace
+
 TIMEOUT = 30
 
 
@@ -25,7 +27,11 @@ def trace(path):
     folder = tempfile.mkdtemp(prefix="glyphsmith-")
     svg = os.path.join(folder, "glyph.svg")
     try:
-        done = subprocess.run(["potrace", "-b", "svg", "-t", "0", "-o", svg, path], stdin=subprocess.DEVNULL,
+        # Specks go with the outline (the canvas size is not known here yet);
+        # the curves are drawn as the library draws them.
+        settings = potrace.SETTINGS
+        done = subprocess.run(["potrace", "-b", "svg", "-t", "0", "-a", repr(settings.alphamax),
+                               "-O", repr(settings.opttolerance), "-o", svg, path], stdin=subprocess.DEVNULL,
                               stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, timeout=TIMEOUT)
         if done.returncode != 0:
             raise ProgramError(done.stderr.decode("utf-8", "replace").strip())
