@@ -18,6 +18,7 @@ made it (native/contour_crossing.cpp, some ten times faster), else in Python
 import array
 import collections
 import ctypes
+import itertools
 import os
 import struct
 import sys
@@ -32,7 +33,10 @@ POTRACE_CURVETO = 1
 # becomes a curve rather than a corner; opttolerance how far a run of curves
 # may move when it is joined into fewer.
 Settings = collections.namedtuple("Settings", "speck alphamax opttolerance")
-SETTINGS = Settings(speck=2.0, alphamax=1.0, opttolerance=0.5)
+PLAIN_SETTINGS = Settings(speck=2.0, alphamax=1.0, opttolerance=0.5)
+# Fewer, smoother curves, for an editor that fits its points to the ink
+# afterwards (fit_to_ink), which brings them back to it.
+FIT_SETTINGS = Settings(speck=2.0, alphamax=1.334, opttolerance=2.0)
 
 
 def turdsize(speck, width):
@@ -132,12 +136,20 @@ def _load_native():
             lean.argtypes = [int_p, int_p, byte_p, ctypes.c_int, ctypes.c_int, ctypes.c_double, ctypes.c_int,
                              ctypes.c_double]
             lean.restype = ctypes.c_int
-        return check, points, lean
-    return None, None, None
+        fit = getattr(library, "glyphsmith_fit_to_ink", None)
+        if fit is not None:
+            double = ctypes.c_double
+            fit.argtypes = [ctypes.POINTER(ctypes.c_ulong), ctypes.c_int, ctypes.c_int, ctypes.c_int, double, double,
+                            double, int_p, int_p, byte_p, int_p, ctypes.c_int, double, double]
+            fit.restype = ctypes.c_int
+        return check, points, lean, fit
+    return None, None, None, None
 
 
 _LIB = _load()
-_NATIVE, _NATIVE_POINTS, _NATIVE_LEAN = _load_native()
+_NATIVE, _NATIVE_POINTS, _NATIVE_LEAN, _NATIVE_FIT = _load_native()
+CAN_FIT = _NATIVE_FIT is not None
+SETTINGS = FIT_SETTINGS if CAN_FIT else PLAIN_SETTINGS
 WORD_BYTES = ctypes.sizeof(ctypes.c_ulong)
 WORD_BITS = 8 * WORD_BYTES
 _WORD_CODE = "L" if array.array("L").itemsize == WORD_BYTES else "Q"
@@ -192,26 +204,29 @@ def read_bitmap(data):
 class Trace:
     """What the tracer knows of the contours it drew: they are in TrueType
     order, and may_cross is False when no two of their segments (nor a
-    segment and itself) can meet beyond the points that join them."""
+    segment and itself) can meet beyond the points that join them; picture
+    is the bitmap they were traced from (read_bitmap's answer)."""
 
-    def __init__(self, may_cross):
+    def __init__(self, may_cross, picture=None):
         self.may_cross = may_cross
+        self.picture = picture
 
 
-def trace_bmp(path, draw, settings=SETTINGS):
+def trace_bmp(path, draw, settings=None):
     """trace_data of the file at path."""
     with open(path, "rb") as f:
         return trace_data(f.read(), draw, settings)
 
 
-def trace_data(data, draw, settings=SETTINGS):
+def trace_data(data, draw, settings=None):
     """Traces the BMP file's bytes; draw(contours, width, height) receives a
     list of contours, each a start point and a list of segments ("line", p)
     or ("curve", p1, p2, p3) in bitmap dots with y upward from the bottom
     row. Returns a Trace, or None when the data is not a 1-bit BMP or the
-    library is missing."""
+    library is missing. settings are SETTINGS unless given."""
     if _LIB is None:
         return None
+    settings = settings or SETTINGS
     bmp = read_bitmap(data)
     if bmp is None:
         return None
@@ -238,7 +253,7 @@ def trace_data(data, draw, settings=SETTINGS):
     finally:
         _LIB.potrace_state_free(state)
     draw(contours, width, rows)
-    return Trace(crossing.may_cross(contours) if crossed is None else crossed)
+    return Trace(crossing.may_cross(contours) if crossed is None else crossed, bmp)
 
 
 def points_may_cross(contours):
@@ -284,6 +299,36 @@ def lean_points(points, tolerance, levelling, reach):
     if done < 0:
         return None
     return [(x, y, o == 1) for x, y, o in zip(xs[:done], ys[:done], on[:done])]
+
+
+def fit_to_ink(bitmap, scale, contours, reach, stiffness):
+    """The contours of a finished glyph (lists of integer TrueType points)
+    with their points moved, together, to where the outline follows the
+    edge of the bitmap's ink most closely (native/ink_fit.cpp); bitmap is
+    read_bitmap's answer, scale (sx, sy, dy) maps its dots into font units.
+    None when the fit cannot be made or the build made no native code."""
+    if _NATIVE_FIT is None or not contours:
+        return None
+    width, rows, words_per_row, words = bitmap
+    points = [p for c in contours for p in c]
+    count = len(points)
+    xs = array.array("i", [p[0] for p in points])
+    ys = array.array("i", [p[1] for p in points])
+    on = bytearray([1 if p[2] else 0 for p in points])
+    ends = array.array("i", itertools.accumulate(len(c) for c in contours))
+    for i in range(len(ends)):
+        ends[i] -= 1
+    int_array = ctypes.c_int * count
+    done = _NATIVE_FIT((ctypes.c_ulong * len(words)).from_buffer(words), width, rows, words_per_row, *scale,
+                       int_array.from_buffer(xs), int_array.from_buffer(ys), (ctypes.c_ubyte * count).from_buffer(on),
+                       (ctypes.c_int * len(ends)).from_buffer(ends), len(ends), reach, stiffness)
+    if done != 0:
+        return None
+    out, at = [], 0
+    for c in contours:
+        out.append([(xs[i], ys[i], c[i - at][2]) for i in range(at, at + len(c))])
+        at += len(c)
+    return out
 
 
 def _contours(node):
