@@ -375,7 +375,7 @@ class Font:
         names from the file's (a name the user gave stays)."""
         names = None
         if not all(self.named_by_user):
-            english, japanese = naming.default_names(os.path.splitext(os.path.basename(path))[0])
+            english, japanese = naming.default_names(naming.file_stem(path))
             names = (self.store.family(False) if self.named_by_user[0] else english,
                      self.store.family(True) if self.named_by_user[1] else japanese)
         self.save_to(path, names)

@@ -2,7 +2,10 @@
 name, the version and the copyright, read from and written to the name
 table."""
 
+import itertools
+import os
 import re
+import string
 import subprocess
 import unicodedata
 
@@ -17,6 +20,23 @@ FIRST_VERSION = "1.000"
 UNIQUE_ID_PREFIX = "Glyphsmith "
 POSTSCRIPT_PREFIX = "Glyphsmith"
 POSTSCRIPT_ALLOWED = set(chr(c) for c in range(33, 127)) - set("[](){}<>/%")
+
+# The names a font saved under a file gets when nothing readable is left of
+# the file's name, and the longest name proposed (the longest family name
+# every system shows whole, which the font information dialog holds to).
+DEFAULT_FAMILY = "Tegaki"
+DEFAULT_FAMILY_JA = "手書き"
+DEFAULT_NAME_LENGTH = 31
+# Characters a name cannot hold; a proposed name leaves them out.
+UNUSABLE_IN_NAMES = ("Cc", "Cf", "Cs", "Zl", "Zp")
+# Japanese in a name is read out in Latin letters (Hepburn) by kakasi, one
+# run of these code points at a time: ideographs with 々〆〇, hiragana,
+# katakana with ー and ・.
+KAKASI = "kakasi"
+KAKASI_OPTIONS = ["-i", "utf8", "-o", "utf8", "-Ja", "-Ha", "-Ka", "-s"]
+KAKASI_BOUND_S = 5
+JAPANESE = ((0x3005, 0x3007), (0x3041, 0x309F), (0x30A0, 0x30FF), (0x31F0, 0x31FF), (0x3400, 0x4DBF),
+            (0x4E00, 0x9FFF), (0xF900, 0xFAFF), (0x20000, 0x3FFFF))
 
 WINDOWS_ENGLISH = (3, 1, 0x409)
 WINDOWS_JAPANESE = (3, 1, 0x411)
@@ -33,58 +53,97 @@ def mac_roman(text):
     return True
 
 
-def _romanized(text):
-    """Japanese text in Latin letters (Hepburn, by kakasi), or "" when
-    kakasi is not there to ask."""
-    try:
-        done = subprocess.run(["kakasi", "-i", "utf8", "-o", "utf8", "-Ja", "-Ha", "-Ka", "-s"],
-                              input=text.encode("utf-8"), capture_output=True, timeout=10)
-    except (OSError, subprocess.SubprocessError):
-        return ""
-    return done.stdout.decode("utf-8", "replace") if done.returncode == 0 else ""
-
-
 def _japanese(c):
-    return c == "ー" or unicodedata.name(c, "").startswith(("CJK", "HIRAGANA", "KATAKANA"))
+    code = ord(c)
+    return any(low <= code <= high for low, high in JAPANESE)
+
+
+def _romanized(runs):
+    """kakasi's reading of each run of Japanese text, asked once with one
+    run a line; empty readings when kakasi is not there, fails, takes too
+    long or answers with another number of lines."""
+    if not runs:
+        return []
+    nothing = [""] * len(runs)
+    try:
+        done = subprocess.run([KAKASI] + KAKASI_OPTIONS, input=("\n".join(runs) + "\n").encode("utf-8"),
+                              capture_output=True, timeout=KAKASI_BOUND_S)
+    except (OSError, subprocess.SubprocessError):
+        return nothing
+    answer = done.stdout.decode("utf-8", "replace")
+    lines = (answer[:-1] if answer.endswith("\n") else answer).split("\n")
+    return lines if done.returncode == 0 and len(lines) == len(runs) else nothing
+
+
+def _words(reading):
+    """A reading as capitalised words of ASCII letters and digits; kakasi
+    marks a long vowel (ー) with ^, which names leave out (ラーメン: Ramen)."""
+    return " ".join(w[:1].upper() + w[1:].lower() for w in re.findall(r"[A-Za-z0-9]+", reading.replace("^", "")))
+
+
+def _plain(c):
+    """A character as ASCII with its accents taken off, else a space."""
+    folded = "".join(d for d in unicodedata.normalize("NFKD", c) if unicodedata.category(d) != "Mn")
+    return folded if folded and all(" " <= d <= "~" for d in folded) else " "
 
 
 def english_name(text):
-    """A name in ASCII letters that reads like text: accents taken off,
-    full-width letters made plain, Japanese written in Latin letters; ""
-    when nothing readable is left."""
-    text = unicodedata.normalize("NFKC", text)
-    words, japanese = [], []
+    """A name in ASCII letters that reads like text: full-width letters made
+    plain, accents taken off, runs of Japanese written in Latin letters
+    (a space parts them from letters and digits, not from punctuation:
+    "東京2024" Toukyou 2024, "てがき-文字" Tegaki-Moji); "" when nothing
+    readable is left."""
+    runs = [(japanese, "".join(chars))
+            for japanese, chars in itertools.groupby(unicodedata.normalize("NFKC", text), _japanese)]
+    readings = iter(_romanized([run for japanese, run in runs if japanese]))
+    pieces = [_words(next(readings)) if japanese else "".join(_plain(c) for c in run) for japanese, run in runs]
+    joined = pieces[:1]
+    for (japanese, _), piece, before in zip(runs[1:], pieces[1:], pieces):
+        touching = before[-1:] if japanese else piece[:1]
+        joined += ["" if touching and touching in string.punctuation else " ", piece]
+    return " ".join("".join(joined).split())
 
-    def flush():
-        if japanese:
-            words.extend(w.capitalize() for w in re.findall(r"[A-Za-z0-9]+", _romanized("".join(japanese))))
-            japanese.clear()
-    plain = []
-    for c in text:
-        if _japanese(c):
-            if plain:
-                words.extend(re.findall(r"[\x21-\x7e]+", "".join(plain)))
-                plain.clear()
-            japanese.append(c)
-            continue
-        flush()
-        folded = "".join(d for d in unicodedata.normalize("NFKD", c) if not unicodedata.combining(d))
-        plain.append(folded if folded.isascii() else " ")
-    flush()
-    words.extend(re.findall(r"[\x21-\x7e]+", "".join(plain)))
-    return " ".join(words)[:63].strip()
+
+def _cut_utf16(text, limit):
+    """The longest start of text within limit UTF-16 units, as the client
+    counts a name's length."""
+    units = 0
+    for i, c in enumerate(text):
+        units += 2 if ord(c) > 0xFFFF else 1
+        if units > limit:
+            return text[:i]
+    return text
+
+
+def _cut_words(text, limit):
+    """text within limit characters, cut after a whole word where it has
+    more than one."""
+    if len(text) <= limit:
+        return text
+    space = text[:limit + 1].rfind(" ")
+    return (text[:space] if space > 0 else text[:limit]).strip()
+
+
+def file_stem(path):
+    """A file's name without its last extension ("" for ".ttf")."""
+    name = os.path.basename(path)
+    dot = name.rfind(".")
+    return name[:dot] if dot >= 0 else name
 
 
 def default_names(stem):
-    """The family names a font saved as stem gets when the user has not
-    named it: the stem in Japanese; in English the stem when it is ASCII,
-    else an English name made from it (FAMILY when none can be)."""
-    japanese = " ".join(stem.split())[:63].strip() or FAMILY_JA
-    if any(unicodedata.category(c) in ("Cc", "Cf", "Zl", "Zp") for c in japanese):
-        japanese = FAMILY_JA
-    if japanese.isascii():
-        return japanese, japanese
-    return english_name(japanese) or FAMILY, japanese
+    """The family names (English, Japanese) a font saved as stem gets when
+    the user has not named it: the stem in Japanese, without the characters
+    a name cannot hold; in English the stem when it is ASCII, else an
+    English name made from it (DEFAULT_FAMILY when none can be). Both fit
+    the font information dialog's limit. The client proposes the same names
+    for the same stem."""
+    stem = unicodedata.normalize("NFC", stem)
+    japanese = "".join(c for c in stem if unicodedata.category(c) not in UNUSABLE_IN_NAMES).strip()
+    japanese = _cut_utf16(japanese, DEFAULT_NAME_LENGTH).strip()
+    if not japanese:
+        return DEFAULT_FAMILY, DEFAULT_FAMILY_JA
+    return _cut_words(english_name(japanese), DEFAULT_NAME_LENGTH) or DEFAULT_FAMILY, japanese
 
 
 def postscript_name(family, style=STYLE):

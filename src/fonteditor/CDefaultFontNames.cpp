@@ -3,105 +3,135 @@
 #include "fonteditor/CFontInfoEditor.h"
 
 #include <QFileInfo>
-#include <QHash>
+#include <QRegularExpression>
 
 #include <algorithm>
+#include <iterator>
+#include <utility>
 
 namespace {
 
-// The hiragana syllables in Hepburn romanization; katakana are read as
-// their hiragana. Small kana are handled where they join the syllable
-// before them.
-const QHash<char16_t, QString>& Syllables()
+// The code points read by kakasi: ideographs with 々〆〇, hiragana, and
+// katakana with ー and ・. The editor reads the same runs.
+bool IsJapanese(char32_t c)
 {
-    static const QHash<char16_t, QString> table = [] {
-        QHash<char16_t, QString> t;
-        const struct {
-            const char16_t* kana;
-            const char* latin[5];
-        } rows[] = {
-            { u"あいうえお", { "a", "i", "u", "e", "o" } },
-            { u"かきくけこ", { "ka", "ki", "ku", "ke", "ko" } },
-            { u"がぎぐげご", { "ga", "gi", "gu", "ge", "go" } },
-            { u"さしすせそ", { "sa", "shi", "su", "se", "so" } },
-            { u"ざじずぜぞ", { "za", "ji", "zu", "ze", "zo" } },
-            { u"たちつてと", { "ta", "chi", "tsu", "te", "to" } },
-            { u"だぢづでど", { "da", "ji", "zu", "de", "do" } },
-            { u"なにぬねの", { "na", "ni", "nu", "ne", "no" } },
-            { u"はひふへほ", { "ha", "hi", "fu", "he", "ho" } },
-            { u"ばびぶべぼ", { "ba", "bi", "bu", "be", "bo" } },
-            { u"ぱぴぷぺぽ", { "pa", "pi", "pu", "pe", "po" } },
-            { u"まみむめも", { "ma", "mi", "mu", "me", "mo" } },
-            { u"らりるれろ", { "ra", "ri", "ru", "re", "ro" } },
-        };
-        for (const auto& row : rows)
-            for (int i = 0; i < 5; ++i)
-                t.insert(row.kana[i], QString::fromLatin1(row.latin[i]));
-        const struct {
-            char16_t kana;
-            const char* latin;
-        } single[] = { { u'や', "ya" }, { u'ゆ', "yu" }, { u'よ', "yo" }, { u'わ', "wa" }, { u'ゐ', "i" },
-            { u'ゑ', "e" }, { u'を', "o" }, { u'ん', "n" }, { u'ゔ', "vu" } };
-        for (const auto& s : single)
-            t.insert(s.kana, QString::fromLatin1(s.latin));
-        return t;
-    }();
-    return table;
+    static constexpr std::pair<char32_t, char32_t> ranges[] = { { 0x3005, 0x3007 }, { 0x3041, 0x309F },
+        { 0x30A0, 0x30FF }, { 0x31F0, 0x31FF }, { 0x3400, 0x4DBF }, { 0x4E00, 0x9FFF }, { 0xF900, 0xFAFF },
+        { 0x20000, 0x3FFFF } };
+    return std::any_of(std::begin(ranges), std::end(ranges),
+        [c](const auto& range) { return c >= range.first && c <= range.second; });
 }
 
-char16_t AsHiragana(char16_t c)
+// Controls, format characters, line and paragraph separators and lone
+// surrogates: the editor refuses names that hold them.
+bool IsUnusableInName(char32_t c)
 {
-    // Katakana ァ to ヶ sit 0x60 above their hiragana.
-    return (c >= 0x30A1 && c <= 0x30F6) ? static_cast<char16_t>(c - 0x60) : c;
-}
-
-bool IsVowel(QChar c)
-{
-    return QStringLiteral("aiueo").contains(c);
-}
-
-// A small vowel replaces the vowel of the syllable before it (ふぁ fa, てぃ
-// ti, ちぇ che); after a bare u it makes a w (うぃ wi).
-void JoinSmallVowel(QString& latin, QChar vowel)
-{
-    if (latin.isEmpty() || !IsVowel(latin.back())) {
-        latin += vowel;
-        return;
+    switch (QChar::category(c)) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Other_Surrogate:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return true;
+    default:
+        return false;
     }
-    const bool bare
-        = latin.size() == 1 || !latin.at(latin.size() - 2).isLetter() || IsVowel(latin.at(latin.size() - 2));
-    latin.chop(1);
-    latin += bare ? QStringLiteral("w") + vowel : QString(vowel);
 }
 
-// A small ya, yu or yo after an i-syllable: きゃ kya, しゃ sha, ちゅ chu, じょ jo.
-void JoinSmallY(QString& latin, const QString& y)
+// The code points of text; a lone surrogate stands for itself.
+QList<char32_t> CodePoints(QStringView text)
 {
-    if (!latin.endsWith(u'i') || latin.size() < 2) {
-        latin += y;
-        return;
+    QList<char32_t> points;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            points.append(QChar::surrogateToUcs4(c, text[i + 1]));
+            ++i;
+        } else {
+            points.append(c.unicode());
+        }
     }
-    latin.chop(1);
-    const bool palatal
-        = latin.endsWith(QStringLiteral("sh")) || latin.endsWith(QStringLiteral("ch")) || latin.endsWith(u'j');
-    latin += palatal ? y.mid(1) : y;
+    return points;
 }
 
-QString Capitalized(const QString& text)
+QString FromCodePoint(char32_t c)
 {
-    QString out = text;
-    for (qsizetype i = 0; i < out.size(); ++i)
-        if (out[i].isLetter() && (i == 0 || out[i - 1] == u' '))
-            out[i] = out[i].toUpper();
-    return out;
+    return QString::fromUcs4(&c, 1);
 }
 
-bool IsPrintableAscii(const QString& text)
+bool IsPrintableAscii(QStringView text)
 {
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7F; });
 }
 
-QString Shortened(const QString& name)
+// A character as ASCII with its accents taken off (é: e), else a space.
+QString Plain(char32_t c)
+{
+    QString folded;
+    for (QChar d : FromCodePoint(c).normalized(QString::NormalizationForm_KD))
+        if (d.category() != QChar::Mark_NonSpacing)
+            folded += d;
+    return !folded.isEmpty() && IsPrintableAscii(folded) ? folded : QStringLiteral(" ");
+}
+
+// kakasi's reading as capitalised words of ASCII letters and digits; it
+// marks a long vowel with ^, which names leave out.
+QString Words(QString reading)
+{
+    static const QRegularExpression word(QStringLiteral("[A-Za-z0-9]+"));
+    QStringList words;
+    for (const QRegularExpressionMatch& match : word.globalMatch(reading.remove(QLatin1Char('^')))) {
+        QString w = match.captured().toLower();
+        w[0] = w[0].toUpper();
+        words.append(w);
+    }
+    return words.join(QLatin1Char(' '));
+}
+
+bool IsAsciiPunctuation(QChar c)
+{
+    return QStringView(u"!\"#$%&'()*+,-./:;<=>?@[\\]^_`{|}~").contains(c);
+}
+
+// Runs of Japanese read out by kakasi, the rest as plain ASCII; "" when
+// nothing readable is left.
+QString EnglishFor(const QString& name, const CKakasi& kakasi)
+{
+    struct SRun {
+        bool japanese;
+        QString text;
+    };
+    QList<SRun> runs;
+    for (char32_t c : CodePoints(name.normalized(QString::NormalizationForm_KC))) {
+        const bool japanese = IsJapanese(c);
+        if (runs.isEmpty() || runs.back().japanese != japanese)
+            runs.append(SRun { japanese, {} });
+        runs.back().text += japanese ? FromCodePoint(c) : Plain(c);
+    }
+    QStringList japaneseRuns;
+    for (const SRun& run : runs)
+        if (run.japanese)
+            japaneseRuns.append(run.text);
+    const QStringList readings = kakasi.Read(japaneseRuns);
+    qsizetype next = 0;
+    QString joined;
+    for (qsizetype i = 0; i < runs.size(); ++i) {
+        const QString piece = runs[i].japanese ? Words(readings[next++]) : runs[i].text;
+        if (i > 0) {
+            // The plain side of the meeting decides: punctuation joins.
+            const QString& plain = runs[i].japanese ? runs[i - 1].text : piece;
+            const QChar touching = runs[i].japanese ? plain.back() : plain.front();
+            if (!IsAsciiPunctuation(touching))
+                joined += QLatin1Char(' ');
+        }
+        joined += piece;
+    }
+    return joined.simplified();
+}
+
+// The longest start of name that the font information dialog takes,
+// without half of a surrogate pair.
+QString CutJapanese(const QString& name)
 {
     QString cut = name.left(CFontInfoEditor::kMaxFamilyName);
     if (!cut.isEmpty() && cut.back().isHighSurrogate())
@@ -109,77 +139,33 @@ QString Shortened(const QString& name)
     return cut.trimmed();
 }
 
-// Accents taken off Latin letters (Café: Cafe); empty when other letters
-// remain.
-QString WithoutAccents(const QString& text)
+// The same for an English name, cut after a whole word where it has more
+// than one.
+QString CutEnglish(const QString& name)
 {
-    QString plain;
-    for (QChar c : text.normalized(QString::NormalizationForm_D))
-        if (c.category() != QChar::Mark_NonSpacing)
-            plain += c;
-    return IsPrintableAscii(plain) ? plain : QString();
+    const int limit = CFontInfoEditor::kMaxFamilyName;
+    if (name.size() <= limit)
+        return name;
+    const qsizetype space = name.left(limit + 1).lastIndexOf(QLatin1Char(' '));
+    return (space > 0 ? name.left(space) : name.left(limit)).trimmed();
 }
 
 } // namespace
 
-QString CDefaultFontNames::Romanized(const QString& text)
+SFontNames CDefaultFontNames::ForStem(const QString& stem, const CKakasi& kakasi)
 {
-    QString latin;
-    bool doubleNext = false;
-    for (const QChar qc : text.normalized(QString::NormalizationForm_KC)) {
-        const char16_t c = AsHiragana(qc.unicode());
-        QString syllable;
-        if (c < 0x7F && qc.isPrint()) {
-            syllable = qc;
-        } else if (c == u'　' || c == u'・') {
-            syllable = QStringLiteral(" ");
-        } else if (c == u'ー') {
-            continue; // a long vowel is not written in names (ラーメン: Ramen)
-        } else if (c == u'っ') {
-            doubleNext = true;
-            continue;
-        } else if (const qsizetype small = QStringView(u"ぁぃぅぇぉ").indexOf(c); small >= 0) {
-            JoinSmallVowel(latin, QChar(u"aiueo"[small]));
-            continue;
-        } else if (const qsizetype y = QStringView(u"ゃゅょ").indexOf(c); y >= 0) {
-            JoinSmallY(latin, QStringList { QStringLiteral("ya"), QStringLiteral("yu"), QStringLiteral("yo") }[y]);
-            continue;
-        } else if (c == u'ゎ') {
-            syllable = QStringLiteral("wa");
-        } else if (c == u'ゕ' || c == u'ゖ') {
-            syllable = c == u'ゕ' ? QStringLiteral("ka") : QStringLiteral("ke");
-        } else if (const auto found = Syllables().constFind(c); found != Syllables().constEnd()) {
-            syllable = *found;
-        } else {
-            return QString();
-        }
-        // っ doubles the consonant that follows (っち: tchi).
-        if (std::exchange(doubleNext, false) && syllable.front().isLetter() && !IsVowel(syllable.front()))
-            latin += syllable.startsWith(QStringLiteral("ch")) ? QChar(u't') : syllable.front();
-        latin += syllable;
-    }
-    return Capitalized(latin.simplified());
-}
-
-QString CDefaultFontNames::EnglishFor(const QString& name)
-{
-    const QString text = name.normalized(QString::NormalizationForm_KC).simplified();
-    QString english = IsPrintableAscii(text) ? text : Romanized(text);
-    if (english.isEmpty())
-        english = WithoutAccents(text);
-    english = Shortened(english);
-    return english.isEmpty() ? kFamily : english;
-}
-
-SFontNames CDefaultFontNames::For(const QString& fontPath)
-{
-    const QString stem = QFileInfo(fontPath).completeBaseName().normalized(QString::NormalizationForm_C);
     QString japanese;
-    for (QChar c : stem)
-        if (c.category() != QChar::Other_Control)
-            japanese += c;
-    japanese = Shortened(japanese.trimmed());
+    for (char32_t c : CodePoints(stem.normalized(QString::NormalizationForm_C)))
+        if (!IsUnusableInName(c))
+            japanese += FromCodePoint(c);
+    japanese = CutJapanese(japanese.trimmed());
     if (japanese.isEmpty())
         return { kFamily, kFamilyJa };
-    return { EnglishFor(japanese), japanese };
+    const QString english = CutEnglish(EnglishFor(japanese, kakasi));
+    return { english.isEmpty() ? kFamily : english, japanese };
+}
+
+SFontNames CDefaultFontNames::For(const QString& fontPath, const CKakasi& kakasi)
+{
+    return ForStem(QFileInfo(fontPath).completeBaseName(), kakasi);
 }

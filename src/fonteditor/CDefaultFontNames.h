@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fonteditor/CKakasi.h"
+
 #include <QString>
 
 // The two family names of a font: the English one (Mac Roman and English
@@ -10,20 +12,22 @@ struct SFontNames {
     bool operator==(const SFontNames&) const = default;
 };
 
-// The names a new font starts with, from the name of its file, the same
-// for the window and the command line: the file's stem as the Japanese
-// name, and as the English one when it is in ASCII letters; a stem in kana
-// is written in Latin letters as it is read (てがき: "Tegaki"); any other
-// stem (one with kanji) gets a plain English name. Never a code the user
-// cannot read.
+// The names a new font starts with, from the name of its file; the window,
+// the command line and the font editor propose the same ones for the same
+// file. The Japanese name is the file's stem without the characters a name
+// cannot hold. The English one is made from it: full-width letters made
+// plain, accents taken off, other letters left out, and runs of Japanese
+// read out in Latin letters by kakasi, each word capitalised (てがき文字:
+// "Tegaki Moji"; ラーメン: "Ramen", as names leave long vowels out); a
+// space parts such a run from letters and digits but not from punctuation
+// ("東京2024": "Toukyou 2024", "てがき-文字": "Tegaki-Moji"). Both fit the
+// font information dialog's limit, the English one cut after a whole word.
+// When nothing readable is left (or kakasi cannot be asked and the stem is
+// all Japanese), the plain names below. Never a code the user cannot read.
 class CDefaultFontNames {
 public:
-    static SFontNames For(const QString& fontPath);
-    // The English family for a name in any letters; never empty.
-    static QString EnglishFor(const QString& name);
-    // Kana (and ASCII) in Hepburn romanization with each word capitalised
-    // ("まる もじ" is "Maru Moji"); empty when the text has other letters.
-    static QString Romanized(const QString& text);
+    static SFontNames For(const QString& fontPath, const CKakasi& kakasi = CKakasi());
+    static SFontNames ForStem(const QString& stem, const CKakasi& kakasi = CKakasi());
 
     // When nothing better can be read out of the file's name.
     static inline const QString kFamily = QStringLiteral("Tegaki");

@@ -3,41 +3,58 @@
 #include "fonteditor/CFontInfoEditor.h"
 #include "fonteditor/CNewFontNaming.h"
 
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include <gtest/gtest.h>
 
 namespace {
 
-// Whatever the file is called, the proposed names are ones the font
-// information rules accept, and the English one can be read: the stem
-// itself, kana as they are read, or a plain name; never a code.
-TEST(DefaultFontNamesTest, EveryFileNameGivesReadableNamesTheRulesAccept)
+// The table the font editor's own proposals are held to as well.
+QJsonObject Cases()
 {
-    const struct {
-        const char* file;
-        const char* family;
-        const char* familyJa;
-    } cases[] = {
-        { "/f/My Hand 2.ttf", "My Hand 2", "My Hand 2" },
-        { "/f/ｈａｎｄ.ttf", "hand", "ｈａｎｄ" },
-        { "/f/てがき.ttf", "Tegaki", "てがき" },
-        { "/f/まる　もじ.ttf", "Maru Moji", "まる　もじ" },
-        { "/f/しょっちゅう.ttf", "Shotchuu", "しょっちゅう" },
-        { "/f/きゃらめる.ttf", "Kyarameru", "きゃらめる" },
-        { "/f/ファミリー.ttf", "Famiri", "ファミリー" },
-        { "/f/ウィンドウ.ttf", "Windou", "ウィンドウ" },
-        { "/f/ｶﾞｯｺｳ.ttf", "Gakkou", "ｶﾞｯｺｳ" },
-        { "/f/Café.ttf", "Cafe", "Café" },
-        { "/f/てがき文字.ttf", "Tegaki", "てがき文字" },
-        { "/f/.ttf", "Tegaki", "手書き" },
-        { "/f/abcdefghijklmnopqrstuvwxyz0123456789.ttf", "abcdefghijklmnopqrstuvwxyz01234",
-            "abcdefghijklmnopqrstuvwxyz01234" },
-    };
-    for (const auto& c : cases) {
-        const SFontNames names = CDefaultFontNames::For(QString::fromUtf8(c.file));
-        EXPECT_EQ(names.family, QString::fromUtf8(c.family)) << c.file;
-        EXPECT_EQ(names.familyJa, QString::fromUtf8(c.familyJa)) << c.file;
-        EXPECT_TRUE(CFontInfoEditor::Problem(SFontInfo::FamilyName, names.family).isEmpty()) << c.file;
-        EXPECT_TRUE(CFontInfoEditor::Problem(SFontInfo::FamilyNameJa, names.familyJa).isEmpty()) << c.file;
+    QFile file(QStringLiteral(DEFAULT_FONT_NAMES_CASES));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << DEFAULT_FONT_NAMES_CASES;
+    return QJsonDocument::fromJson(file.readAll()).object();
+}
+
+void ExpectTable(const QJsonArray& table, const CKakasi& kakasi)
+{
+    ASSERT_FALSE(table.isEmpty());
+    for (const QJsonValue& row : table) {
+        const QJsonArray c = row.toArray();
+        const QString stem = c[0].toString();
+        const SFontNames names = CDefaultFontNames::ForStem(stem, kakasi);
+        EXPECT_EQ(names.family.toStdString(), c[1].toString().toStdString()) << qPrintable(stem);
+        EXPECT_EQ(names.familyJa.toStdString(), c[2].toString().toStdString()) << qPrintable(stem);
+        EXPECT_TRUE(CFontInfoEditor::Problem(SFontInfo::FamilyName, names.family).isEmpty()) << qPrintable(stem);
+        EXPECT_TRUE(CFontInfoEditor::Problem(SFontInfo::FamilyNameJa, names.familyJa).isEmpty()) << qPrintable(stem);
+    }
+}
+
+// Whatever the file is called, the proposed names are the editor's, the
+// font information rules accept them, and the English one can be read.
+TEST(DefaultFontNamesTest, NamesFromTheStemMatchTheEditorsWithKakasi)
+{
+    const QJsonObject cases = Cases();
+    ExpectTable(cases[QStringLiteral("with_kakasi")].toArray(), CKakasi());
+    for (const QJsonValue& row : cases[QStringLiteral("stems")].toArray()) {
+        const QJsonArray c = row.toArray();
+        EXPECT_EQ(CDefaultFontNames::For(c[0].toString()), CDefaultFontNames::ForStem(c[1].toString()))
+            << qPrintable(c[0].toString());
+    }
+}
+
+// kakasi missing, or answering nothing: the Japanese is left out, and a
+// name with nothing else gets the plain default.
+TEST(DefaultFontNamesTest, WithoutKakasiTheNamesFallBackAsTheEditorsDo)
+{
+    const QJsonArray table = Cases()[QStringLiteral("without_kakasi")].toArray();
+    for (const char* program : { "/nonexistent/kakasi", "true" }) {
+        SCOPED_TRACE(program);
+        ExpectTable(table, CKakasi(QString::fromLatin1(program)));
     }
 }
 

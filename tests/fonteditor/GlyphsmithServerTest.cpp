@@ -729,8 +729,8 @@ TEST_F(GlyphsmithServerTest, EditorKilledAfterImportsLosesNoneOfThem)
     EXPECT_EQ(font.value("name").toObject().value("0").toString(), "(c) Test");
     // The names the new font was given went through the editor's journal:
     // a file named in kanji gets an English name anyone can read.
-    EXPECT_EQ(font.value("name").toObject().value("1").toString(), "Tegaki");
-    EXPECT_EQ(font.value("name").toObject().value("6").toString(), "Tegaki-Regular");
+    EXPECT_EQ(font.value("name").toObject().value("1").toString(), "Hikae");
+    EXPECT_EQ(font.value("name").toObject().value("6").toString(), "Hikae-Regular");
     EXPECT_EQ(font.value("nameJa").toObject().value("1").toString(), "控え");
     // Saved: the journal is gone, and nothing was ever written beside the font.
     EXPECT_EQ(QDir(m_out.path()).entryList(QDir::Files | QDir::Hidden), QStringList { "控え.ttf" });
