@@ -41,9 +41,13 @@ IMPLIED = 3.0
 # the fit to the ink, which brings the curves back to it; how far (in dots)
 # the ink's edge may lie from the outline to count; the pull towards the
 # points as they came, light, else firm for a glyph the light fit made cross.
-FIT_ERROR = 10.0
+FIT_ERROR = 8.0
 FIT_REACH = 3.0
 FIT_STIFFNESS = (0.05, 1.0)
+# Between the two fits, and after them: how far (font units) the curves may
+# shift when an on-curve point is left implied.
+FIT_IMPLIED = 8.0
+FIT_IMPLIED_LAST = 2.0
 
 # A finished glyph: its glyf data, advance, box (None when empty) and the
 # counts maxp keeps the largest of.
@@ -544,41 +548,18 @@ def glyph_points(contours, scale, may_cross, least=0.0, ink=None):
 
 
 def _fitted(contours, scale, ink, ink_scale, least):
-    """The glyph converted with FIT_ERROR's leeway and fitted to the ink,
-    its turns levelled again after the fit; None when no fit gives a glyph
-    that cannot cross."""
-    coarse = quadratic_points(contours, FIT_ERROR, scale, implied=FIT_ERROR, least=least)
-    if not coarse:
-        return coarse
+    """The glyph converted with FIT_ERROR's leeway and fitted to the ink
+    (tracer.fitted_glyph); None when no fit gives a glyph that cannot
+    cross."""
     reach = FIT_REACH * max(abs(ink_scale[0]), abs(ink_scale[1]))
     for stiffness in FIT_STIFFNESS:
-        fitted = tracer.fit_to_ink(ink, ink_scale, coarse, reach, stiffness)
-        if fitted is None:
+        points = tracer.fitted_glyph(contours, scale, ink, ink_scale, FIT_ERROR, least, reach, stiffness,
+                                     FIT_IMPLIED, FIT_IMPLIED_LAST)
+        if points is None:
             return None
-        points = []
-        for contour in fitted:
-            contour = _last_passes(_without_repeats(contour), None, True)
-            if len({p[:2] for p in contour}) >= 3 and not (least and _speck(contour, least)):
-                points.append(contour)
-        if points and not tracer.points_may_cross(points):
+        if not points or not tracer.points_may_cross(points):
             return points
     return None
-
-
-def _without_repeats(points):
-    """The contour with each run of points in one place made one on-curve
-    point: rounding can put an off-curve point on its neighbour, which
-    draws a straight line to it, a corner."""
-    kept = []
-    for p in points:
-        if kept and p[:2] == kept[-1][:2]:
-            kept[-1] = (p[0], p[1], True)
-        else:
-            kept.append(p)
-    while len(kept) > 1 and kept[-1][:2] == kept[0][:2]:
-        kept[0] = (kept[0][0], kept[0][1], True)
-        kept.pop()
-    return kept
 
 
 def scaled(contours, scale):

@@ -19,6 +19,8 @@
 //   samples (a short curve between two near corners) where they were.
 
 #include <algorithm>
+#include "lean_conversion.h"
+
 #include <cmath>
 #include <cstddef>
 #include <numeric>
@@ -135,10 +137,17 @@ double Nearest(const Places& places, Vec s, double t)
     return t;
 }
 
+// A place on the ink's edge, and how many sides of dots it stands for.
+struct Sample
+{
+    Vec at;
+    double weight;
+};
+
 // The middle of every side of a dot that parts ink from paper, in font units:
 // the bits where a row differs from the row below, and where a row differs
 // from itself moved one dot along.
-std::vector<Vec> EdgeSamples(const unsigned long* words, int width, int rows, int wordsPerRow, double sx, double sy,
+std::vector<Sample> EdgeSamples(const unsigned long* words, int width, int rows, int wordsPerRow, double sx, double sy,
     double dy)
 {
     constexpr int bits = static_cast<int>(8 * sizeof(unsigned long));
@@ -150,7 +159,7 @@ std::vector<Vec> EdgeSamples(const unsigned long* words, int width, int rows, in
             set &= ~(1UL << (bits - 1 - p));
         }
     };
-    std::vector<Vec> samples;
+    std::vector<Sample> samples;
     for (int y = 0; y <= rows; ++y) {
         const unsigned long* here = y < rows ? words + static_cast<size_t>(y) * stride : nullptr;
         const unsigned long* below = y > 0 ? words + static_cast<size_t>(y - 1) * stride : nullptr;
@@ -160,18 +169,18 @@ std::vector<Vec> EdgeSamples(const unsigned long* words, int width, int rows, in
             const unsigned long b = below ? below[w] : 0;
             each(a ^ b, w * bits, [&](int x) {
                 if (x < width)
-                    samples.push_back(Vec { (x + 0.5) * sx, y * sy + dy });
+                    samples.push_back(Sample { Vec { (x + 0.5) * sx, y * sy + dy }, 1.0 });
             });
             if (!here)
                 continue;
             each(a ^ ((a >> 1) | carry), w * bits, [&](int x) {
                 if (x <= width)
-                    samples.push_back(Vec { x * sx, (y + 0.5) * sy + dy });
+                    samples.push_back(Sample { Vec { x * sx, (y + 0.5) * sy + dy }, 1.0 });
             });
             carry = (a & 1UL) << (bits - 1);
         }
         if (here && carry && width == wordsPerRow * bits)
-            samples.push_back(Vec { width * sx, (y + 0.5) * sy + dy });
+            samples.push_back(Sample { Vec { width * sx, (y + 0.5) * sy + dy }, 1.0 });
     }
     return samples;
 }
@@ -181,12 +190,13 @@ struct Pairing
     int piece;
     double t;
     Vec sample;
+    double weight;
 };
 
 // Each sample with the nearest place on the outline within reach: the
 // outline cut into short steps, found through a grid of cells reach wide.
 std::vector<std::vector<Pairing>> Pair(const std::vector<Contour>& contours, const std::vector<Vec>& p,
-    const std::vector<Vec>& samples, double reach)
+    const std::vector<Sample>& samples, double reach)
 {
     constexpr int steps = 8;
     struct Step
@@ -197,12 +207,15 @@ std::vector<std::vector<Pairing>> Pair(const std::vector<Contour>& contours, con
         double t;
     };
     std::vector<Step> flat;
+    std::vector<std::vector<Places>> places(contours.size());
     for (size_t c = 0; c < contours.size(); ++c)
-        for (size_t k = 0; k < contours[c].pieces.size(); ++k)
+        for (size_t k = 0; k < contours[c].pieces.size(); ++k) {
+            places[c].push_back(PlacesOf(contours[c].pieces[k], p));
             for (int s = 0; s < steps; ++s) {
                 const double t = (s + 0.5) / steps;
-                flat.push_back(Step { PointOn(PlacesOf(contours[c].pieces[k], p), t), static_cast<int>(c), static_cast<int>(k), t });
+                flat.push_back(Step { PointOn(places[c].back(), t), static_cast<int>(c), static_cast<int>(k), t });
             }
+        }
     std::vector<std::vector<Pairing>> pairs(contours.size());
     if (flat.empty())
         return pairs;
@@ -224,35 +237,49 @@ std::vector<std::vector<Pairing>> Pair(const std::vector<Contour>& contours, con
     for (const Step& s : flat)
         ++start[cellOf(s.at) + 1];
     std::partial_sum(start.begin(), start.end(), start.begin());
-    std::vector<int> order(flat.size());
+    // The steps sorted by cell, each cell's together.
+    std::vector<Step> sorted(flat.size());
     std::vector<int> filled(start.begin(), start.end() - 1);
-    for (size_t i = 0; i < flat.size(); ++i)
-        order[static_cast<size_t>(filled[cellOf(flat[i].at)]++)] = static_cast<int>(i);
+    for (const Step& step : flat)
+        sorted[static_cast<size_t>(filled[cellOf(step.at)]++)] = step;
     const double most = reach * reach;
-    for (const Vec& s : samples) {
+    for (const Sample& sample : samples) {
+        const Vec& s = sample.at;
         if (s.x < x0 - reach || s.x > x1 + reach || s.y < y0 - reach || s.y > y1 + reach)
             continue;
         const int cx = static_cast<int>(std::floor((s.x - x0) / reach));
         const int cy = static_cast<int>(std::floor((s.y - y0) / reach));
         double best = most;
-        int found = -1;
-        for (int y = std::max(cy - 1, 0); y <= std::min(cy + 1, cellRows - 1); ++y)
-            for (int x = std::max(cx - 1, 0); x <= std::min(cx + 1, columns - 1); ++x) {
-                const size_t cell = static_cast<size_t>(y) * static_cast<size_t>(columns) + static_cast<size_t>(x);
-                for (int k = start[cell]; k < start[cell + 1]; ++k) {
-                    const Step& f = flat[static_cast<size_t>(order[static_cast<size_t>(k)])];
-                    const double d = (f.at.x - s.x) * (f.at.x - s.x) + (f.at.y - s.y) * (f.at.y - s.y);
-                    if (d < best) {
-                        best = d;
-                        found = order[static_cast<size_t>(k)];
-                    }
+        const Step* found = nullptr;
+        auto search = [&](int x, int y) {
+            if (x < 0 || y < 0 || x >= columns || y >= cellRows)
+                return;
+            const size_t cell = static_cast<size_t>(y) * static_cast<size_t>(columns) + static_cast<size_t>(x);
+            for (int k = start[cell]; k < start[cell + 1]; ++k) {
+                const Step& f = sorted[static_cast<size_t>(k)];
+                const double d = (f.at.x - s.x) * (f.at.x - s.x) + (f.at.y - s.y) * (f.at.y - s.y);
+                if (d < best) {
+                    best = d;
+                    found = &f;
                 }
             }
-        if (found < 0)
+        };
+        // Most samples lie within a unit or two of the outline: a step
+        // found in their own cell nearer than that cell's sides ends the
+        // search.
+        search(cx, cy);
+        const double fx = s.x - x0 - cx * reach, fy = s.y - y0 - cy * reach;
+        const double side = std::min(std::min(fx, reach - fx), std::min(fy, reach - fy));
+        if (!found || best > side * side)
+            for (int y = cy - 1; y <= cy + 1; ++y)
+                for (int x = cx - 1; x <= cx + 1; ++x)
+                    if (x != cx || y != cy)
+                        search(x, y);
+        if (!found)
             continue;
-        const Step& f = flat[static_cast<size_t>(found)];
-        const Piece& piece = contours[static_cast<size_t>(f.contour)].pieces[static_cast<size_t>(f.piece)];
-        pairs[static_cast<size_t>(f.contour)].push_back(Pairing { f.piece, Nearest(PlacesOf(piece, p), s, f.t), s });
+        const Step& f = *found;
+        const Places& at = places[static_cast<size_t>(f.contour)][static_cast<size_t>(f.piece)];
+        pairs[static_cast<size_t>(f.contour)].push_back(Pairing { f.piece, Nearest(at, s, f.t), s, sample.weight });
     }
     return pairs;
 }
@@ -280,84 +307,63 @@ private:
     std::vector<int> parent_;
 };
 
-// Solves the symmetric positive definite system m v = r in place (Cholesky);
-// false when m is not positive definite. The points of a contour meet only
-// their neighbours, so each row of m is empty left of a first column near
-// its diagonal (but for the rows that close the contour): the factor stays
-// within that envelope, and the work with it.
-bool Solve(std::vector<double>& m, std::vector<double>& r, size_t n)
+// Solves the symmetric positive definite system m v = r (Cholesky); false
+// when m is not positive definite. The points of a contour meet only their
+// neighbours, so each row of m is empty left of a first column near its
+// diagonal (but for the rows that close the contour): m holds each row from
+// that column to the diagonal (row i's from first[i]), and so does the
+// factor, which stays within that envelope.
+class Envelope
 {
-    std::vector<size_t> first(n);
-    for (size_t i = 0; i < n; ++i) {
-        size_t f = 0;
-        while (f < i && m[i * n + f] == 0.0)
-            ++f;
-        first[i] = f;
+public:
+    explicit Envelope(std::vector<size_t> first)
+        : first_(std::move(first))
+        , at_(first_.size() + 1, 0)
+    {
+        for (size_t i = 0; i < first_.size(); ++i)
+            at_[i + 1] = at_[i] + (i + 1 - first_[i]);
+        values_.assign(at_.back(), 0.0);
     }
-    for (size_t j = 0; j < n; ++j) {
-        double d = m[j * n + j];
-        for (size_t k = first[j]; k < j; ++k)
-            d -= m[j * n + k] * m[j * n + k];
-        if (!(d > 1e-12))
-            return false;
-        d = std::sqrt(d);
-        m[j * n + j] = d;
-        for (size_t i = j + 1; i < n; ++i) {
-            if (first[i] > j)
-                continue;
-            double s = m[i * n + j];
-            for (size_t k = std::max(first[i], first[j]); k < j; ++k)
-                s -= m[i * n + k] * m[j * n + k];
-            m[i * n + j] = s / d;
+    size_t First(size_t i) const { return first_[i]; }
+    // Row i, column j (first[i] <= j <= i).
+    double& operator()(size_t i, size_t j) { return values_[at_[i] + (j - first_[i])]; }
+
+private:
+    std::vector<size_t> first_;
+    std::vector<size_t> at_;
+    std::vector<double> values_;
+};
+
+bool Solve(Envelope& m, std::vector<double>& r)
+{
+    const size_t n = r.size();
+    for (size_t i = 0; i < n; ++i) {
+        const size_t fi = m.First(i);
+        for (size_t j = fi; j <= i; ++j) {
+            double s = m(i, j);
+            for (size_t k = std::max(fi, m.First(j)); k < j; ++k)
+                s -= m(i, k) * m(j, k);
+            if (j < i) {
+                m(i, j) = s / m(j, j);
+            } else {
+                if (!(s > 1e-12))
+                    return false;
+                m(i, i) = std::sqrt(s);
+            }
         }
     }
     for (size_t i = 0; i < n; ++i) {
         double s = r[i];
-        for (size_t k = first[i]; k < i; ++k)
-            s -= m[i * n + k] * r[k];
-        r[i] = s / m[i * n + i];
+        for (size_t k = m.First(i); k < i; ++k)
+            s -= m(i, k) * r[k];
+        r[i] = s / m(i, i);
     }
     for (size_t i = n; i-- > 0;) {
-        r[i] /= m[i * n + i];
-        for (size_t k = first[i]; k < i; ++k)
-            r[k] -= m[i * n + k] * r[i];
+        r[i] /= m(i, i);
+        for (size_t k = m.First(i); k < i; ++k)
+            r[k] -= m(i, k) * r[i];
     }
     return true;
-}
-
-struct Weights
-{
-    Term terms[5];
-    int count = 0;
-    void Add(int index, double weight)
-    {
-        for (int k = 0; k < count; ++k)
-            if (terms[k].index == index) {
-                terms[k].weight += weight;
-                return;
-            }
-        terms[count++] = Term { index, weight };
-    }
-    void Add(const Anchor& a, double weight)
-    {
-        for (int k = 0; k < a.count; ++k)
-            Add(a.terms[k].index, weight * a.terms[k].weight);
-    }
-};
-
-Weights WeightsOf(const Piece& piece, double t)
-{
-    Weights w;
-    const double u = 1.0 - t;
-    if (piece.control < 0) {
-        w.Add(piece.start, u);
-        w.Add(piece.end, t);
-    } else {
-        w.Add(piece.start, u * u);
-        w.Add(piece.control, 2 * t * u);
-        w.Add(piece.end, t * t);
-    }
-    return w;
 }
 
 // The normal equations of a contour's pairings over its points, kept as a
@@ -367,29 +373,57 @@ struct Normal
 {
     std::vector<double> band; // count x 5: the point with the one two before it ... two after it
     std::vector<double> rhs; // count x 2: x, y
-    size_t pairs = 0;
+    double weight = 0.0; // of the pairings: how many sides of dots they stand for
 };
 
 Normal NormalOf(const Contour& contour, const std::vector<Pairing>& pairs)
 {
-    const size_t count = static_cast<size_t>(contour.count);
-    Normal normal { std::vector<double>(count * 5, 0.0), std::vector<double>(count * 2, 0.0), pairs.size() };
+    // Sums over each piece's pairings first, of its three places' weights
+    // (start, control, end; a line's control weighs nothing), then spread
+    // over the points that make those places.
+    const size_t pieceCount = contour.pieces.size();
+    std::vector<double> sums(pieceCount * 15, 0.0); // per piece: 3 x 3 products, 3 x 2 towards the samples
+    double weight = 0.0;
     for (const Pairing& pair : pairs) {
-        const Weights w = WeightsOf(contour.pieces[static_cast<size_t>(pair.piece)], pair.t);
-        for (int a = 0; a < w.count; ++a) {
-            const int ia = w.terms[a].index - contour.first;
-            normal.rhs[static_cast<size_t>(ia) * 2] += w.terms[a].weight * pair.sample.x;
-            normal.rhs[static_cast<size_t>(ia) * 2 + 1] += w.terms[a].weight * pair.sample.y;
-            for (int b = 0; b < w.count; ++b) {
-                int offset = w.terms[b].index - contour.first - ia;
-                if (offset > contour.count / 2)
-                    offset -= contour.count;
-                else if (offset < -(contour.count - 1) / 2)
-                    offset += contour.count;
-                normal.band[static_cast<size_t>(ia) * 5 + static_cast<size_t>(offset + 2)]
-                    += w.terms[a].weight * w.terms[b].weight;
-            }
+        const Piece& piece = contour.pieces[static_cast<size_t>(pair.piece)];
+        const double t = pair.t, u = 1.0 - t;
+        const double w[3] = { piece.control < 0 ? u : u * u, piece.control < 0 ? 0.0 : 2 * t * u, piece.control < 0 ? t : t * t };
+        double* sum = &sums[static_cast<size_t>(pair.piece) * 15];
+        for (int a = 0; a < 3; ++a) {
+            for (int b = 0; b < 3; ++b)
+                sum[a * 3 + b] += pair.weight * w[a] * w[b];
+            sum[9 + a * 2] += pair.weight * w[a] * pair.sample.x;
+            sum[9 + a * 2 + 1] += pair.weight * w[a] * pair.sample.y;
         }
+        weight += pair.weight;
+    }
+    const size_t count = static_cast<size_t>(contour.count);
+    Normal normal { std::vector<double>(count * 5, 0.0), std::vector<double>(count * 2, 0.0), weight };
+    for (size_t k = 0; k < pieceCount; ++k) {
+        const Piece& piece = contour.pieces[k];
+        const double* sum = &sums[k * 15];
+        if (sum[0] == 0.0 && sum[4] == 0.0 && sum[8] == 0.0)
+            continue; // no pairing
+        const Anchor control { { { piece.control, 1.0 }, { 0, 0.0 } }, piece.control < 0 ? 0 : 1, 0.0 };
+        const Anchor* places[3] = { &piece.start, &control, &piece.end };
+        for (int a = 0; a < 3; ++a)
+            for (int ta = 0; ta < places[a]->count; ++ta) {
+                const Term& pa = places[a]->terms[ta];
+                const int ia = pa.index - contour.first;
+                normal.rhs[static_cast<size_t>(ia) * 2] += pa.weight * sum[9 + a * 2];
+                normal.rhs[static_cast<size_t>(ia) * 2 + 1] += pa.weight * sum[9 + a * 2 + 1];
+                for (int b = 0; b < 3; ++b)
+                    for (int tb = 0; tb < places[b]->count; ++tb) {
+                        const Term& pb = places[b]->terms[tb];
+                        int offset = pb.index - contour.first - ia;
+                        if (offset > contour.count / 2)
+                            offset -= contour.count;
+                        else if (offset < -(contour.count - 1) / 2)
+                            offset += contour.count;
+                        normal.band[static_cast<size_t>(ia) * 5 + static_cast<size_t>(offset + 2)]
+                            += pa.weight * pb.weight * sum[a * 3 + b];
+                    }
+            }
     }
     return normal;
 }
@@ -409,22 +443,35 @@ bool SolveAxis(const Contour& contour, const Normal& normal, std::vector<Vec>& p
             v = static_cast<int>(n++);
         variable[static_cast<size_t>(i)] = v;
     }
-    std::vector<double> m(n * n, 0.0), r(n, 0.0);
-    const double pull = stiffness * static_cast<double>(normal.pairs) / contour.count + 1e-6;
+    auto each = [&](auto&& visit) {
+        for (int i = 0; i < contour.count; ++i)
+            for (int offset = -2; offset <= 2; ++offset) {
+                const double value = normal.band[static_cast<size_t>(i) * 5 + static_cast<size_t>(offset + 2)];
+                if (value != 0.0)
+                    visit(static_cast<size_t>(variable[static_cast<size_t>(i)]),
+                        static_cast<size_t>(variable[static_cast<size_t>((i + offset + contour.count) % contour.count)]), value);
+            }
+    };
+    std::vector<size_t> first(n);
+    std::iota(first.begin(), first.end(), size_t { 0 });
+    each([&](size_t a, size_t b, double) {
+        if (b < a)
+            first[a] = std::min(first[a], b);
+    });
+    Envelope m(std::move(first));
+    std::vector<double> r(n, 0.0);
+    each([&](size_t a, size_t b, double value) {
+        if (b <= a)
+            m(a, b) += value;
+    });
+    const double pull = stiffness * normal.weight / contour.count + 1e-6;
     for (int i = 0; i < contour.count; ++i) {
         const size_t v = static_cast<size_t>(variable[static_cast<size_t>(i)]);
-        for (int offset = -2; offset <= 2; ++offset) {
-            const double value = normal.band[static_cast<size_t>(i) * 5 + static_cast<size_t>(offset + 2)];
-            if (value != 0.0) {
-                const int other = (i + offset + contour.count) % contour.count;
-                m[v * n + static_cast<size_t>(variable[static_cast<size_t>(other)])] += value;
-            }
-        }
         const Vec& o = original[static_cast<size_t>(contour.first + i)];
-        m[v * n + v] += pull;
+        m(v, v) += pull;
         r[v] += normal.rhs[static_cast<size_t>(i) * 2 + static_cast<size_t>(axis)] + pull * (axis ? o.y : o.x);
     }
-    if (!Solve(m, r, n))
+    if (!Solve(m, r))
         return false;
     for (int i = 0; i < contour.count; ++i) {
         Vec& q = p[static_cast<size_t>(contour.first + i)];
@@ -453,7 +500,7 @@ void Follow(const std::vector<Contour>& contours, const std::vector<Vec>& p, std
             const double t = Nearest(places[static_cast<size_t>(k)], pair.sample, pair.t <= 0.0 ? 1.0 : 0.0);
             if (distance(PointOn(places[static_cast<size_t>(k)], t), pair.sample)
                 < distance(PointOn(places[static_cast<size_t>(pair.piece)], pair.t), pair.sample))
-                pair = Pairing { k, t, pair.sample };
+                pair = Pairing { k, t, pair.sample, pair.weight };
         }
     }
 }
@@ -498,80 +545,177 @@ void TieTurns(const std::vector<Contour>& contours, const std::vector<Vec>& p, c
         }
 }
 
+using glyphsmith::Glyph;
+
+// One fit of the glyph's points to the samples of the ink's edge: rounds of
+// pairing and solving, the turns tied to points from round tieTurnsAt on
+// (never when negative); the points rounded to whole units. False when it
+// cannot be made.
+bool Fit(Glyph& glyph, const std::vector<Sample>& samples, double reach, double stiffness, int rounds, int tieTurnsAt)
+{
+    std::vector<Contour> contours;
+    std::vector<Vec> p;
+    std::vector<unsigned char> on;
+    for (const auto& points : glyph) {
+        const int first = static_cast<int>(p.size());
+        for (const glyphsmith::Point& q : points) {
+            p.push_back(Vec { q.x, q.y });
+            on.push_back(q.on ? 1 : 0);
+        }
+        contours.push_back(Contour { first, static_cast<int>(points.size()), {} });
+    }
+    for (Contour& contour : contours)
+        contour.pieces = PiecesOf(contour.first, contour.count, on.data());
+    const int total = static_cast<int>(p.size());
+    const std::vector<Vec> original = p;
+    Ties ties[2] = { Ties(total), Ties(total) };
+    for (const Contour& contour : contours)
+        for (int i = 0; i < contour.count; ++i) {
+            const int here = contour.first + i;
+            if (!on[static_cast<size_t>(here)])
+                continue;
+            const Vec& a = p[static_cast<size_t>(contour.first + (i + contour.count - 1) % contour.count)];
+            const Vec& b = p[static_cast<size_t>(contour.first + (i + 1) % contour.count)];
+            for (int axis = 0; axis < 2; ++axis) {
+                const double v = Coordinate(p[static_cast<size_t>(here)], axis);
+                if (Coordinate(a, axis) == v && Coordinate(b, axis) == v) {
+                    ties[axis].Join(contour.first + (i + contour.count - 1) % contour.count, here);
+                    ties[axis].Join(contour.first + (i + 1) % contour.count, here);
+                }
+            }
+        }
+    // The samples are paired with the outline once and then follow it.
+    std::vector<std::vector<Pairing>> pairs;
+    for (int round = 0; round < rounds; ++round) {
+        if (round == tieTurnsAt) {
+            TieTurns(contours, p, on.data(), ties);
+            Even(p, ties[0], 0);
+            Even(p, ties[1], 1);
+        }
+        if (round == 0)
+            pairs = Pair(contours, p, samples, reach);
+        else
+            Follow(contours, p, pairs);
+        for (size_t c = 0; c < contours.size(); ++c) {
+            if (pairs[c].empty())
+                continue;
+            const Normal normal = NormalOf(contours[c], pairs[c]);
+            for (int axis = 0; axis < 2; ++axis)
+                if (!SolveAxis(contours[c], normal, p, original, ties[axis], axis, stiffness))
+                    return false;
+        }
+    }
+    for (const Vec& v : p)
+        if (!std::isfinite(v.x) || !std::isfinite(v.y) || std::abs(v.x) > 1e6 || std::abs(v.y) > 1e6)
+            return false;
+    size_t at = 0;
+    for (auto& points : glyph)
+        for (glyphsmith::Point& q : points) {
+            q.x = std::floor(p[at].x + 0.5);
+            q.y = std::floor(p[at].y + 0.5);
+            ++at;
+        }
+    return true;
+}
+
+// Each run of points in one place made one on-curve point: rounding can put
+// an off-curve point on its neighbour, which draws a straight line to it.
+std::vector<glyphsmith::Point> WithoutRepeats(const std::vector<glyphsmith::Point>& points)
+{
+    std::vector<glyphsmith::Point> kept;
+    for (const glyphsmith::Point& q : points) {
+        if (!kept.empty() && kept.back().x == q.x && kept.back().y == q.y)
+            kept.back().on = true;
+        else
+            kept.push_back(q);
+    }
+    while (kept.size() > 1 && kept.back().x == kept.front().x && kept.back().y == kept.front().y) {
+        kept.front().on = true;
+        kept.pop_back();
+    }
+    return kept;
+}
+
+bool Distinct(const std::vector<glyphsmith::Point>& points)
+{
+    for (size_t i = 1; i < points.size(); ++i)
+        for (size_t k = 0; k < i; ++k)
+            if (points[k].x != points[i].x || points[k].y != points[i].y) {
+                for (size_t m = i + 1; m < points.size(); ++m)
+                    if ((points[m].x != points[i].x || points[m].y != points[i].y)
+                        && (points[m].x != points[k].x || points[m].y != points[k].y))
+                        return true;
+                break;
+            }
+    return false;
+}
+
+// The passes between the fits and after them: repeats made one point,
+// on-curve points left implied within implied units, with levelling the
+// turns levelled or cut, and contours of fewer than three places dropped.
+void Tidy(Glyph& glyph, double implied, bool levelling)
+{
+    Glyph kept;
+    for (const auto& points : glyph) {
+        std::vector<glyphsmith::Point> tidy = glyphsmith::WithoutImplied(WithoutRepeats(points), implied);
+        if (levelling)
+            for (int pass = 0; pass < 4 && glyphsmith::LevelTurns(tidy, 3.0); ++pass) {
+            }
+        if (Distinct(tidy))
+            kept.push_back(std::move(tidy));
+    }
+    glyph = std::move(kept);
+}
+
 } // namespace
 
-// Fits the points of a glyph (xs, ys, on; contours ending at ends) to the
-// ink of a 1-bit bitmap (rows bottom-up, leftmost dot in a word's most
-// significant bit) that the scale (x sx, y sy + dy) maps into font units.
-// reach is how far (in font units) a sample of the ink's edge may lie from
-// the outline to count, stiffness the pull towards the points as they came.
-// The points are replaced by the fitted ones, rounded; 0 when done, -1 when
-// the fit could not be made (the points are then left as they were).
-extern "C" __attribute__((visibility("default"))) int glyphsmith_fit_to_ink(const unsigned long* words, int width,
-    int rows, int wordsPerRow, double sx, double sy, double dy, int* xs, int* ys, const unsigned char* on,
-    const int* ends, int contourCount, double reach, double stiffness) noexcept
+// The glyph of traced contours (see glyphsmith::Traced; the scale (sx, sy,
+// dy) maps them into font units) converted with the leeway error and fitted
+// to the ink of the 1-bit bitmap they were traced from (rows bottom-up, the
+// leftmost dot in a word's most significant bit; the scale (isx, isy, idy)
+// maps its dots into font units). reach is how far (font units) a sample of
+// the ink's edge may lie from the outline to count, stiffness the pull
+// towards the points as the conversion gave them. Two fits: after the first,
+// on-curve points within implied units of halfway between their off-curve
+// neighbours are left implied; the second ties every turn to a point; then
+// on-curve points are left implied within impliedLast units and the turns
+// levelled or cut (outline.py's last passes), and specks (under least square
+// units) go. The points go into xs, ys, on (room for capacity) and the ends
+// of the contours into ends (room for endCapacity). Returns the number of
+// contours, or -1 when the fit could not be made or would not fit.
+extern "C" __attribute__((visibility("default"))) int glyphsmith_fitted_glyph(const double* coords,
+    const unsigned char* curve, const int* segmentEnds, int contourCount, double sx, double sy, double dy,
+    const unsigned long* words, int width, int rows, int wordsPerRow, double isx, double isy, double idy, double error,
+    double least, double reach, double stiffness, double implied, double impliedLast, int* xs, int* ys,
+    unsigned char* on, int capacity, int* ends, int endCapacity) noexcept
 {
     try {
-        std::vector<Contour> contours;
-        int first = 0;
-        for (int c = 0; c < contourCount; ++c) {
-            const int count = ends[c] + 1 - first;
-            if (count < 3)
+        Glyph glyph = glyphsmith::LeanConversion(glyphsmith::Traced { coords, curve, segmentEnds, contourCount },
+            glyphsmith::Conversion { sx, sy, dy, error, least });
+        if (!glyph.empty()) {
+            const std::vector<Sample> samples = EdgeSamples(words, width, rows, wordsPerRow, isx, isy, idy);
+            if (!Fit(glyph, samples, reach, stiffness, 1, -1))
                 return -1;
-            contours.push_back(Contour { first, count, PiecesOf(first, count, on) });
-            first = ends[c] + 1;
-        }
-        std::vector<Vec> p;
-        for (int i = 0; i < first; ++i)
-            p.push_back(Vec { static_cast<double>(xs[i]), static_cast<double>(ys[i]) });
-        const std::vector<Vec> original = p;
-        const std::vector<Vec> samples = EdgeSamples(words, width, rows, wordsPerRow, sx, sy, dy);
-        Ties ties[2] = { Ties(first), Ties(first) };
-        for (const Contour& contour : contours)
-            for (int i = 0; i < contour.count; ++i) {
-                const int here = contour.first + i;
-                if (!on[here])
-                    continue;
-                const int before = contour.first + (i + contour.count - 1) % contour.count;
-                const int after = contour.first + (i + 1) % contour.count;
-                for (int axis = 0; axis < 2; ++axis)
-                    if (Coordinate(p[static_cast<size_t>(before)], axis) == Coordinate(p[static_cast<size_t>(here)], axis)
-                        && Coordinate(p[static_cast<size_t>(after)], axis) == Coordinate(p[static_cast<size_t>(here)], axis)) {
-                        ties[axis].Join(before, here);
-                        ties[axis].Join(after, here);
-                    }
-            }
-        // Three rounds, the turns tied, two more; the samples are paired
-        // with the outline once and then follow it.
-        std::vector<std::vector<Pairing>> pairs;
-        for (int round = 0; round < 4; ++round) {
-            if (round == 2) {
-                TieTurns(contours, p, on, ties);
-                Even(p, ties[0], 0);
-                Even(p, ties[1], 1);
-            }
-            if (round == 0)
-                pairs = Pair(contours, p, samples, reach);
-            else
-                Follow(contours, p, pairs);
-            for (size_t c = 0; c < contours.size(); ++c) {
-                if (pairs[c].empty())
-                    continue;
-                const Normal normal = NormalOf(contours[c], pairs[c]);
-                for (int axis = 0; axis < 2; ++axis)
-                    if (!SolveAxis(contours[c], normal, p, original, ties[axis], axis, stiffness))
-                        return -1;
-            }
-        }
-        for (int i = 0; i < first; ++i) {
-            if (!std::isfinite(p[static_cast<size_t>(i)].x) || !std::isfinite(p[static_cast<size_t>(i)].y))
+            Tidy(glyph, implied, false);
+            if (!Fit(glyph, samples, reach, stiffness, 3, 1))
                 return -1;
+            Tidy(glyph, impliedLast, true);
         }
-        for (int i = 0; i < first; ++i) {
-            xs[i] = static_cast<int>(std::floor(p[static_cast<size_t>(i)].x + 0.5));
-            ys[i] = static_cast<int>(std::floor(p[static_cast<size_t>(i)].y + 0.5));
+        int at = 0, c = 0;
+        for (const auto& points : glyph) {
+            if (least > 0 && glyphsmith::Speck(points, least))
+                continue;
+            if (c == endCapacity || at + static_cast<int>(points.size()) > capacity)
+                return -1;
+            for (const glyphsmith::Point& q : points) {
+                xs[at] = static_cast<int>(q.x);
+                ys[at] = static_cast<int>(q.y);
+                on[at] = q.on ? 1 : 0;
+                ++at;
+            }
+            ends[c++] = at - 1;
         }
-        return 0;
+        return c;
     } catch (...) {
         return -1;
     }

@@ -36,7 +36,7 @@ Settings = collections.namedtuple("Settings", "speck alphamax opttolerance")
 PLAIN_SETTINGS = Settings(speck=2.0, alphamax=1.0, opttolerance=0.5)
 # Fewer, smoother curves, for an editor that fits its points to the ink
 # afterwards (fit_to_ink), which brings them back to it.
-FIT_SETTINGS = Settings(speck=2.0, alphamax=1.334, opttolerance=2.0)
+FIT_SETTINGS = Settings(speck=2.0, alphamax=1.2, opttolerance=1.0)
 
 
 def turdsize(speck, width):
@@ -136,12 +136,13 @@ def _load_native():
             lean.argtypes = [int_p, int_p, byte_p, ctypes.c_int, ctypes.c_int, ctypes.c_double, ctypes.c_int,
                              ctypes.c_double]
             lean.restype = ctypes.c_int
-        fit = getattr(library, "glyphsmith_fit_to_ink", None)
+        fit = getattr(library, "glyphsmith_fitted_glyph", None)
         if fit is not None:
-            double = ctypes.c_double
-            fit.argtypes = [ctypes.POINTER(ctypes.c_ulong), ctypes.c_int, ctypes.c_int, ctypes.c_int, double, double,
-                            double, int_p, int_p, byte_p, int_p, ctypes.c_int, double, double]
-            fit.restype = ctypes.c_int
+            double, int_ = ctypes.c_double, ctypes.c_int
+            fit.argtypes = [ctypes.POINTER(double), byte_p, int_p, int_, double, double, double,
+                            ctypes.POINTER(ctypes.c_ulong), int_, int_, int_, double, double, double, double, double,
+                            double, double, double, double, int_p, int_p, byte_p, int_, int_p, int_]
+            fit.restype = int_
         return check, points, lean, fit
     return None, None, None, None
 
@@ -301,34 +302,54 @@ def lean_points(points, tolerance, levelling, reach):
     return [(x, y, o == 1) for x, y, o in zip(xs[:done], ys[:done], on[:done])]
 
 
-def fit_to_ink(bitmap, scale, contours, reach, stiffness):
-    """The contours of a finished glyph (lists of integer TrueType points)
-    with their points moved, together, to where the outline follows the
-    edge of the bitmap's ink most closely (native/ink_fit.cpp); bitmap is
-    read_bitmap's answer, scale (sx, sy, dy) maps its dots into font units.
-    None when the fit cannot be made or the build made no native code."""
-    if _NATIVE_FIT is None or not contours:
+def fitted_glyph(contours, scale, bitmap, ink_scale, error, least, reach, stiffness, implied, implied_last):
+    """The TrueType points of the traced contours (scale maps them into font
+    units) converted with the leeway error and fitted to the ink of the
+    bitmap they were traced from (read_bitmap's answer; ink_scale maps its
+    dots into font units), twice, tidied between and after, without specks
+    (native/ink_fit.cpp). None when the fit cannot be made or the build
+    made no native code."""
+    if _NATIVE_FIT is None:
         return None
+    coords, curve, segment_ends = array.array("d"), bytearray(), array.array("i")
+    add = coords.extend
+    for start, segments in contours:
+        add(start)
+        for segment in segments:
+            if segment[0] == "line":
+                curve.append(0)
+                add(segment[1])
+            else:
+                curve.append(1)
+                add(segment[1])
+                add(segment[2])
+                add(segment[3])
+        segment_ends.append(len(curve))
+    if not segment_ends:
+        return []
     width, rows, words_per_row, words = bitmap
-    points = [p for c in contours for p in c]
-    count = len(points)
-    xs = array.array("i", [p[0] for p in points])
-    ys = array.array("i", [p[1] for p in points])
-    on = bytearray([1 if p[2] else 0 for p in points])
-    ends = array.array("i", itertools.accumulate(len(c) for c in contours))
-    for i in range(len(ends)):
-        ends[i] -= 1
-    int_array = ctypes.c_int * count
-    done = _NATIVE_FIT((ctypes.c_ulong * len(words)).from_buffer(words), width, rows, words_per_row, *scale,
-                       int_array.from_buffer(xs), int_array.from_buffer(ys), (ctypes.c_ubyte * count).from_buffer(on),
-                       (ctypes.c_int * len(ends)).from_buffer(ends), len(ends), reach, stiffness)
-    if done != 0:
+    capacity = 4 * len(coords) + 256 * len(segment_ends) + 64  # conversion, cuts at turns
+    xs, ys = array.array("i", bytes(4 * capacity)), array.array("i", bytes(4 * capacity))
+    on = bytearray(capacity)
+    ends = array.array("i", bytes(4 * len(segment_ends)))
+    done = _NATIVE_FIT(_buffer(coords, ctypes.c_double), _buffer(curve or bytearray(1), ctypes.c_ubyte),
+                       _buffer(segment_ends, ctypes.c_int), len(segment_ends), *scale,
+                       _buffer(words, ctypes.c_ulong), width, rows, words_per_row, *ink_scale, error, least, reach,
+                       stiffness, implied, implied_last, _buffer(xs, ctypes.c_int), _buffer(ys, ctypes.c_int),
+                       _buffer(on, ctypes.c_ubyte), capacity, _buffer(ends, ctypes.c_int), len(ends))
+    if done < 0:
         return None
-    out, at = [], 0
-    for c in contours:
-        out.append([(xs[i], ys[i], c[i - at][2]) for i in range(at, at + len(c))])
-        at += len(c)
+    out, start = [], 0
+    for end in ends[:done]:
+        out.append(list(zip(xs[start:end + 1], ys[start:end + 1], (o == 1 for o in on[start:end + 1]))))
+        start = end + 1
     return out
+
+
+def _buffer(data, kind):
+    """A ctypes view of an array's or a bytearray's memory."""
+    return (kind * (len(data) * data.itemsize // ctypes.sizeof(kind) if isinstance(data, array.array)
+                    else len(data))).from_buffer(data)
 
 
 def _contours(node):
