@@ -530,7 +530,7 @@ def glyph_points(contours, scale, may_cross, least=0.0, ink=None):
     traced_scale = scale
     if contours and may_cross is not False:
         contours, scale, merged = merge_overlaps(scaled(contours, scale)), (1.0, 1.0, 0.0), True
-    if ink is not None and tracer.CAN_FIT:
+    if ink is not None:
         points = _fitted(contours, scale, ink, traced_scale, least)
         if points is not None:
             return points
@@ -550,7 +550,7 @@ def glyph_points(contours, scale, may_cross, least=0.0, ink=None):
 def _fitted(contours, scale, ink, ink_scale, least):
     """The glyph converted with FIT_ERROR's leeway and fitted to the ink
     (tracer.fitted_glyph); None when no fit gives a glyph that cannot
-    cross."""
+    cross, or the build made no native fit."""
     reach = FIT_REACH * max(abs(ink_scale[0]), abs(ink_scale[1]))
     for stiffness in FIT_STIFFNESS:
         points = tracer.fitted_glyph(contours, scale, ink, ink_scale, FIT_ERROR, least, reach, stiffness,

@@ -149,8 +149,7 @@ def _load_native():
 
 _LIB = _load()
 _NATIVE, _NATIVE_POINTS, _NATIVE_LEAN, _NATIVE_FIT = _load_native()
-CAN_FIT = _NATIVE_FIT is not None
-SETTINGS = FIT_SETTINGS if CAN_FIT else PLAIN_SETTINGS
+SETTINGS = FIT_SETTINGS if _NATIVE_FIT is not None else PLAIN_SETTINGS
 WORD_BYTES = ctypes.sizeof(ctypes.c_ulong)
 WORD_BITS = 8 * WORD_BYTES
 _WORD_CODE = "L" if array.array("L").itemsize == WORD_BYTES else "Q"
