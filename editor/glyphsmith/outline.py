@@ -15,8 +15,9 @@ to the drawing (docs/benchmarks.md, "Lean outlines").
 
 Where the bitmap is at hand and the build made the native fit, the tracer
 and the conversion are asked for still fewer points (FIT_ERROR), and the
-points are then fitted, together, to the edge of the ink: about half the
-points of a plain conversion, more faithful to the drawing than either."""
+points are then fitted, together, to the edge of the ink, in native code:
+about half the points of a plain conversion, as faithful to the drawing
+(docs/benchmarks.md, "The fit to the ink")."""
 
 import collections
 import math

@@ -18,7 +18,6 @@ made it (native/contour_crossing.cpp, some ten times faster), else in Python
 import array
 import collections
 import ctypes
-import itertools
 import os
 import struct
 import sys
