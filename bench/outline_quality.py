@@ -78,7 +78,7 @@ def trace(data, settings, error, extrema, implied, em=newfont.EM, top=newfont.AS
         implied = outline.IMPLIED
     least = (settings.speck / 512 * em) ** 2
     if (error, extrema, implied) == (outline.QUADRATIC_ERROR, True, outline.IMPLIED):
-        points = outline.glyph_points(contours, scale, traced.may_cross, least)  # the editor's own way
+        points = outline.glyph_points(contours, scale, traced.may_cross, least, traced.picture)  # the editor's own way
     else:
         if contours and traced.may_cross:
             contours, scale = outline.merge_overlaps(outline.scaled(contours, scale)), (1.0, 1.0, 0.0)

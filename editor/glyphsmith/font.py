@@ -62,6 +62,7 @@ class Font:
         self.scratch = None  # contours in bitmap dots, or None before a trace
         self.scale = (1.0, 1.0, 0.0)  # from dots into font units
         self.may_cross = True
+        self.picture = None  # the bitmap traced (tracer.read_bitmap's answer), for the fit to its ink
         self.cleaned = None  # TrueType points once GlyphStep3 ran
 
     # -- making and opening -----------------------------------------------------
@@ -175,7 +176,7 @@ class Font:
         # A refused code leaves no glyph selected, so the import steps that
         # follow cannot overwrite the glyph chosen before.
         self.selection = None
-        self.scratch = self.cleaned = None
+        self.scratch = self.cleaned = self.picture = None
         char = cp932.char(code)
         if char is None:
             raise protocol.bad_char_code(code)
@@ -189,14 +190,14 @@ class Font:
 
     def clear_glyph(self):
         self.current()
-        self.scratch = self.cleaned = None
+        self.scratch = self.cleaned = self.picture = None
 
     def set_advance(self):
         self.current()
 
     def import_bitmap(self, path):
         self.current()
-        self.scratch = self.cleaned = None
+        self.scratch = self.cleaned = self.picture = None
         try:
             data, _info = safefile.read_regular(path, BITMAP_LIMIT)
         except OSError as e:
@@ -227,6 +228,7 @@ class Font:
             self.may_cross = None  # directions unknown too
         else:
             self.may_cross = traced.may_cross
+            self.picture = traced.picture
         contours, width, height = drawn[0]
         if not width or not height:
             self.scratch = []
@@ -247,7 +249,7 @@ class Font:
         # may cross: those the tracer cannot clear are merged, which gives
         # both in TrueType order.
         least = (tracer.SETTINGS.speck / 512 * self.store.em) ** 2
-        self.cleaned = outline.glyph_points(self.scratch or [], self.scale, self.may_cross, least)
+        self.cleaned = outline.glyph_points(self.scratch or [], self.scale, self.may_cross, least, self.picture)
 
     def finish_glyph(self):
         unicode, vertical, advance = self.current()
@@ -366,7 +368,7 @@ class Font:
         self.journal_stem = "f-" + fontlock.key(real)
         self.saved_version = version
         self.selection = None
-        self.scratch = self.cleaned = None
+        self.scratch = self.cleaned = self.picture = None
 
     def save_as(self, path):
         """Saves the font under path; a font that was never named takes its

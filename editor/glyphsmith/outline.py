@@ -11,7 +11,13 @@ points are rounded to the integer grid, on-curve points the renderer can
 put back itself (halfway between two off-curve ones, give or take IMPLIED
 units of the curves) are left out, and specks go: a hand-drawn glyph comes
 out with about two thirds of the points of a plain conversion, as faithful
-to the drawing (docs/benchmarks.md, "Lean outlines")."""
+to the drawing (docs/benchmarks.md, "Lean outlines").
+
+Where the bitmap is at hand and the build made the native fit, the tracer
+and the conversion are asked for still fewer points (FIT_ERROR), and the
+points are then fitted, together, to the edge of the ink, in native code:
+about half the points of a plain conversion, as faithful to the drawing
+(docs/benchmarks.md, "The fit to the ink")."""
 
 import collections
 import math
@@ -31,6 +37,18 @@ PLAIN_ERROR = 1.0
 # How far (font units) the curves may shift when an on-curve point between
 # two off-curve ones is left for the renderer to put halfway between them.
 IMPLIED = 3.0
+
+# The conversion's leeway (curves and implied points, font units) ahead of
+# the fit to the ink, which brings the curves back to it; how far (in dots)
+# the ink's edge may lie from the outline to count; the pull towards the
+# points as they came, light, else firm for a glyph the light fit made cross.
+FIT_ERROR = 8.0
+FIT_REACH = 3.0
+FIT_STIFFNESS = (0.05, 1.0)
+# Between the two fits, and after them: how far (font units) the curves may
+# shift when an on-curve point is left implied.
+FIT_IMPLIED = 8.0
+FIT_IMPLIED_LAST = 2.0
 
 # A finished glyph: its glyf data, advance, box (None when empty) and the
 # counts maxp keeps the largest of.
@@ -499,17 +517,24 @@ def quadratic_points(contours, error=QUADRATIC_ERROR, scale=(1.0, 1.0, 0.0), ext
     return out
 
 
-def glyph_points(contours, scale, may_cross, least=0.0):
+def glyph_points(contours, scale, may_cross, least=0.0, ink=None):
     """The TrueType points of a traced glyph (see quadratic_points), with
-    contours that may cross (may_cross not False) merged first. The
-    points are checked once more: a tight tip or a narrow gap can make the
-    lean conversion cross where the traced curves did not. Such a glyph is
+    contours that may cross (may_cross not False) merged first, and fitted
+    to the ink of the bitmap they were traced from when ink (read_bitmap's
+    answer, which scale maps into font units) is given. The points are
+    checked once more: a tight tip or a narrow gap can make the lean
+    conversion cross where the traced curves did not. Such a glyph is
     converted more carefully (curves within one unit, only on-curve points
     exactly halfway left implied), else plainly as well (no cuts at turns
     either), and merged first when even that may cross."""
     merged = False
+    traced_scale = scale
     if contours and may_cross is not False:
         contours, scale, merged = merge_overlaps(scaled(contours, scale)), (1.0, 1.0, 0.0), True
+    if ink is not None:
+        points = _fitted(contours, scale, ink, traced_scale, least)
+        if points is not None:
+            return points
     points = quadratic_points(contours, scale=scale, least=least)
     if not points or not tracer.points_may_cross(points):
         return points
@@ -521,6 +546,21 @@ def glyph_points(contours, scale, may_cross, least=0.0):
         points = quadratic_points(merge_overlaps(scaled(contours, scale)), PLAIN_ERROR, extrema=False,
                                   implied=None, least=least)
     return points
+
+
+def _fitted(contours, scale, ink, ink_scale, least):
+    """The glyph converted with FIT_ERROR's leeway and fitted to the ink
+    (tracer.fitted_glyph); None when no fit gives a glyph that cannot
+    cross, or the build made no native fit."""
+    reach = FIT_REACH * max(abs(ink_scale[0]), abs(ink_scale[1]))
+    for stiffness in FIT_STIFFNESS:
+        points = tracer.fitted_glyph(contours, scale, ink, ink_scale, FIT_ERROR, least, reach, stiffness,
+                                     FIT_IMPLIED, FIT_IMPLIED_LAST)
+        if points is None:
+            return None
+        if not points or not tracer.points_may_cross(points):
+            return points
+    return None
 
 
 def scaled(contours, scale):

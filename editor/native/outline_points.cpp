@@ -5,18 +5,13 @@
 // so every comparison and every rounding here is the one the Python code
 // makes (built without contracting a * b + c into one rounding).
 
+#include "outline_points.h"
+
 #include <cmath>
 #include <cstddef>
 #include <vector>
 
-namespace {
-
-struct Point
-{
-    double x;
-    double y;
-    bool on;
-};
+namespace glyphsmith {
 
 bool SamePlace(const Point& a, const Point& b)
 {
@@ -189,7 +184,11 @@ bool LevelTurns(std::vector<Point>& points, double reach)
     return cuts || moves;
 }
 
-} // namespace
+} // namespace glyphsmith
+
+using glyphsmith::Point;
+using glyphsmith::LevelTurns;
+using glyphsmith::WithoutImplied;
 
 // The contour's points (xs, ys, on; count of them) after the passes:
 // on-curve points left implied within tolerance units (none when tolerance

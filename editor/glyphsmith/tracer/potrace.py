@@ -32,7 +32,10 @@ POTRACE_CURVETO = 1
 # becomes a curve rather than a corner; opttolerance how far a run of curves
 # may move when it is joined into fewer.
 Settings = collections.namedtuple("Settings", "speck alphamax opttolerance")
-SETTINGS = Settings(speck=2.0, alphamax=1.0, opttolerance=0.5)
+PLAIN_SETTINGS = Settings(speck=2.0, alphamax=1.0, opttolerance=0.5)
+# Fewer, smoother curves, for an editor that fits its points to the ink
+# afterwards (fit_to_ink), which brings them back to it.
+FIT_SETTINGS = Settings(speck=2.0, alphamax=1.2, opttolerance=1.0)
 
 
 def turdsize(speck, width):
@@ -132,12 +135,20 @@ def _load_native():
             lean.argtypes = [int_p, int_p, byte_p, ctypes.c_int, ctypes.c_int, ctypes.c_double, ctypes.c_int,
                              ctypes.c_double]
             lean.restype = ctypes.c_int
-        return check, points, lean
-    return None, None, None
+        fit = getattr(library, "glyphsmith_fitted_glyph", None)
+        if fit is not None:
+            double, int_ = ctypes.c_double, ctypes.c_int
+            fit.argtypes = [ctypes.POINTER(double), byte_p, int_p, int_, double, double, double,
+                            ctypes.POINTER(ctypes.c_ulong), int_, int_, int_, double, double, double, double, double,
+                            double, double, double, double, int_p, int_p, byte_p, int_, int_p, int_]
+            fit.restype = int_
+        return check, points, lean, fit
+    return None, None, None, None
 
 
 _LIB = _load()
-_NATIVE, _NATIVE_POINTS, _NATIVE_LEAN = _load_native()
+_NATIVE, _NATIVE_POINTS, _NATIVE_LEAN, _NATIVE_FIT = _load_native()
+SETTINGS = FIT_SETTINGS if _NATIVE_FIT is not None else PLAIN_SETTINGS
 WORD_BYTES = ctypes.sizeof(ctypes.c_ulong)
 WORD_BITS = 8 * WORD_BYTES
 _WORD_CODE = "L" if array.array("L").itemsize == WORD_BYTES else "Q"
@@ -192,26 +203,29 @@ def read_bitmap(data):
 class Trace:
     """What the tracer knows of the contours it drew: they are in TrueType
     order, and may_cross is False when no two of their segments (nor a
-    segment and itself) can meet beyond the points that join them."""
+    segment and itself) can meet beyond the points that join them; picture
+    is the bitmap they were traced from (read_bitmap's answer)."""
 
-    def __init__(self, may_cross):
+    def __init__(self, may_cross, picture=None):
         self.may_cross = may_cross
+        self.picture = picture
 
 
-def trace_bmp(path, draw, settings=SETTINGS):
+def trace_bmp(path, draw, settings=None):
     """trace_data of the file at path."""
     with open(path, "rb") as f:
         return trace_data(f.read(), draw, settings)
 
 
-def trace_data(data, draw, settings=SETTINGS):
+def trace_data(data, draw, settings=None):
     """Traces the BMP file's bytes; draw(contours, width, height) receives a
     list of contours, each a start point and a list of segments ("line", p)
     or ("curve", p1, p2, p3) in bitmap dots with y upward from the bottom
     row. Returns a Trace, or None when the data is not a 1-bit BMP or the
-    library is missing."""
+    library is missing. settings are SETTINGS unless given."""
     if _LIB is None:
         return None
+    settings = settings or SETTINGS
     bmp = read_bitmap(data)
     if bmp is None:
         return None
@@ -238,7 +252,7 @@ def trace_data(data, draw, settings=SETTINGS):
     finally:
         _LIB.potrace_state_free(state)
     draw(contours, width, rows)
-    return Trace(crossing.may_cross(contours) if crossed is None else crossed)
+    return Trace(crossing.may_cross(contours) if crossed is None else crossed, bmp)
 
 
 def points_may_cross(contours):
@@ -284,6 +298,56 @@ def lean_points(points, tolerance, levelling, reach):
     if done < 0:
         return None
     return [(x, y, o == 1) for x, y, o in zip(xs[:done], ys[:done], on[:done])]
+
+
+def fitted_glyph(contours, scale, bitmap, ink_scale, error, least, reach, stiffness, implied, implied_last):
+    """The TrueType points of the traced contours (scale maps them into font
+    units) converted with the leeway error and fitted to the ink of the
+    bitmap they were traced from (read_bitmap's answer; ink_scale maps its
+    dots into font units), twice, tidied between and after, without specks
+    (native/ink_fit.cpp). None when the fit cannot be made or the build
+    made no native code."""
+    if _NATIVE_FIT is None:
+        return None
+    coords, curve, segment_ends = array.array("d"), bytearray(), array.array("i")
+    add = coords.extend
+    for start, segments in contours:
+        add(start)
+        for segment in segments:
+            if segment[0] == "line":
+                curve.append(0)
+                add(segment[1])
+            else:
+                curve.append(1)
+                add(segment[1])
+                add(segment[2])
+                add(segment[3])
+        segment_ends.append(len(curve))
+    if not segment_ends:
+        return []
+    width, rows, words_per_row, words = bitmap
+    capacity = 4 * len(coords) + 256 * len(segment_ends) + 64  # conversion, cuts at turns
+    xs, ys = array.array("i", bytes(4 * capacity)), array.array("i", bytes(4 * capacity))
+    on = bytearray(capacity)
+    ends = array.array("i", bytes(4 * len(segment_ends)))
+    done = _NATIVE_FIT(_buffer(coords, ctypes.c_double), _buffer(curve or bytearray(1), ctypes.c_ubyte),
+                       _buffer(segment_ends, ctypes.c_int), len(segment_ends), *scale,
+                       _buffer(words, ctypes.c_ulong), width, rows, words_per_row, *ink_scale, error, least, reach,
+                       stiffness, implied, implied_last, _buffer(xs, ctypes.c_int), _buffer(ys, ctypes.c_int),
+                       _buffer(on, ctypes.c_ubyte), capacity, _buffer(ends, ctypes.c_int), len(ends))
+    if done < 0:
+        return None
+    out, start = [], 0
+    for end in ends[:done]:
+        out.append(list(zip(xs[start:end + 1], ys[start:end + 1], (o == 1 for o in on[start:end + 1]))))
+        start = end + 1
+    return out
+
+
+def _buffer(data, kind):
+    """A ctypes view of an array's or a bytearray's memory."""
+    return (kind * (len(data) * data.itemsize // ctypes.sizeof(kind) if isinstance(data, array.array)
+                    else len(data))).from_buffer(data)
 
 
 def _contours(node):
