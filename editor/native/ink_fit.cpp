@@ -222,6 +222,9 @@ std::vector<std::vector<Pairing>> Pair(const std::vector<Contour>& contours, con
     std::vector<std::vector<Pairing>> pairs(contours.size());
     if (flat.empty())
         return pairs;
+    // Cells twice the reach: most samples find a step nearer than their
+    // own cell's sides and look no further.
+    const double cellSide = 2 * reach;
     double x0 = flat[0].at.x, y0 = flat[0].at.y, x1 = x0, y1 = y0;
     for (const Step& s : flat) {
         x0 = std::min(x0, s.at.x);
@@ -229,12 +232,12 @@ std::vector<std::vector<Pairing>> Pair(const std::vector<Contour>& contours, con
         x1 = std::max(x1, s.at.x);
         y1 = std::max(y1, s.at.y);
     }
-    const int columns = static_cast<int>((x1 - x0) / reach) + 1;
-    const int cellRows = static_cast<int>((y1 - y0) / reach) + 1;
+    const int columns = static_cast<int>((x1 - x0) / cellSide) + 1;
+    const int cellRows = static_cast<int>((y1 - y0) / cellSide) + 1;
     std::vector<int> start(static_cast<size_t>(columns) * static_cast<size_t>(cellRows) + 1, 0);
     auto cellOf = [&](Vec v) {
-        const int cx = std::clamp(static_cast<int>((v.x - x0) / reach), 0, columns - 1);
-        const int cy = std::clamp(static_cast<int>((v.y - y0) / reach), 0, cellRows - 1);
+        const int cx = std::clamp(static_cast<int>((v.x - x0) / cellSide), 0, columns - 1);
+        const int cy = std::clamp(static_cast<int>((v.y - y0) / cellSide), 0, cellRows - 1);
         return static_cast<size_t>(cy) * static_cast<size_t>(columns) + static_cast<size_t>(cx);
     };
     for (const Step& s : flat)
@@ -250,8 +253,8 @@ std::vector<std::vector<Pairing>> Pair(const std::vector<Contour>& contours, con
         const Vec& s = sample.at;
         if (s.x < x0 - reach || s.x > x1 + reach || s.y < y0 - reach || s.y > y1 + reach)
             continue;
-        const int cx = static_cast<int>(std::floor((s.x - x0) / reach));
-        const int cy = static_cast<int>(std::floor((s.y - y0) / reach));
+        const int cx = static_cast<int>(std::floor((s.x - x0) / cellSide));
+        const int cy = static_cast<int>(std::floor((s.y - y0) / cellSide));
         double best = most;
         const Step* found = nullptr;
         auto search = [&](int x, int y) {
@@ -271,8 +274,8 @@ std::vector<std::vector<Pairing>> Pair(const std::vector<Contour>& contours, con
         // found in their own cell nearer than that cell's sides ends the
         // search.
         search(cx, cy);
-        const double fx = s.x - x0 - cx * reach, fy = s.y - y0 - cy * reach;
-        const double side = std::min(std::min(fx, reach - fx), std::min(fy, reach - fy));
+        const double fx = s.x - x0 - cx * cellSide, fy = s.y - y0 - cy * cellSide;
+        const double side = std::min(std::min(fx, cellSide - fx), std::min(fy, cellSide - fy));
         if (!found || best > side * side)
             for (int y = cy - 1; y <= cy + 1; ++y)
                 for (int x = cx - 1; x <= cx + 1; ++x)
@@ -554,7 +557,17 @@ using glyphsmith::Glyph;
 // pairing and solving, the turns tied to points from round tieTurnsAt on
 // (never when negative); the points rounded to whole units. False when it
 // cannot be made.
-bool Fit(Glyph& glyph, const std::vector<Sample>& samples, double reach, double stiffness, int rounds, int tieTurnsAt)
+// The samples' pairings with a glyph's pieces, per contour, and how many
+// pieces each contour had: a fit that finds the same counts goes on from
+// them instead of pairing every sample afresh.
+struct Pairings
+{
+    std::vector<std::vector<Pairing>> of;
+    std::vector<size_t> pieces;
+};
+
+bool Fit(Glyph& glyph, const std::vector<Sample>& samples, double reach, double stiffness, int rounds, int tieTurnsAt,
+    Pairings& pairings)
 {
     std::vector<Contour> contours;
     std::vector<Vec> p;
@@ -588,14 +601,21 @@ bool Fit(Glyph& glyph, const std::vector<Sample>& samples, double reach, double 
             }
         }
     // The samples are paired with the outline once and then follow it.
-    std::vector<std::vector<Pairing>> pairs;
+    // Leaving on-curve points implied keeps a contour's pieces and their
+    // order: only a point merged with its neighbour or a contour dropped
+    // changes them.
+    std::vector<size_t> pieces;
+    for (const Contour& contour : contours)
+        pieces.push_back(contour.pieces.size());
+    std::vector<std::vector<Pairing>>& pairs = pairings.of;
+    const bool carried = pairings.pieces == pieces;
     for (int round = 0; round < rounds; ++round) {
         if (round == tieTurnsAt) {
             TieTurns(contours, p, on.data(), ties);
             Even(p, ties[0], 0);
             Even(p, ties[1], 1);
         }
-        if (round == 0)
+        if (round == 0 && !carried)
             pairs = Pair(contours, p, samples, reach);
         else
             Follow(contours, p, pairs);
@@ -608,6 +628,7 @@ bool Fit(Glyph& glyph, const std::vector<Sample>& samples, double reach, double 
                     return false;
         }
     }
+    pairings.pieces = std::move(pieces);
     for (const Vec& v : p)
         if (!std::isfinite(v.x) || !std::isfinite(v.y) || std::abs(v.x) > 1e6 || std::abs(v.y) > 1e6)
             return false;
@@ -697,10 +718,11 @@ extern "C" __attribute__((visibility("default"))) int glyphsmith_fitted_glyph(co
             glyphsmith::Conversion { sx, sy, dy, error, least });
         if (!glyph.empty()) {
             const std::vector<Sample> samples = EdgeSamples(words, width, rows, wordsPerRow, isx, isy, idy);
-            if (!Fit(glyph, samples, reach, stiffness, 1, -1))
+            Pairings pairings;
+            if (!Fit(glyph, samples, reach, stiffness, 1, -1, pairings))
                 return -1;
             Tidy(glyph, implied, false);
-            if (!Fit(glyph, samples, reach, stiffness, 3, 1))
+            if (!Fit(glyph, samples, reach, stiffness, 3, 1, pairings))
                 return -1;
             Tidy(glyph, impliedLast, true);
         }
