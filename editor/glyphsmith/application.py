@@ -87,8 +87,7 @@ class Application:
     # -- the members ------------------------------------------------------------
 
     def new_font(self):
-        font = Font.new()
-        font.set_batch(journal_module.batch())
+        font = Font.new()  # its journal, made at its first change, takes the batch mode
         self.make_active(font)
         return font
 

@@ -43,6 +43,14 @@ def identity(path):
     return (info.st_dev, info.st_ino, info.st_size, info.st_mtime_ns)
 
 
+def unicode_of(code):
+    """The character of a Shift-JIS code, refused as the protocol says."""
+    char = cp932.char(code)
+    if char is None:
+        raise protocol.bad_char_code(code)
+    return ord(char)
+
+
 class Font:
     def __init__(self, font_store, path, lock):
         self.store = font_store
@@ -176,12 +184,13 @@ class Font:
         # A refused code leaves no glyph selected, so the import steps that
         # follow cannot overwrite the glyph chosen before.
         self.selection = None
-        self.scratch = self.cleaned = self.picture = None
-        char = cp932.char(code)
-        if char is None:
-            raise protocol.bad_char_code(code)
+        self.drop_import()
         full = self.store.full_width
-        self.selection = (ord(char), bool(vertical), full // 2 if code <= 0xFF else full)
+        self.selection = (unicode_of(code), bool(vertical), full // 2 if code <= 0xFF else full)
+
+    def drop_import(self):
+        """Forgets the bitmap traced and the points made of it."""
+        self.scratch = self.cleaned = self.picture = None
 
     def current(self):
         if self.selection is None:
@@ -190,14 +199,14 @@ class Font:
 
     def clear_glyph(self):
         self.current()
-        self.scratch = self.cleaned = self.picture = None
+        self.drop_import()
 
     def set_advance(self):
         self.current()
 
     def import_bitmap(self, path):
         self.current()
-        self.scratch = self.cleaned = self.picture = None
+        self.drop_import()
         try:
             data, _info = safefile.read_regular(path, BITMAP_LIMIT)
         except OSError as e:
@@ -275,10 +284,7 @@ class Font:
         self.store.remove(unicode, vertical)
 
     def remove_glyph(self, code, vertical):
-        char = cp932.char(code)
-        if char is None:
-            raise protocol.bad_char_code(code)
-        self.remove(ord(char), bool(vertical))
+        self.remove(unicode_of(code), bool(vertical))
 
     def set_weight(self, weight):
         if weight != self.store.weight():
@@ -304,10 +310,7 @@ class Font:
     # -- queries ------------------------------------------------------------------
 
     def glyph_outline(self, code, vertical):
-        char = cp932.char(code)
-        if char is None:
-            raise protocol.bad_char_code(code)
-        return self.store.outline_text(ord(char), bool(vertical))
+        return self.store.outline_text(unicode_of(code), bool(vertical))
 
     def metrics(self):
         s = self.store
@@ -368,7 +371,7 @@ class Font:
         self.journal_stem = "f-" + fontlock.key(real)
         self.saved_version = version
         self.selection = None
-        self.scratch = self.cleaned = self.picture = None
+        self.drop_import()
 
     def save_as(self, path):
         """Saves the font under path; a font that was never named takes its

@@ -108,10 +108,6 @@ def may_be_empty(unicode):
     return unicodedata.category(chr(unicode)) in ("Zs", "Zl", "Zp", "Cc", "Cf", "Mn", "Me")
 
 
-def made_by_earlier_editor(base):
-    return provenance.made_by_earlier_editor(base.font)
-
-
 def repair(font_store):
     """Takes out what an earlier version of this editor left in its fonts:
     empty glyphs of characters that were only passed over, and vertical
@@ -119,7 +115,7 @@ def repair(font_store):
     makers keep their empty glyphs, and fonts this version made have none
     but on purpose."""
     base = font_store.base
-    if not made_by_earlier_editor(base):
+    if not provenance.made_by_earlier_editor(base.font):
         return 0
     taken = 0
     for unicode, name in base.cmap.items():

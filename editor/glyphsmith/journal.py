@@ -90,13 +90,19 @@ def _checked(path, info):
         raise Unusable("%s is too large for a journal" % path)
 
 
+def _synchronous(conn, batch):
+    """A batch run commits without flushing (the end of the batch flushes);
+    otherwise every commit is flushed before the answer."""
+    conn.execute("PRAGMA synchronous=%s" % ("NORMAL" if batch else "FULL"))
+
+
 def _connect(path, create):
     uri = "file:%s?mode=%s" % (urllib.parse.quote(path), "rwc" if create else "rw")
     conn = sqlite3.connect(uri, uri=True, isolation_level=None, check_same_thread=False)
     # Exclusive before WAL: no shared-memory file beside the journal.
     conn.execute("PRAGMA locking_mode=EXCLUSIVE")
     conn.execute("PRAGMA journal_mode=WAL")
-    conn.execute("PRAGMA synchronous=%s" % ("NORMAL" if _batch else "FULL"))
+    _synchronous(conn, _batch)
     conn.execute("PRAGMA journal_size_limit=%d" % (8 * 1024 * 1024))
     return conn
 
@@ -229,7 +235,7 @@ class Journal:
         self.meta[key] = str(value)
 
     def set_batch(self, batch):
-        self.conn.execute("PRAGMA synchronous=%s" % ("NORMAL" if batch else "FULL"))
+        _synchronous(self.conn, batch)
 
     def flush(self):
         """Makes every committed change durable now (after a batch)."""

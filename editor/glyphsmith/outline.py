@@ -153,22 +153,36 @@ def merge_overlaps(contours):
 
     pen = RecordingPen()
     booleanOperations.union([_Contour(c) for c in contours], PointToSegmentPen(pen))
-    merged, start, segments = [], None, []
-    for op, args in pen.value:
+    return correct_directions(recorded_contours(pen.value))
+
+
+def recorded_contours(value, at=lambda p: p):
+    """A RecordingPen's drawing as contours, its points mapped by at; a
+    quadratic piece becomes the cubic it equals, every contour is closed
+    with a line back to its start where it does not end there, and contours
+    of fewer than two segments are left out."""
+    contours, start, segments = [], None, []
+    for op, args in value:
         if op == "moveTo":
-            start, segments = args[0], []
+            start, segments = at(args[0]), []
         elif op == "lineTo":
-            segments.append(("line", args[0]))
+            segments.append(("line", at(args[0])))
         elif op == "curveTo":
-            segments.append(("curve",) + tuple(args))
-        elif op == "closePath" and start is not None:
+            segments.append(("curve", at(args[0]), at(args[1]), at(args[2])))
+        elif op == "qCurveTo":
+            p0 = segments[-1][-1] if segments else start
+            q, p3 = at(args[0]), at(args[-1])
+            c1 = (p0[0] + 2 / 3 * (q[0] - p0[0]), p0[1] + 2 / 3 * (q[1] - p0[1]))
+            c2 = (p3[0] + 2 / 3 * (q[0] - p3[0]), p3[1] + 2 / 3 * (q[1] - p3[1]))
+            segments.append(("curve", c1, c2, p3))
+        elif op in ("closePath", "endPath") and start is not None:
             last = segments[-1][-1] if segments else start
             if last != start:
                 segments.append(("line", start))
             if len(segments) >= 2:
-                merged.append((start, segments))
+                contours.append((start, segments))
             start = None
-    return correct_directions(merged)
+    return contours
 
 
 # -- into TrueType ------------------------------------------------------------

@@ -74,6 +74,7 @@ class Base:
         self.digest = hashlib.sha256(data).hexdigest()
         self.font = TTFont(io.BytesIO(data), lazy=True, recalcBBoxes=False)
         self._cmap = None
+        self._mapped = None
         self._vert = None
         self._order = None
 
@@ -82,6 +83,13 @@ class Base:
         if self._cmap is None:
             self._cmap = dict(self.font.getBestCmap() or {})
         return self._cmap
+
+    @property
+    def mapped(self):
+        """The names of the glyphs the cmap reaches."""
+        if self._mapped is None:
+            self._mapped = set(self.cmap.values())
+        return self._mapped
 
     @property
     def vert(self):
@@ -297,7 +305,7 @@ class FontStore:
             unicodes = set(self.base.cmap)
             unicodes.update(cp932.TWIN_OF[u] for u in self.base.cmap if u in cp932.TWIN_OF)
             reached = set(self.base.vert.values())
-            mapped = set(self.base.cmap.values())
+            mapped = self.base.mapped
             for name in self.base.order:
                 if name.endswith(".vert") and name not in reached and name not in mapped and self.base.box(name):
                     unicode = unicode_of(name[:-5])
@@ -305,7 +313,6 @@ class FontStore:
                         unicodes.add(unicode)
             if self.ours:
                 unicodes.update(newfont.SPACES)
-            self._base_unicodes = unicodes
             self._base_codes = self._codes_of(unicodes)
         return self._base_codes
 
@@ -360,9 +367,6 @@ class FontStore:
         if self.overlay.weight is not None:
             return self.overlay.weight
         return self.base.font["OS/2"].usWeightClass if "OS/2" in self.base.font else newfont.WEIGHT
-
-    def fs_type(self):
-        return self.base.font["OS/2"].fsType if "OS/2" in self.base.font else 0
 
     # -- changes (the journal is the caller's) --------------------------------------
 
@@ -465,7 +469,7 @@ class _Builder:
                 if base_name:
                     vert_remove.add(base_name)
                 own = (base_name or default_name(unicode)) + ".vert"
-                if base_form == own and base_form not in set(base.cmap.values()):
+                if base_form == own and base_form not in base.mapped:
                     puts[base_form] = self.empty(base_form)
             elif form is not None:
                 if base_form and not base_form.endswith(madeforms.SUFFIX):
@@ -558,7 +562,7 @@ class _Builder:
             vert_add, vert_remove, base = self.vert_add, self.vert_remove, store.base
             if any(base.vert.get(k) != v for k, v in vert_add.items()) or \
                     any(k in base.vert for k in vert_remove - set(vert_add)):
-                vertical.apply(font, vert_add, vert_remove - set(vert_add), new_font=store.base.new)
+                vertical.apply(font, vert_add, vert_remove - set(vert_add))
         self.device_metrics()
 
     def house_tables(self):
@@ -589,7 +593,7 @@ class _Builder:
     def reusable(self, name):
         """A glyph of that name that a removal left empty and unmapped."""
         base = self.store.base
-        if name in base.order and not base.box(name) and name not in set(base.cmap.values()):
+        if name in base.order and not base.box(name) and name not in base.mapped:
             return name
         return None
 

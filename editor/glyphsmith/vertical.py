@@ -10,7 +10,7 @@ has (with DFLT added when missing, so Japanese text finds it)."""
 
 from fontTools.ttLib import newTable
 
-NEW_FONT_SCRIPTS = ("DFLT", "hani", "kana", "latn")
+from .features import SCRIPTS
 
 
 def _single_subtables(table, feature="vert"):
@@ -100,7 +100,7 @@ def _new_gsub():
     return gsub
 
 
-def _add_vert_lookup(table, new_font):
+def _add_vert_lookup(table, new_table):
     """A single-substitution lookup under a new 'vert' feature, reached from
     every language system; its subtable."""
     from fontTools.ttLib.tables import otTables as ot
@@ -136,13 +136,13 @@ def _add_vert_lookup(table, new_font):
         langsys.FeatureIndex.append(feature_index)
         langsys.FeatureCount = len(langsys.FeatureIndex)
     tags = {r.ScriptTag for r in table.ScriptList.ScriptRecord}
-    for tag in (NEW_FONT_SCRIPTS if new_font else ("DFLT",)):
+    for tag in (SCRIPTS if new_table else ("DFLT",)):
         if tag not in tags:
             _add_script(table, tag, feature_index)
     return sub
 
 
-def apply(font, add, remove, new_font=False):
+def apply(font, add, remove):
     """Makes the substitutions of add (glyph to vertical form) and takes out
     those of the glyphs in remove."""
     if not add and not remove:
@@ -159,7 +159,7 @@ def apply(font, add, remove, new_font=False):
                 del sub.mapping[name]
     if not add:
         return
-    target = subtables[0] if subtables else _add_vert_lookup(table, new_font or "GSUB" not in font.reader)
+    target = subtables[0] if subtables else _add_vert_lookup(table, "GSUB" not in font.reader)
     present = mapping(font)
     for source, form in add.items():
         if present.get(source) != form:

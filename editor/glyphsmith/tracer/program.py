@@ -12,6 +12,7 @@ import tempfile
 from fontTools.pens.recordingPen import RecordingPen
 
 from . import potrace
+from .. import outline
 
 TIMEOUT = 30
 
@@ -63,26 +64,4 @@ def _contours(svg, text):
     pen = RecordingPen()
     if "<path" in text:
         SVGPath(svg).draw(pen)
-    contours, start, segments = [], None, []
-    for op, args in pen.value:
-        if op == "moveTo":
-            start, segments = at(args[0]), []
-        elif op == "lineTo":
-            segments.append(("line", at(args[0])))
-        elif op == "curveTo":
-            segments.append(("curve", at(args[0]), at(args[1]), at(args[2])))
-        elif op == "qCurveTo":
-            # A quadratic piece written as the cubic it equals.
-            p0 = segments[-1][-1] if segments else start
-            q, p3 = at(args[0]), at(args[-1])
-            c1 = (p0[0] + 2 / 3 * (q[0] - p0[0]), p0[1] + 2 / 3 * (q[1] - p0[1]))
-            c2 = (p3[0] + 2 / 3 * (q[0] - p3[0]), p3[1] + 2 / 3 * (q[1] - p3[1]))
-            segments.append(("curve", c1, c2, p3))
-        elif op in ("closePath", "endPath") and start is not None:
-            last = segments[-1][-1] if segments else start
-            if last != start:
-                segments.append(("line", start))
-            if len(segments) >= 2:
-                contours.append((start, segments))
-            start = None
-    return contours, (int(round(width)), int(round(height)))
+    return outline.recorded_contours(pen.value, at), (int(round(width)), int(round(height)))
