@@ -1,5 +1,5 @@
 // Whether the contours potrace traced may cross: the editor's check in
-// potrace_tracer.py, step for step, on potrace's own path list. The editor
+// glyphsmith/tracer/crossing.py, step for step, on potrace's own path list. The editor
 // loads this with ctypes when it is there and runs the Python check when it
 // is not; both must give the same answer for the same paths, so every
 // comparison and every rounding step here is the one the Python code makes

@@ -140,17 +140,10 @@ double Nearest(const Places& places, Vec s, double t)
     return t;
 }
 
-// A place on the ink's edge, and how many sides of dots it stands for.
-struct Sample
-{
-    Vec at;
-    double weight;
-};
-
 // The middle of every side of a dot that parts ink from paper, in font units:
 // the bits where a row differs from the row below, and where a row differs
 // from itself moved one dot along.
-std::vector<Sample> EdgeSamples(const unsigned long* words, int width, int rows, int wordsPerRow, double sx, double sy,
+std::vector<Vec> EdgeSamples(const unsigned long* words, int width, int rows, int wordsPerRow, double sx, double sy,
     double dy)
 {
     constexpr int bits = static_cast<int>(8 * sizeof(unsigned long));
@@ -162,7 +155,7 @@ std::vector<Sample> EdgeSamples(const unsigned long* words, int width, int rows,
             set &= ~(1UL << (bits - 1 - p));
         }
     };
-    std::vector<Sample> samples;
+    std::vector<Vec> samples;
     for (int y = 0; y <= rows; ++y) {
         const unsigned long* here = y < rows ? words + static_cast<size_t>(y) * stride : nullptr;
         const unsigned long* below = y > 0 ? words + static_cast<size_t>(y - 1) * stride : nullptr;
@@ -172,18 +165,18 @@ std::vector<Sample> EdgeSamples(const unsigned long* words, int width, int rows,
             const unsigned long b = below ? below[w] : 0;
             each(a ^ b, w * bits, [&](int x) {
                 if (x < width)
-                    samples.push_back(Sample { Vec { (x + 0.5) * sx, y * sy + dy }, 1.0 });
+                    samples.push_back(Vec { (x + 0.5) * sx, y * sy + dy });
             });
             if (!here)
                 continue;
             each(a ^ ((a >> 1) | carry), w * bits, [&](int x) {
                 if (x <= width)
-                    samples.push_back(Sample { Vec { x * sx, (y + 0.5) * sy + dy }, 1.0 });
+                    samples.push_back(Vec { x * sx, (y + 0.5) * sy + dy });
             });
             carry = (a & 1UL) << (bits - 1);
         }
         if (here && carry && width == wordsPerRow * bits)
-            samples.push_back(Sample { Vec { width * sx, (y + 0.5) * sy + dy }, 1.0 });
+            samples.push_back(Vec { width * sx, (y + 0.5) * sy + dy });
     }
     return samples;
 }
@@ -193,13 +186,12 @@ struct Pairing
     int piece;
     double t;
     Vec sample;
-    double weight;
 };
 
 // Each sample with the nearest place on the outline within reach: the
 // outline cut into short steps, found through a grid of cells reach wide.
 std::vector<std::vector<Pairing>> Pair(const std::vector<Contour>& contours, const std::vector<Vec>& p,
-    const std::vector<Sample>& samples, double reach)
+    const std::vector<Vec>& samples, double reach)
 {
     constexpr int steps = 8;
     struct Step
@@ -249,8 +241,7 @@ std::vector<std::vector<Pairing>> Pair(const std::vector<Contour>& contours, con
     for (const Step& step : flat)
         sorted[static_cast<size_t>(filled[cellOf(step.at)]++)] = step;
     const double most = reach * reach;
-    for (const Sample& sample : samples) {
-        const Vec& s = sample.at;
+    for (const Vec& s : samples) {
         if (s.x < x0 - reach || s.x > x1 + reach || s.y < y0 - reach || s.y > y1 + reach)
             continue;
         const int cx = static_cast<int>(std::floor((s.x - x0) / cellSide));
@@ -285,7 +276,7 @@ std::vector<std::vector<Pairing>> Pair(const std::vector<Contour>& contours, con
             continue;
         const Step& f = *found;
         const Places& at = places[static_cast<size_t>(f.contour)][static_cast<size_t>(f.piece)];
-        pairs[static_cast<size_t>(f.contour)].push_back(Pairing { f.piece, Nearest(at, s, f.t), s, sample.weight });
+        pairs[static_cast<size_t>(f.contour)].push_back(Pairing { f.piece, Nearest(at, s, f.t), s });
     }
     return pairs;
 }
@@ -379,7 +370,7 @@ struct Normal
 {
     std::vector<double> band; // count x 5: the point with the one two before it ... two after it
     std::vector<double> rhs; // count x 2: x, y
-    double weight = 0.0; // of the pairings: how many sides of dots they stand for
+    size_t pairs = 0;
 };
 
 Normal NormalOf(const Contour& contour, const std::vector<Pairing>& pairs)
@@ -389,7 +380,6 @@ Normal NormalOf(const Contour& contour, const std::vector<Pairing>& pairs)
     // over the points that make those places.
     const size_t pieceCount = contour.pieces.size();
     std::vector<double> sums(pieceCount * 15, 0.0); // per piece: 3 x 3 products, 3 x 2 towards the samples
-    double weight = 0.0;
     for (const Pairing& pair : pairs) {
         const Piece& piece = contour.pieces[static_cast<size_t>(pair.piece)];
         const double t = pair.t, u = 1.0 - t;
@@ -397,14 +387,13 @@ Normal NormalOf(const Contour& contour, const std::vector<Pairing>& pairs)
         double* sum = &sums[static_cast<size_t>(pair.piece) * 15];
         for (int a = 0; a < 3; ++a) {
             for (int b = 0; b < 3; ++b)
-                sum[a * 3 + b] += pair.weight * w[a] * w[b];
-            sum[9 + a * 2] += pair.weight * w[a] * pair.sample.x;
-            sum[9 + a * 2 + 1] += pair.weight * w[a] * pair.sample.y;
+                sum[a * 3 + b] += w[a] * w[b];
+            sum[9 + a * 2] += w[a] * pair.sample.x;
+            sum[9 + a * 2 + 1] += w[a] * pair.sample.y;
         }
-        weight += pair.weight;
     }
     const size_t count = static_cast<size_t>(contour.count);
-    Normal normal { std::vector<double>(count * 5, 0.0), std::vector<double>(count * 2, 0.0), weight };
+    Normal normal { std::vector<double>(count * 5, 0.0), std::vector<double>(count * 2, 0.0), pairs.size() };
     for (size_t k = 0; k < pieceCount; ++k) {
         const Piece& piece = contour.pieces[k];
         const double* sum = &sums[k * 15];
@@ -470,7 +459,7 @@ bool SolveAxis(const Contour& contour, const Normal& normal, std::vector<Vec>& p
         if (b <= a)
             m(a, b) += value;
     });
-    const double pull = stiffness * normal.weight / contour.count + 1e-6;
+    const double pull = stiffness * static_cast<double>(normal.pairs) / contour.count + 1e-6;
     for (int i = 0; i < contour.count; ++i) {
         const size_t v = static_cast<size_t>(variable[static_cast<size_t>(i)]);
         const Vec& o = original[static_cast<size_t>(contour.first + i)];
@@ -506,7 +495,7 @@ void Follow(const std::vector<Contour>& contours, const std::vector<Vec>& p, std
             const double t = Nearest(places[static_cast<size_t>(k)], pair.sample, pair.t <= 0.0 ? 1.0 : 0.0);
             if (distance(PointOn(places[static_cast<size_t>(k)], t), pair.sample)
                 < distance(PointOn(places[static_cast<size_t>(pair.piece)], pair.t), pair.sample))
-                pair = Pairing { k, t, pair.sample, pair.weight };
+                pair = Pairing { k, t, pair.sample };
         }
     }
 }
@@ -553,10 +542,6 @@ void TieTurns(const std::vector<Contour>& contours, const std::vector<Vec>& p, c
 
 using glyphsmith::Glyph;
 
-// One fit of the glyph's points to the samples of the ink's edge: rounds of
-// pairing and solving, the turns tied to points from round tieTurnsAt on
-// (never when negative); the points rounded to whole units. False when it
-// cannot be made.
 // The samples' pairings with a glyph's pieces, per contour, and how many
 // pieces each contour had: a fit that finds the same counts goes on from
 // them instead of pairing every sample afresh.
@@ -566,7 +551,11 @@ struct Pairings
     std::vector<size_t> pieces;
 };
 
-bool Fit(Glyph& glyph, const std::vector<Sample>& samples, double reach, double stiffness, int rounds, int tieTurnsAt,
+// One fit of the glyph's points to the samples of the ink's edge: rounds of
+// pairing and solving, the turns tied to points from round tieTurnsAt on
+// (never when negative); the points rounded to whole units. False when it
+// cannot be made.
+bool Fit(Glyph& glyph, const std::vector<Vec>& samples, double reach, double stiffness, int rounds, int tieTurnsAt,
     Pairings& pairings)
 {
     std::vector<Contour> contours;
@@ -642,38 +631,6 @@ bool Fit(Glyph& glyph, const std::vector<Sample>& samples, double reach, double 
     return true;
 }
 
-// Each run of points in one place made one on-curve point: rounding can put
-// an off-curve point on its neighbour, which draws a straight line to it.
-std::vector<glyphsmith::Point> WithoutRepeats(const std::vector<glyphsmith::Point>& points)
-{
-    std::vector<glyphsmith::Point> kept;
-    for (const glyphsmith::Point& q : points) {
-        if (!kept.empty() && kept.back().x == q.x && kept.back().y == q.y)
-            kept.back().on = true;
-        else
-            kept.push_back(q);
-    }
-    while (kept.size() > 1 && kept.back().x == kept.front().x && kept.back().y == kept.front().y) {
-        kept.front().on = true;
-        kept.pop_back();
-    }
-    return kept;
-}
-
-bool Distinct(const std::vector<glyphsmith::Point>& points)
-{
-    for (size_t i = 1; i < points.size(); ++i)
-        for (size_t k = 0; k < i; ++k)
-            if (points[k].x != points[i].x || points[k].y != points[i].y) {
-                for (size_t m = i + 1; m < points.size(); ++m)
-                    if ((points[m].x != points[i].x || points[m].y != points[i].y)
-                        && (points[m].x != points[k].x || points[m].y != points[k].y))
-                        return true;
-                break;
-            }
-    return false;
-}
-
 // The passes between the fits and after them: repeats made one point,
 // on-curve points left implied within implied units, with levelling the
 // turns levelled or cut, and contours of fewer than three places dropped.
@@ -681,11 +638,9 @@ void Tidy(Glyph& glyph, double implied, bool levelling)
 {
     Glyph kept;
     for (const auto& points : glyph) {
-        std::vector<glyphsmith::Point> tidy = glyphsmith::WithoutImplied(WithoutRepeats(points), implied);
-        if (levelling)
-            for (int pass = 0; pass < 4 && glyphsmith::LevelTurns(tidy, 3.0); ++pass) {
-            }
-        if (Distinct(tidy))
+        // Rounding can put an off-curve point on its neighbour.
+        std::vector<glyphsmith::Point> tidy = glyphsmith::LastPasses(glyphsmith::WithoutRepeats(points), implied, levelling, 3.0);
+        if (glyphsmith::ThreePlaces(tidy))
             kept.push_back(std::move(tidy));
     }
     glyph = std::move(kept);
@@ -717,7 +672,7 @@ extern "C" __attribute__((visibility("default"))) int glyphsmith_fitted_glyph(co
         Glyph glyph = glyphsmith::LeanConversion(glyphsmith::Traced { coords, curve, segmentEnds, contourCount },
             glyphsmith::Conversion { sx, sy, dy, error, least });
         if (!glyph.empty()) {
-            const std::vector<Sample> samples = EdgeSamples(words, width, rows, wordsPerRow, isx, isy, idy);
+            const std::vector<Vec> samples = EdgeSamples(words, width, rows, wordsPerRow, isx, isy, idy);
             Pairings pairings;
             if (!Fit(glyph, samples, reach, stiffness, 1, -1, pairings))
                 return -1;

@@ -232,7 +232,9 @@ private:
     std::vector<Point> points_;
 };
 
-bool ThreePlaces(const std::vector<Point>& points)
+} // namespace
+
+bool glyphsmith::ThreePlaces(const std::vector<Point>& points)
 {
     if (points.size() < 3)
         return false;
@@ -250,6 +252,8 @@ bool ThreePlaces(const std::vector<Point>& points)
             return true;
     return false;
 }
+
+namespace {
 
 // outline._points_area: signed, the polygon of the on-curve points (implied
 // ones too) and two thirds of each curve's triangle with its chord.
@@ -339,9 +343,7 @@ Glyph LeanConversion(const Traced& traced, const Conversion& k)
         std::vector<Point> contour = points.Closed();
         if (!ThreePlaces(contour))
             continue;
-        contour = WithoutImplied(contour, k.error);
-        for (int pass = 0; pass < 4 && LevelTurns(contour, 3.0); ++pass) {
-        }
+        contour = LastPasses(std::move(contour), k.error, true, 3.0);
         if (!(k.least > 0 && Speck(contour, k.least)))
             glyph.push_back(std::move(contour));
     }

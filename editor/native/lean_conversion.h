@@ -46,4 +46,7 @@ Glyph LeanConversion(const Traced& traced, const Conversion& conversion);
 // (outline._speck).
 bool Speck(const std::vector<Point>& points, double least);
 
+// True when the points lie in at least three places.
+bool ThreePlaces(const std::vector<Point>& points);
+
 } // namespace glyphsmith

@@ -166,29 +166,41 @@ bool LevelTurns(std::vector<Point>& points, double reach)
         Cut(points, i, cut);
         ++cuts;
     }
-    if (cuts || moves) {
-        std::vector<Point> kept;
-        for (const Point& p : points) {
-            if (!kept.empty() && SamePlace(p, kept.back())) {
-                kept.back() = Point { p.x, p.y, true };
-                continue;
-            }
-            kept.push_back(p);
-        }
-        while (kept.size() > 1 && SamePlace(kept.back(), kept.front())) {
-            kept.front().on = true;
-            kept.pop_back();
-        }
-        points = kept;
-    }
+    if (cuts || moves)
+        points = WithoutRepeats(points);
     return cuts || moves;
+}
+
+std::vector<Point> WithoutRepeats(const std::vector<Point>& points)
+{
+    std::vector<Point> kept;
+    for (const Point& p : points) {
+        if (!kept.empty() && SamePlace(p, kept.back())) {
+            kept.back() = Point { p.x, p.y, true };
+            continue;
+        }
+        kept.push_back(p);
+    }
+    while (kept.size() > 1 && SamePlace(kept.back(), kept.front())) {
+        kept.front().on = true;
+        kept.pop_back();
+    }
+    return kept;
+}
+
+std::vector<Point> LastPasses(std::vector<Point> points, double tolerance, bool levelling, double reach)
+{
+    if (tolerance >= 0)
+        points = WithoutImplied(points, tolerance);
+    if (levelling)
+        for (int pass = 0; pass < 4 && LevelTurns(points, reach); ++pass) {
+        }
+    return points;
 }
 
 } // namespace glyphsmith
 
 using glyphsmith::Point;
-using glyphsmith::LevelTurns;
-using glyphsmith::WithoutImplied;
 
 // The contour's points (xs, ys, on; count of them) after the passes:
 // on-curve points left implied within tolerance units (none when tolerance
@@ -203,11 +215,7 @@ extern "C" __attribute__((visibility("default"))) int glyphsmith_lean_points(int
         points.reserve(static_cast<size_t>(count));
         for (int i = 0; i < count; ++i)
             points.push_back(Point { static_cast<double>(xs[i]), static_cast<double>(ys[i]), on[i] != 0 });
-        if (tolerance >= 0)
-            points = WithoutImplied(points, tolerance);
-        if (levelling)
-            for (int pass = 0; pass < 4 && LevelTurns(points, reach); ++pass) {
-            }
+        points = glyphsmith::LastPasses(std::move(points), tolerance, levelling != 0, reach);
         if (points.size() > static_cast<size_t>(capacity))
             return -1;
         for (size_t i = 0; i < points.size(); ++i) {

@@ -22,4 +22,13 @@ std::vector<Point> WithoutImplied(const std::vector<Point>& points, double toler
 // cut; true when a point moved or was added.
 bool LevelTurns(std::vector<Point>& points, double reach);
 
+// Each run of points in one place made one on-curve point: an off-curve
+// point on its neighbour draws a straight line to it, a corner.
+std::vector<Point> WithoutRepeats(const std::vector<Point>& points);
+
+// outline._last_passes: on-curve points left implied within tolerance units
+// (none when it is negative), then with levelling the turns levelled or cut
+// until none moves (four times at most).
+std::vector<Point> LastPasses(std::vector<Point> points, double tolerance, bool levelling, double reach);
+
 } // namespace glyphsmith
