@@ -1,6 +1,7 @@
 #include "fonteditor/CRestartReport.h"
 
 #include "app/IMessageBox.h"
+#include "chartable/CCharSets.h"
 #include "chartable/CGlyphCodes.h"
 #include "fonteditor/CFontPath.h"
 #include "fonteditor/CGlyphsmithTypeface.h"
@@ -21,7 +22,10 @@ CRestartReport::CRestartReport(IMessageBox& messages, std::function<void(const Q
 
 void CRestartReport::NoteWritten(qint32 charCode, bool bVertical)
 {
-    m_written.insert(static_cast<quint32>(charCode & 0xFFFF) | (bVertical ? 0x10000u : 0u));
+    // Kept as the editor's list reads back: the one code of each character.
+    const quint16 code = CCharSets::CanonicalCode(static_cast<quint16>(charCode & 0xFFFF));
+    if (code != 0)
+        m_written.insert(CCharCell { code, bVertical }.Key());
 }
 
 void CRestartReport::ReportOpened(const CGlyphsmithTypeface& font, bool batch, bool deferTelling)
@@ -127,12 +131,15 @@ std::optional<QSet<quint32>> CRestartReport::LostGlyphs(const CGlyphsmithTypefac
 QString CRestartReport::GlyphList(const QSet<quint32>& keys)
 {
     QList<quint32> sorted(keys.begin(), keys.end());
-    std::sort(sorted.begin(), sorted.end(),
-        [](quint32 a, quint32 b) { return std::pair(a & 0xFFFF, a >> 16) < std::pair(b & 0xFFFF, b >> 16); });
+    std::sort(sorted.begin(), sorted.end(), [](quint32 a, quint32 b) {
+        const CCharCell x = CCharCell::FromKey(a), y = CCharCell::FromKey(b);
+        return std::pair(x.code, x.vertical) < std::pair(y.code, y.vertical);
+    });
     QString list;
     for (const quint32 key : sorted) {
-        const QString ch = Cp932ToString(CharFromCode(static_cast<quint16>(key & 0xFFFF)));
-        list += (key & 0x10000) ? QStringLiteral("「%1（縦書き）」").arg(ch) : QStringLiteral("「%1」").arg(ch);
+        const CCharCell cell = CCharCell::FromKey(key);
+        const QString ch = Cp932ToString(CharFromCode(cell.code));
+        list += cell.vertical ? QStringLiteral("「%1（縦書き）」").arg(ch) : QStringLiteral("「%1」").arg(ch);
     }
     return list;
 }

@@ -75,6 +75,18 @@ TEST_F(SessionFaultTest, EditorLostDuringAGlyphIsReplacedAndTheGlyphTriedOnceMor
     EXPECT_TRUE(m_session.WriteGlyph(MakeBmpFile(), 0x82A4, false));
 }
 
+// A glyph written under the second code of a character (∵ of the NEC row,
+// 0x81E6 as well) is the glyph the new editor lists: nothing is lost.
+TEST_F(SessionFaultTest, GlyphWrittenUnderAnotherCodeOfItsCharacterIsNotCountedLost)
+{
+    m_field.text = MakeFontFile("hand.ttf");
+    ASSERT_TRUE(m_session.WriteGlyph(MakeBmpFile(), 0x879A, false));
+    m_system.state.deaths["Font.39"] = 1;
+    EXPECT_TRUE(m_session.WriteGlyph(MakeBmpFile(), 0x82A2, false));
+    EXPECT_EQ(m_messages.informations, QStringList { Restarted() });
+    EXPECT_TRUE(m_messages.messages.isEmpty()) << m_messages.messages.join('|').toStdString();
+}
+
 // A new editor that does not have what went into the font names the glyphs
 // lost, with where it kept them; an editor that died between two commands
 // is a restart too, not work of an earlier run.
