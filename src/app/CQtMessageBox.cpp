@@ -31,6 +31,8 @@ bool CQtMessageBox::AskYesNo(const QString& text)
 
 bool CQtMessageBox::AskAction(const QString& text, const QString& action)
 {
+    if (Unattended(text + QStringLiteral(" → キャンセル")))
+        return false;
     QMessageBox box(QMessageBox::Warning, Caption(), text, QMessageBox::Save | QMessageBox::Cancel, m_pParent);
     box.button(QMessageBox::Save)->setText(action);
     box.setDefaultButton(QMessageBox::Save);

@@ -73,9 +73,6 @@ public:
     // What the chosen set cannot give (no dictionary, no text, characters
     // outside the code page); empty when there is nothing to say.
     QString PlanNote() const;
-    // The cells the font has a glyph for.
-    const QSet<quint32>& Glyphs() const { return m_glyphs; }
-
     bool HasGlyph(CCharCell cell) const { return m_glyphs.contains(cell.Key()); }
     bool HasStrokeFile(CCharCell cell) const { return m_strokeFiles.contains(cell.Key()); }
     // The outline of a cell that has a glyph, asked for the first time it

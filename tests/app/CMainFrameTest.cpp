@@ -308,6 +308,7 @@ TEST(MainFrameWindows, EndOnSignalDismissesDialogsAndCloses)
     QTRY_VERIFY(!frame.isVisible());
     EXPECT_TRUE(CQtMessageBox::IsUnattended());
     frame.Messages().ShowMessage(QStringLiteral("画面には出ません"));
+    EXPECT_FALSE(frame.Messages().AskAction(QStringLiteral("この場所には保存できません。"), QStringLiteral("別の場所に保存")));
     CQtMessageBox::SetUnattended(false);
 }
 
