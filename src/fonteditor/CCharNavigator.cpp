@@ -95,8 +95,13 @@ void CCharNavigator::Step(Direction direction, bool ask)
             return;
         }
     }
-    const auto code = static_cast<quint16>(k);
     m_host.ClearCanvasAndHistory();
+    MoveTo(static_cast<quint16>(k));
+}
+
+// The field set to the character the program moved to, without a question.
+void CCharNavigator::MoveTo(quint16 code)
+{
     m_bMoving = true;
     m_host.SetCharText(CharFromCode(code));
     m_bMoving = false;
@@ -129,10 +134,7 @@ void CCharNavigator::StepToMissing(bool ask)
         const bool vertical = target.vertical && IsVerticalChar(target.code);
         m_host.ClearCanvasAndHistory();
         m_host.SetVerticalCheck(vertical);
-        m_bMoving = true;
-        m_host.SetCharText(CharFromCode(target.code));
-        m_bMoving = false;
-        m_host.EnableVertical(IsVerticalChar(target.code));
+        MoveTo(target.code);
         return;
     }
     m_messages.ShowMessage(planned.chars.isEmpty()

@@ -38,6 +38,7 @@ private:
     void Step(Direction direction, bool ask);
     void StepToMissing(bool ask);
     bool Prepare(bool ask);
+    void MoveTo(quint16 code);
     bool ConfirmDiscard();
     std::optional<int> Candidate(int k, Direction direction, bool vertical);
     bool FollowsUser() const;
