@@ -29,7 +29,6 @@ it uses the build's copy of the editor.
 import argparse
 import array
 import json
-import math
 import os
 import statistics
 import sys
@@ -49,6 +48,9 @@ sys.path.insert(0, EDITOR)
 from glyphsmith import newfont, outline  # noqa: E402
 from glyphsmith import store as store_module  # noqa: E402
 from glyphsmith.tracer import potrace as tracer  # noqa: E402
+
+sys.path.insert(0, os.path.join(HERE, "..", "tests", "editor"))
+from glyph_geometry import edges_cross, exact_area, pieces, point_contours, polygon, unmarked_turns  # noqa: E402
 
 TODAY = dict(speck=0.0, alphamax=1.0, opttolerance=0.2, error=1.0, extrema=False, implied=False)
 
@@ -84,124 +86,6 @@ def trace(data, settings, error, extrema, implied, em=newfont.EM, top=newfont.AS
             contours, scale = outline.merge_overlaps(outline.scaled(contours, scale)), (1.0, 1.0, 0.0)
         points = outline.quadratic_points(contours, error, scale, extrema=extrema, implied=implied, least=least)
     return outline.finish(points, em)
-
-
-def with_implied(contour):
-    """The contour's points with the implied on-curve points put back."""
-    out = []
-    count = len(contour)
-    for i, p in enumerate(contour):
-        before = contour[i - 1]
-        if not p[2] and not before[2]:
-            out.append(((before[0] + p[0]) / 2, (before[1] + p[1]) / 2, True))
-        out.append(p)
-    while not out[0][2]:
-        out.append(out.pop(0))
-    return out
-
-
-def quads(contour):
-    """The contour's pieces: (a, b) lines and (a, c, b) quadratic curves."""
-    pts = with_implied(contour)
-    pieces, i, n = [], 0, len(pts)
-    while i < n:
-        a = pts[i]
-        nxt = pts[(i + 1) % n]
-        if nxt[2]:
-            pieces.append((a[:2], nxt[:2]))
-            i += 1
-        else:
-            pieces.append((a[:2], nxt[:2], pts[(i + 2) % n][:2]))
-            i += 2
-    return pieces
-
-
-def flat(contour, steps=16):
-    polygon = []
-    for piece in quads(contour):
-        polygon.append(piece[0])
-        if len(piece) == 3:
-            (x0, y0), (x1, y1), (x2, y2) = piece
-            for k in range(1, steps):
-                t = k / steps
-                u = 1 - t
-                polygon.append((u * u * x0 + 2 * u * t * x1 + t * t * x2, u * u * y0 + 2 * u * t * y1 + t * t * y2))
-    return polygon
-
-
-def exact_area(contour):
-    """The area the contour encloses: the polygon of its pieces' ends and
-    two thirds of the triangle each quadratic curve makes with its chord."""
-    total = 0.0
-    for piece in quads(contour):
-        a, b = piece[0], piece[-1]
-        total += a[0] * b[1] - b[0] * a[1]
-        if len(piece) == 3:
-            c = piece[1]
-            total += 2 / 3 * ((c[0] - a[0]) * (b[1] - a[1]) - (c[1] - a[1]) * (b[0] - a[0]))
-    return abs(total) / 2
-
-
-def area(polygon):
-    return abs(sum(x0 * y1 - x1 * y0 for (x0, y0), (x1, y1) in zip(polygon, polygon[1:] + polygon[:1]))) / 2
-
-
-def missing_extrema(contour, least=0.5):
-    missing = 0
-    for piece in quads(contour):
-        if len(piece) != 3:
-            continue
-        a, c, b = piece
-        for axis in (0, 1):
-            lo, hi = min(a[axis], b[axis]), max(a[axis], b[axis])
-            if lo < c[axis] < hi or c[axis] in (lo, hi):
-                continue
-            t = (a[axis] - c[axis]) / (a[axis] - 2 * c[axis] + b[axis])
-            v = (1 - t) ** 2 * a[axis] + 2 * t * (1 - t) * c[axis] + t * t * b[axis]
-            if v > hi + least or v < lo - least:
-                missing += 1
-    return missing
-
-
-def crosses(polygons, cell=16.0):
-    """True when two edges of the polygons cross properly (not at a shared
-    end)."""
-    edges = [(a, b) for polygon in polygons for a, b in zip(polygon, polygon[1:] + polygon[:1]) if a != b]
-
-    def side(p, q, r):
-        v = (q[0] - p[0]) * (r[1] - p[1]) - (q[1] - p[1]) * (r[0] - p[0])
-        return (v > 1e-9) - (v < -1e-9)
-
-    cells = {}
-    for i, (a, b) in enumerate(edges):
-        for cx in range(int(min(a[0], b[0]) // cell), int(max(a[0], b[0]) // cell) + 1):
-            for cy in range(int(min(a[1], b[1]) // cell), int(max(a[1], b[1]) // cell) + 1):
-                cells.setdefault((cx, cy), []).append(i)
-    seen = set()
-    for members in cells.values():
-        for n, i in enumerate(members):
-            for k in members[n + 1:]:
-                if (i, k) in seen:
-                    continue
-                seen.add((i, k))
-                (a, b), (c, d) = edges[i], edges[k]
-                if len({a, b, c, d}) == 4 and side(a, b, c) * side(a, b, d) < 0 and \
-                        side(c, d, a) * side(c, d, b) < 0:
-                    return True
-    return False
-
-
-def contours_of(glyph):
-    """A glyf entry's contours as lists of (x, y, on-curve)."""
-    glyph.expand(None)
-    out, start = [], 0
-    if glyph.numberOfContours <= 0:
-        return out
-    for end in glyph.endPtsOfContours:
-        out.append([(glyph.coordinates[i][0], glyph.coordinates[i][1], bool(glyph.flags[i] & 1))
-                    for i in range(start, end + 1)])
-        start = end + 1
-    return out
 
 
 def render(face, code, size, em=newfont.EM, bottom_units=newfont.DESCENT):
@@ -264,16 +148,16 @@ def evaluate(path, datas):
         iou = numpy.count_nonzero(ink & drawn) / union if union else 1.0
         raw = glyf.glyphs[cmap[code]]
         size_bytes = len(raw.data) if hasattr(raw, "data") else len(raw.compile(glyf))
-        contours = contours_of(glyf[cmap[code]])
-        polygons = [flat(c) for c in contours]
+        contours = point_contours(glyf[cmap[code]])
+        outlines = [pieces(c) for c in contours]
         dots = (size / newfont.EM) ** 2
-        areas = [exact_area(c) * dots for c in contours]
+        areas = [exact_area(c) * dots for c in outlines]
         least = (2 * size / 512) ** 2
         rows.append({"code": code, "points": sum(len(c) for c in contours), "bytes": size_bytes,
                      "contours": len(contours), "iou": iou, "min_area": min(areas) if areas else None,
                      "tiny": sum(a < least for a in areas),
-                     "missing_extrema": sum(missing_extrema(c) for c in contours),
-                     "crosses": crosses(polygons)})
+                     "missing_extrema": sum(unmarked_turns(c) for c in outlines),
+                     "crosses": edges_cross([polygon(c) for c in outlines], cell=16.0)})
     return rows
 
 

@@ -6,7 +6,6 @@ import json
 import os
 import socket
 import subprocess
-import sys
 import time
 
 SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "editor")
@@ -23,11 +22,11 @@ class CallFailure(Exception):
     pass
 
 
-def start_editor(runtime, env=None, preexec_fn=None):
+def start_editor(runtime, preexec_fn=None):
     """Launches the editor on a socket in runtime; the process and the path."""
     path = os.path.join(runtime, "Glyphsmith.Application")
     process = subprocess.Popen(["/usr/bin/python3", SERVER, "--socket", path], stdin=subprocess.DEVNULL,
-                               env=env, preexec_fn=preexec_fn)
+                               preexec_fn=preexec_fn)
     deadline = time.monotonic() + 60
     while time.monotonic() < deadline:
         if process.poll() is not None:
@@ -124,11 +123,6 @@ class Font:
     def recovered(self):
         return self.client.call(self.handle, 109, "get")
 
-    def notice(self):
-        return self.client.call(self.handle, 110, "get")
-
-    def path(self):
-        return self.client.call(self.handle, 2, "get")
 
 
 def new_font(client):
@@ -171,7 +165,3 @@ def strokes(seed, size=128):
     def inked(x, y):
         return any(math.hypot(x - cx, y - cy) <= radius for curve in curves for cx, cy in curve)
     return inked
-
-
-if __name__ == "__main__":
-    sys.exit("a module for the tests")

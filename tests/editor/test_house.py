@@ -55,12 +55,6 @@ def bitmap(tmp_path, code, inked):
     return path
 
 
-def outline_box(text):
-    numbers = [float(v) for v in text.split() if v.lstrip("-").replace(".", "").isdigit()][1:]
-    xs, ys = numbers[0::2], numbers[1::2]
-    return min(xs), min(ys), max(xs), max(ys)
-
-
 def single_lookups(font, tag):
     table = font["GSUB"].table
     found = {}

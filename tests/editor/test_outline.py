@@ -15,7 +15,8 @@ from glyphsmith import outline
 from glyphsmith.tracer import potrace as potrace_tracer
 
 from conftest import NATIVE_BUILT
-from test_tracer import bmp_file, edges_cross
+from glyph_geometry import edges_cross, glyph_pieces, polygon, polygon_area, unmarked_turns
+from test_tracer import bmp_file
 
 SIZE = 512
 TIP = 30
@@ -81,64 +82,6 @@ def plain_points(rows, size=SIZE):
     return sum(len(c) for c in points), len(outline.finish(points, 1024).data)
 
 
-def contours_of(glyph):
-    """The glyph's contours as lists of pieces: (a, b) lines and (a, c, b)
-    quadratic curves, with the implied on-curve points put back."""
-    out, start = [], 0
-    for end in glyph.endPtsOfContours:
-        points = [(glyph.coordinates[i], bool(glyph.flags[i] & 1)) for i in range(start, end + 1)]
-        start = end + 1
-        full = []
-        for k, (p, on) in enumerate(points):
-            before, was_on = points[k - 1]
-            if not on and not was_on:
-                full.append((((before[0] + p[0]) / 2, (before[1] + p[1]) / 2), True))
-            full.append((tuple(p), on))
-        while not full[0][1]:
-            full.append(full.pop(0))
-        pieces, k = [], 0
-        while k < len(full):
-            nxt = full[(k + 1) % len(full)]
-            if nxt[1]:
-                pieces.append((full[k][0], nxt[0]))
-                k += 1
-            else:
-                pieces.append((full[k][0], nxt[0], full[(k + 2) % len(full)][0]))
-                k += 2
-        out.append(pieces)
-    return out
-
-
-def polygon(pieces, steps=16):
-    points = []
-    for piece in pieces:
-        points.append(piece[0])
-        if len(piece) == 3:
-            (x0, y0), (x1, y1), (x2, y2) = piece
-            points += [((1 - t) ** 2 * x0 + 2 * t * (1 - t) * x1 + t * t * x2,
-                        (1 - t) ** 2 * y0 + 2 * t * (1 - t) * y1 + t * t * y2) for t in (k / steps for k in range(1, steps))]
-    return points
-
-
-def polygon_area(points):
-    return abs(sum(x0 * y1 - x1 * y0 for (x0, y0), (x1, y1) in zip(points, points[1:] + points[:1]))) / 2
-
-
-def unmarked_turns(pieces):
-    """Curves that turn in x or y more than half a unit beyond both ends."""
-    turns = 0
-    for piece in pieces:
-        if len(piece) == 3:
-            a, c, b = piece
-            for axis in (0, 1):
-                lo, hi = min(a[axis], b[axis]), max(a[axis], b[axis])
-                if not lo <= c[axis] <= hi:
-                    t = (a[axis] - c[axis]) / (a[axis] - 2 * c[axis] + b[axis])
-                    v = (1 - t) ** 2 * a[axis] + 2 * t * (1 - t) * c[axis] + t * t * b[axis]
-                    turns += v > hi + 0.5 or v < lo - 0.5
-    return turns
-
-
 def rendered(path, size=SIZE):
     """The glyph of あ as FreeType renders it at one pixel a dot, unhinted,
     a pixel being ink from half coverage, as rows of bits from the bottom
@@ -168,7 +111,7 @@ def rendered_iou(path, rows, size=SIZE):
 
 def assert_lean_clean_faithful(path, glyph, rows, points_share, bytes_share):
     plain, plain_bytes = plain_points(rows)
-    contours = contours_of(glyph)
+    contours = glyph_pieces(glyph)
     polygons = [polygon(c) for c in contours]
     points = len(glyph.coordinates)
     assert points <= points_share * plain, (points, plain)
@@ -207,7 +150,7 @@ def test_a_fit_that_may_cross_is_not_kept(tmp_path, monkeypatch):
     monkeypatch.setattr(outline.tracer, "fitted_glyph", bow_tie)
     rows = pen_rows(2)
     path, glyph, _font = make_glyph(tmp_path, rows)
-    assert not edges_cross([polygon(c) for c in contours_of(glyph)])
+    assert not edges_cross([polygon(c) for c in glyph_pieces(glyph)])
     assert rendered_iou(path, rows) >= 0.98
 
 
@@ -225,7 +168,7 @@ def test_specks_and_pinholes_go_but_small_shapes_stay(tmp_path):
     for y in range(400, 406):
         rows[y] |= 63 << 400  # a dot of six by six stays
     path, glyph, _font = make_glyph(tmp_path, rows)
-    areas = sorted(polygon_area(polygon(c)) for c in contours_of(glyph))
+    areas = sorted(polygon_area(polygon(c)) for c in glyph_pieces(glyph))
     # In font units (two a dot): the blot, the six-dot hole and the dot.
     assert len(areas) == 3, areas
     assert 100 < areas[0] < 170 and 100 < areas[1] < 170

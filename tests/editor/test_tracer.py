@@ -15,6 +15,7 @@ from glyphsmith.tracer import crossing
 from glyphsmith.tracer import potrace as potrace_tracer
 
 from conftest import NATIVE_BUILT
+from glyph_geometry import edges_cross
 
 
 def reference_words(data):
@@ -132,37 +133,6 @@ def contains(polygon, point):
         if (y0 > y) != (y1 > y) and x < x0 + (y - y0) * (x1 - x0) / (y1 - y0):
             inside = not inside
     return inside
-
-
-def edges_cross(polygons):
-    """True when two edges of the polygons that do not share an end cross
-    properly: the outlines cross each other or themselves."""
-    edges = []
-    for polygon in polygons:
-        for a, b in zip(polygon, polygon[1:] + polygon[:1]):
-            edges.append((a, b))
-
-    def side(p, q, r):
-        v = (q[0] - p[0]) * (r[1] - p[1]) - (q[1] - p[1]) * (r[0] - p[0])
-        return (v > 1e-9) - (v < -1e-9)
-
-    cells = {}
-    for i, (a, b) in enumerate(edges):
-        for cx in range(int(min(a[0], b[0])), int(max(a[0], b[0])) + 1):
-            for cy in range(int(min(a[1], b[1])), int(max(a[1], b[1])) + 1):
-                cells.setdefault((cx, cy), []).append(i)
-    seen = set()
-    for members in cells.values():
-        for n, i in enumerate(members):
-            for k in members[n + 1:]:
-                if (i, k) in seen:
-                    continue
-                seen.add((i, k))
-                (a, b), (c, d) = edges[i], edges[k]
-                if len({a, b, c, d}) == 4 and side(a, b, c) * side(a, b, d) < 0 and \
-                        side(c, d, a) * side(c, d, b) < 0:
-                    return True
-    return False
 
 
 @pytest.fixture
