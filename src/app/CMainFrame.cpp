@@ -12,7 +12,6 @@
 #include "app/CSessionStateWriter.h"
 #include "app/CWindowKeeper.h"
 #include "autocreate/CProgressDlg.h"
-#include "chartable/CCharTableSettings.h"
 #include "chartable/CCharTableWnd.h"
 #include "chartable/CEditorCharTableSource.h"
 #include "fonteditor/CFontEditorSession.h"
@@ -711,13 +710,7 @@ void CMainFrame::AttachSettings(const CSettingsStore* store)
     }
     m_pView->SetSettingsStore(store);
     m_pView->SetFontFilePathAtClose(m_strFontFilePath);
-    // The next missing character is taken from the set last chosen in the
-    // character table, also before the table is opened.
-    CCharTableSettings table;
-    if (store)
-        table.Read(*store);
-    m_controller->Plan().SetSet(table.m_set);
-    m_controller->Plan().SetOwnText(table.m_strOwnText);
+    m_controller->RestorePlan(store);
     m_pKeeper->SetStore(store);
     if (store) {
         m_stateWriter = std::make_unique<CSessionStateWriter>(

@@ -6,6 +6,7 @@
 #include "app/IMessageBox.h"
 #include "app/IViewServices.h"
 #include "canvas/CDrawingModel.h"
+#include "chartable/CCharTableSettings.h"
 #include "chartable/CGlyphCodes.h"
 #include "fonteditor/CAutomationFailure.h"
 #include "fonteditor/CDispatchException.h"
@@ -418,4 +419,13 @@ QString CQuilleryController::GetFontFilePathText() const
 void CQuilleryController::SetFontFilePathText(const QString& text)
 {
     m_frame.SetFontFilePathText(text);
+}
+
+void CQuilleryController::RestorePlan(const CSettingsStore* store)
+{
+    CCharTableSettings table;
+    if (store)
+        table.Read(*store);
+    m_plan.SetSet(table.m_set);
+    m_plan.SetOwnText(table.m_strOwnText);
 }

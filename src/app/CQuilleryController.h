@@ -20,6 +20,7 @@
 
 class CDrawingModel;
 class CQuilleryDoc;
+class CSettingsStore;
 class CViewSettings;
 class IAutomationSystem;
 class IFrameFields;
@@ -120,6 +121,9 @@ public:
     CStrokeFileStore& StrokeFiles() { return m_strokeFiles; }
     // The set the user works through, shared with the character table.
     CCharPlan& Plan() { return m_plan; }
+    // The set and the own text last chosen in the character table: the next
+    // missing character is taken from them, also before the table is opened.
+    void RestorePlan(const CSettingsStore* store);
 
     // ICharNavigationHost
     bool HasEditor() const override;

@@ -1,5 +1,7 @@
 #include "chartable/CCharPlan.h"
 
+#include "res/NumberText.h"
+
 #include <algorithm>
 #include <climits>
 
@@ -192,4 +194,12 @@ QString CCharPlan::UncodedReason(char32_t ch)
     if (const char32_t alike = CodedLookalike(ch))
         reason += QStringLiteral("よく似た「%1」(%2) なら作れます。").arg(QString::fromUcs4(&alike, 1), CodePoint(alike));
     return reason;
+}
+
+QString CCharPlan::TakeOwnText(const QString& text)
+{
+    m_ownText.SetText(text);
+    if (!m_ownText.WasCut())
+        return {};
+    return QStringLiteral("文章が長いため、最初の %1 文字だけを使います。").arg(NumberText(COwnText::kMaxChars));
 }

@@ -24,6 +24,9 @@ public:
     void SetSet(ECharSet set) { m_set = set; }
     const COwnText& OwnText() const { return m_ownText; }
     void SetOwnText(const QString& text) { m_ownText.SetText(text); }
+    // Takes the user's own text; what to tell the user when it was too long
+    // and only its start is used, else nothing.
+    QString TakeOwnText(const QString& text);
 
     // The cells of any set, in the order to write them: the code page's sets
     // in code order, the dictionary's by grade and then by how often the

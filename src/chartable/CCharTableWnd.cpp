@@ -9,7 +9,6 @@
 #include "chartable/CFlowLayout.h"
 #include "chartable/COwnTextDlg.h"
 #include "chartable/ICharTableSource.h"
-#include "res/NumberText.h"
 
 #include <QAction>
 #include <QApplication>
@@ -317,10 +316,8 @@ void CCharTableWnd::EditOwnText()
 
 void CCharTableWnd::TakeOwnText(const QString& text)
 {
-    m_plan.SetOwnText(text);
-    if (m_plan.OwnText().WasCut())
-        m_messages.ShowMessage(QStringLiteral("文章が長いため、最初の %1 文字だけを使います。")
-                                   .arg(NumberText(COwnText::kMaxChars)));
+    if (const QString notice = m_plan.TakeOwnText(text); !notice.isEmpty())
+        m_messages.ShowMessage(notice);
     if (m_pStore)
         CCharTableSettings::WriteOwnText(*m_pStore, m_plan.OwnText().Text());
     m_table.OwnTextChanged();

@@ -236,6 +236,12 @@ TEST(OwnText, CharactersInOrderWithCountsAndCoverageByOccurrence)
     text.SetText(lengthy);
     EXPECT_TRUE(text.WasCut());
     EXPECT_EQ(text.Text().size(), COwnText::kMaxChars - 1);
+
+    // The plan that takes it says so, and only then.
+    CCharPlan plan;
+    EXPECT_EQ(plan.TakeOwnText(lengthy), QStringLiteral("文章が長いため、最初の 100,000 文字だけを使います。"));
+    EXPECT_EQ(plan.TakeOwnText(QStringLiteral("あけまして")), QString());
+    EXPECT_EQ(plan.OwnText().Text(), QStringLiteral("あけまして"));
 }
 
 TEST(OwnText, FilesAreReadAsUtf8Utf16OrShiftJisAndRefusedOtherwise)
