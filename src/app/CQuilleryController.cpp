@@ -7,6 +7,7 @@
 #include "app/IViewServices.h"
 #include "canvas/CDrawingModel.h"
 #include "chartable/CCharTableSettings.h"
+#include "chartable/CEditorCharTableSource.h"
 #include "chartable/CGlyphCodes.h"
 #include "fonteditor/CAutomationFailure.h"
 #include "fonteditor/CDispatchException.h"
@@ -365,16 +366,12 @@ QString CQuilleryController::PlanUnavailable()
 PlannedChars CQuilleryController::MissingChars()
 {
     const ECharSet set = m_plan.Set();
-    std::optional<QSet<quint32>> glyphs;
-    try {
-        glyphs = CGlyphCodes::Parse(m_session.EditorFont().GetGlyphCodes());
-    } catch (const CMissingMember&) {
+    const CSourceAnswer answer = CEditorCharTableSource::Answer([this] { return m_session.EditorFont().GetGlyphCodes(); });
+    if (answer.status == CSourceAnswer::EStatus::Lacking)
         return {{}, QStringLiteral("このGlyphsmithにはフォントにある文字を調べる機能がないため、次の未作成文字を探せません。")};
-    } catch (const CDispatchException& e) {
-        return {{}, CFontEditorSession::FormatDispatchError(e)};
-    } catch (const std::exception&) {
-        return {{}, QStringLiteral("エラーが発生しました")};
-    }
+    if (answer.status != CSourceAnswer::EStatus::Ok)
+        return {{}, answer.text};
+    const std::optional<QSet<quint32>> glyphs = CGlyphCodes::Parse(answer.text);
     if (!glyphs)
         return {{}, QStringLiteral("Glyphsmithの答えが読み取れないため、次の未作成文字を探せません。")};
     const CCharCell current {CCharSets::CanonicalCode(CharCode(CurrentChar())), m_frame.IsVerticalChecked()};

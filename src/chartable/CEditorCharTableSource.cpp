@@ -32,13 +32,16 @@ bool CEditorCharTableSource::Attach()
     return true;
 }
 
-// A member the editor lacks, a dispatch error and a broken connection are
-// told apart; none of them is shown here.
 CSourceAnswer CEditorCharTableSource::Ask(const std::function<QString()>& call)
 {
-    using S = CSourceAnswer::EStatus;
     if (!m_bAttached || !m_session.EditorFont().IsConnected())
-        return {S::NoFont, {}};
+        return {CSourceAnswer::EStatus::NoFont, {}};
+    return Answer(call);
+}
+
+CSourceAnswer CEditorCharTableSource::Answer(const std::function<QString()>& call)
+{
+    using S = CSourceAnswer::EStatus;
     try {
         return {S::Ok, call()};
     } catch (const CMissingMember&) {

@@ -21,6 +21,10 @@ public:
     CSourceAnswer RemoveGlyph(quint16 code, bool vertical) override;
     QString StrokeFolder() const override { return m_strokeFolder(); }
 
+    // The answer of a call to the editor: a member it lacks, a dispatch
+    // error and a broken connection told apart, none of them shown here.
+    static CSourceAnswer Answer(const std::function<QString()>& call);
+
 private:
     CSourceAnswer Ask(const std::function<QString()>& call);
 
